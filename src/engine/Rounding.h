@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace ondulix::engine {
+
+// Rounds to the nearest integer, an exact half to the even neighbour (2.5 -> 2, 3.5 -> 4,
+// -0.5 -> 0, -1.5 -> -2). This is the only rounding the tool does: table entries, derived bounds
+// and centres, stored parameters, plot strides and preview steps all go through it.
+// Values outside the 32-bit range saturate and NaN gives 0; the input limits keep every real
+// caller far inside the range, so this only guards against misuse.
+inline std::int32_t RoundHalfEven(double value) {
+    // Adding and removing 2^52 leaves no fraction bits, so the FPU's round-to-nearest-even does
+    // the rounding; this is exact for |value| < 2^52 and much cheaper than nearbyint().
+    constexpr double kTwoPow52 = 4503599627370496.0;
+    double rounded = value;
+    const double magnitude = std::fabs(value);
+    if (magnitude < kTwoPow52)
+        rounded = std::copysign((magnitude + kTwoPow52) - kTwoPow52, value);
+    if (rounded >= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
+        return std::numeric_limits<std::int32_t>::max();
+    if (rounded <= static_cast<double>(std::numeric_limits<std::int32_t>::min()))
+        return std::numeric_limits<std::int32_t>::min();
+    if (std::isnan(rounded))
+        return 0;
+    return static_cast<std::int32_t>(rounded);
+}
+
+} // namespace ondulix::engine

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace ondulix::engine {
+
+inline constexpr int kTableCount = 4;
+inline constexpr int kMaxLength = 16384;
+// Entries 0 to 65536 of every table; at most 0 to 16384 are ever written.
+inline constexpr int kValueCapacity = 65537;
+
+// The single-precision pi (bit pattern 0x40490FDB, 3.1415927): the tables are defined with it,
+// not with the exact pi, and the difference shows in the entries.
+inline constexpr float kSinglePrecisionPi = std::bit_cast<float>(0x40490FDBu);
+
+// The parameters of one table. The amplitude is kept in two forms, bounds (Minimum, Maximum) and
+// centre form (Origin, Range); the form the user edited last is the source of the other.
+struct TableParams {
+    std::int32_t Length = 0;
+    std::int32_t Minimum = 0;
+    std::int32_t Maximum = 0;
+    std::int32_t Origin = 0;
+    std::int32_t Range = 0;
+    std::int32_t Offset = 0;
+    std::int32_t Periods = 0;
+    std::int32_t Speed = 0;
+    // Entry shown at the preview's left edge in the next frame.
+    std::int32_t Position = 0;
+
+    friend bool operator==(const TableParams&, const TableParams&) = default;
+};
+
+// The computed entries of the four tables: fixed capacity, zero-filled once, never resized or
+// cleared, so entries above a shrunk Length keep what a longer computation left there.
+class Values {
+public:
+    Values() : entries_(static_cast<std::size_t>(kTableCount) * kValueCapacity, 0) {}
+
+    std::int32_t operator()(int table, int entry) const { return entries_[index(table, entry)]; }
+    std::int32_t& operator()(int table, int entry) { return entries_[index(table, entry)]; }
+
+    std::span<std::int32_t, kValueCapacity> row(int table) {
+        return std::span<std::int32_t, kValueCapacity>(entries_.data() + index(table, 0), kValueCapacity);
+    }
+    std::span<const std::int32_t, kValueCapacity> row(int table) const {
+        return std::span<const std::int32_t, kValueCapacity>(entries_.data() + index(table, 0), kValueCapacity);
+    }
+
+private:
+    static std::size_t index(int table, int entry) {
+        return static_cast<std::size_t>(table) * kValueCapacity + static_cast<std::size_t>(entry);
+    }
+    std::vector<std::int32_t> entries_;
+};
+
+// The whole model of the tool: four tables, their entries, and the pi they are computed with.
+struct TableSet {
+    std::array<TableParams, kTableCount> tables{};
+    float Pi = 0.0f;
+    Values values;
+};
+
+} // namespace ondulix::engine

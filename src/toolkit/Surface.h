@@ -1,0 +1,25 @@
+#pragma once
+
+#include "toolkit/Colour.h"
+#include "toolkit/UserScale.h"
+
+namespace ondulix::toolkit {
+
+// A picture box: a drawing surface with a settable user coordinate system. Draws only the four
+// primitives the plots and the preview need.
+class Surface {
+public:
+    virtual ~Surface() = default;
+
+    virtual UserScale scale() const = 0;
+    // Applies a new user coordinate system. A zero or non-finite height is never applied: the
+    // surface keeps the height it had, as a picture box refuses a zero height.
+    virtual void setScale(UserScale scale) = 0;
+
+    // Erases the whole surface to its back colour.
+    virtual void clear() = 0;
+    virtual void point(float x, float y, Colour colour) = 0;
+    virtual void line(float x1, float y1, float x2, float y2, Colour colour) = 0;
+};
+
+} // namespace ondulix::toolkit
