@@ -1,0 +1,66 @@
+#pragma once
+
+#include "display/PreviewAnimation.h"
+#include "engine/InputRules.h"
+#include "engine/TableSet.h"
+#include "export/TableFile.h"
+#include "ui/FormControls.h"
+
+#include <cstdint>
+
+namespace ondulix::ui {
+
+// The main window's behaviour, free of any toolkit: it owns the table set and the window's small
+// state, answers the text boxes' change notifications, the timer's ticks and the buttons' clicks,
+// and reads and writes the controls only through the toolkit interfaces. The Qt window (or the
+// in-memory one in tests) builds the controls and forwards the button clicks.
+class MainForm : private engine::StartUpSteps {
+public:
+    MainForm(const FormControls& controls, const FormServices& services);
+    MainForm(const MainForm&) = delete;
+    MainForm& operator=(const MainForm&) = delete;
+
+    // Start-up: defaults, then for each table derive the centre form, show, compute and plot.
+    // Runs before the window is first shown.
+    void Form_Load();
+
+    void Command1_Click(); // "write file"
+    void Command2_Click(); // "about this"
+    void Command3_Click(); // "about us"
+    void cmdQuit_Click();  // "qUiT!"
+    void Form_Unload();
+
+    // One preview frame; the timer's tick.
+    void Timer1_Timer();
+
+    // The procedures the handlers are made of, public for tests and the exporter.
+    void ShowTableParams(int table) override;
+    void CalcTable(int table) override;
+    void PreviewFrame();
+
+    const engine::TableSet& tableSet() const { return tableSet_; }
+    exporter::ExportStyle exportStyle() const { return ExportStyle_; }
+    bool isRefreshing() const { return Refreshing_; }
+
+    // The file that "write file" would write now, in the given style.
+    std::string tableFileText(exporter::ExportStyle style);
+
+private:
+    enum class Step : std::uint8_t;
+    struct ChangeHandler;
+    void attachChangeHandlers();
+    void runChange(toolkit::TextBox& box, int table, const ChangeHandler& handler);
+    void runStep(Step step, int table);
+    void clearPreview();
+
+    FormControls controls_;
+    FormServices services_;
+    engine::TableSet tableSet_;
+    engine::InputRules inputRules_;
+    display::PreviewAnimation preview_;
+    bool Refreshing_ = false;
+    exporter::ExportStyle ExportStyle_ = exporter::ExportStyle::CArrays;
+    exporter::ValuesOnLine ValuesOnLine_ = 0;
+};
+
+} // namespace ondulix::ui
