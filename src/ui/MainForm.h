@@ -2,6 +2,7 @@
 
 #include "display/PreviewAnimation.h"
 #include "engine/InputRules.h"
+#include "engine/StartUp.h"
 #include "engine/TableSet.h"
 #include "export/TableFile.h"
 #include "ui/FormControls.h"
@@ -9,6 +10,9 @@
 #include <cstdint>
 
 namespace ondulix::ui {
+
+enum class EditStep : std::uint8_t;
+struct ChangeHandler;
 
 // The main window's behaviour, free of any toolkit: it owns the table set and the window's small
 // state, answers the text boxes' change notifications, the timer's ticks and the buttons' clicks,
@@ -46,11 +50,9 @@ public:
     std::string tableFileText(exporter::ExportStyle style);
 
 private:
-    enum class Step : std::uint8_t;
-    struct ChangeHandler;
     void attachChangeHandlers();
     void runChange(toolkit::TextBox& box, int table, const ChangeHandler& handler);
-    void runStep(Step step, int table);
+    void runStep(EditStep step, int table);
     void clearPreview();
 
     FormControls controls_;

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "engine/TableSet.h"
+#include "export/TableFile.h"
+#include "toolkit/Dialogs.h"
+
+#include <string>
+
+namespace ondulix::exporter {
+
+// "write file": asks for a file and a style, then writes the four tables to it as a whole. The
+// old file stays intact when the write fails, and the failure is returned for the window to show;
+// a cancelled dialog touches nothing.
+struct SaveOutcome {
+    enum class Result { Cancelled, Saved, Failed };
+    Result result = Result::Cancelled;
+    std::string path;
+    std::string reason; // why a failed save failed
+};
+
+inline constexpr std::string_view kSaveDialogTitle = "Save Tables as ...";
+inline constexpr std::string_view kProposedFileName = "sinus";
+inline constexpr std::string_view kCArraysFilter = "Array, AnsiC-Style";
+inline constexpr std::string_view kAssemblerBytesFilter = "Bytes, TassC64-Style";
+
+struct ExportState {
+    ExportStyle& style;
+    ValuesOnLine& valuesOnLine;
+};
+
+SaveOutcome RunSaveCommand(toolkit::SaveDialog& dialog, toolkit::FileStore& store, const engine::TableSet& set,
+                           const std::string& programFolder, ExportState state);
+
+// The message shown when a save failed: names the file and the reason.
+std::string SaveFailureMessage(const SaveOutcome& outcome);
+
+} // namespace ondulix::exporter
