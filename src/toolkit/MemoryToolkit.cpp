@@ -45,6 +45,12 @@ void MemoryTextBox::type(std::string_view keys) {
     }
 }
 
+void MemoryTextBox::paste(std::string_view text) {
+    std::string next = text_;
+    next.replace(static_cast<std::size_t>(caret_), static_cast<std::size_t>(selectionLength_), text);
+    replaceByUser(std::move(next), caret_ + static_cast<int>(text.size()));
+}
+
 void MemoryTextBox::backspace() {
     std::string next = text_;
     if (selectionLength_ > 0) {

@@ -29,6 +29,7 @@ public:
     // What a user does: select a range (for typing over it) and type or delete at the caret.
     void select(int start, int length);
     void type(std::string_view keys); // each key replaces the selection or inserts at the caret
+    void paste(std::string_view text); // the whole text replaces the selection in one edit
     void backspace();
     int selectionLength() const { return selectionLength_; }
 
