@@ -74,9 +74,11 @@ void InputRules::ReadTableInputs(int table) {
     scale.top = static_cast<float>(valueOf(ymin));
     preview_.setScale(scale);
 
-    // Ymax must lie below Ymin (y grows downward) by a height a float can hold; otherwise it
-    // becomes Ymin + 1, which runs this box's handler nested.
-    if (!(static_cast<float>(valueOf(ymax) - valueOf(ymin)) > 0.0f))
+    // Ymax must lie below Ymin (y grows downward), far enough that the bottom edge, a float sum,
+    // differs from the top edge; otherwise it becomes Ymin + 1, which runs this box's handler
+    // nested. For ordinary values this is just "Ymax is greater than Ymin".
+    const float top = static_cast<float>(valueOf(ymin));
+    if (!(top + static_cast<float>(valueOf(ymax) - valueOf(ymin)) > top))
         ymax.setText(DoubleText(valueOf(ymin) + 1.0));
 
     scale = preview_.scale();

@@ -142,14 +142,14 @@ Decimal splitScientific(std::string_view text) {
     return d;
 }
 
-// Writes digits and exponent the way the boxes show numbers: plain for exponents from -5 up to
+// Writes digits and exponent the way the boxes show numbers: plain for exponents from -4 up to
 // below `plainBelow`, otherwise "d.dddE+XX".
 std::string layOut(const Decimal& d, int plainBelow) {
     if (d.digits == "0")
         return "0";
     std::string out = d.negative ? "-" : "";
     const int count = static_cast<int>(d.digits.size());
-    if (d.exponent >= -5 && d.exponent < plainBelow) {
+    if (d.exponent >= -4 && d.exponent < plainBelow) {
         if (d.exponent < 0) {
             out += "0.";
             out.append(static_cast<std::size_t>(-d.exponent - 1), '0');

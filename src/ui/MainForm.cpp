@@ -92,12 +92,19 @@ void MainForm::attachChangeHandlers() {
 // caret is saved before and put back after; nested runs (a clamp rewriting another box) keep
 // their own, and the outermost run restores the user's caret last.
 void MainForm::runChange(TextBox& box, int table, const ChangeHandler& handler) {
-    if (Refreshing_)
+    if (Refreshing_) {
+        if (trace_)
+            trace_(handler.name, table, HandlerEvent::Ignored);
         return;
+    }
+    if (trace_)
+        trace_(handler.name, table, HandlerEvent::Started);
     const int caret = box.caret();
     for (const EditStep step : handler.steps)
         runStep(step, table);
     box.setCaret(caret);
+    if (trace_)
+        trace_(handler.name, table, HandlerEvent::Finished);
 }
 
 void MainForm::runStep(EditStep step, int table) {

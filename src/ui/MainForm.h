@@ -8,6 +8,8 @@
 #include "ui/FormControls.h"
 
 #include <cstdint>
+#include <functional>
+#include <string_view>
 
 namespace ondulix::ui {
 
@@ -42,6 +44,12 @@ public:
     void CalcTable(int table) override;
     void PreviewFrame();
 
+    // Reports every change notification: a handler that starts, one that the guard stops at
+    // once, and one that finishes. For diagnostics and for tests of the nesting order.
+    enum class HandlerEvent { Started, Ignored, Finished };
+    using HandlerTrace = std::function<void(std::string_view handler, int table, HandlerEvent event)>;
+    void setHandlerTrace(HandlerTrace trace) { trace_ = std::move(trace); }
+
     const engine::TableSet& tableSet() const { return tableSet_; }
     exporter::ExportStyle exportStyle() const { return ExportStyle_; }
     bool isRefreshing() const { return Refreshing_; }
@@ -63,6 +71,7 @@ private:
     bool Refreshing_ = false;
     exporter::ExportStyle ExportStyle_ = exporter::ExportStyle::CArrays;
     exporter::ValuesOnLine ValuesOnLine_ = 0;
+    HandlerTrace trace_;
 };
 
 } // namespace ondulix::ui

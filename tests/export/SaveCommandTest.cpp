@@ -1,0 +1,59 @@
+#include "ui/HeadlessWindow.h"
+
+#include "export/SaveCommand.h"
+
+#include <gtest/gtest.h>
+
+namespace ondulix::ui {
+namespace {
+
+TEST(SaveCommand, DialogIsSetUpAfreshAndTheEntryChoosesTheStyle) {
+    HeadlessWindow w;
+    w.load();
+    w.saveDialog.answer = toolkit::SaveChoice{"/out/tables.c", 2}; // a ".c" name with the assembler entry
+    w.form().Command1_Click();
+
+    ASSERT_EQ(w.saveDialog.requests.size(), 1u);
+    const toolkit::SaveRequest& r = w.saveDialog.requests[0];
+    EXPECT_EQ(r.title, "Save Tables as ...");
+    EXPECT_EQ(r.proposedName, "sinus");
+    EXPECT_EQ(r.folder, ".");
+    EXPECT_EQ(r.filterEntries, (std::vector<std::string>{"Array, AnsiC-Style", "Bytes, TassC64-Style"}));
+
+    EXPECT_EQ(w.form().exportStyle(), exporter::ExportStyle::AssemblerBytes);
+    EXPECT_EQ(w.fileStore.files.at("/out/tables.c"), w.form().tableFileText(exporter::ExportStyle::AssemblerBytes));
+    EXPECT_TRUE(w.messageBox.shown.empty()) << "a successful save shows nothing";
+
+    // Saving twice gives the same bytes: the line count starts afresh every time.
+    const std::string first = w.fileStore.files.at("/out/tables.c");
+    w.form().Command1_Click();
+    EXPECT_EQ(w.fileStore.files.at("/out/tables.c"), first);
+
+    w.saveDialog.answer = toolkit::SaveChoice{"/out/sinus", 1};
+    w.form().Command1_Click();
+    EXPECT_EQ(w.form().exportStyle(), exporter::ExportStyle::CArrays);
+    EXPECT_EQ(w.fileStore.files.at("/out/sinus"), w.form().tableFileText(exporter::ExportStyle::CArrays));
+}
+
+TEST(SaveCommand, CancelTouchesNothingAndFailuresAreShown) {
+    HeadlessWindow w;
+    w.load();
+    w.saveDialog.answer.reset();
+    w.form().Command1_Click();
+    EXPECT_TRUE(w.fileStore.files.empty());
+    EXPECT_TRUE(w.messageBox.shown.empty());
+    EXPECT_EQ(w.form().exportStyle(), exporter::ExportStyle::CArrays);
+
+    w.saveDialog.answer = toolkit::SaveChoice{"/read-only/sinus", 2};
+    w.fileStore.failure = "Permission denied";
+    w.form().Command1_Click();
+    ASSERT_EQ(w.messageBox.shown.size(), 1u);
+    EXPECT_EQ(w.messageBox.shown[0].title, "Ondulix V1");
+    EXPECT_EQ(w.messageBox.shown[0].text,
+              "The tables could not be saved to\r\n/read-only/sinus\r\n\r\nPermission denied\r\n\r\n"
+              "Any file that was there is unchanged.");
+    EXPECT_TRUE(w.fileStore.files.empty());
+}
+
+} // namespace
+} // namespace ondulix::ui
