@@ -70,4 +70,4 @@ BENCHMARK(BM_WriteTables16384)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+
