@@ -1,0 +1,206 @@
+#include "cli/CommandLine.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace ondulix::cli {
+namespace {
+
+using namespace std::string_literals;
+
+std::string quoted(std::string_view text) {
+    std::string quotedText = "\"";
+    quotedText += text;
+    quotedText += '"';
+    return quotedText;
+}
+
+std::string lowerCase(std::string_view text) {
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
+    return lower;
+}
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+std::size_t slot(TableKey key) { return static_cast<std::size_t>(key); }
+
+std::optional<exporter::ExportStyle> findStyle(std::string_view name) {
+    const std::string lower = lowerCase(name);
+    if (lower == "c" || lower == "1")
+        return exporter::ExportStyle::CArrays;
+    if (lower == "asm" || lower == "2")
+        return exporter::ExportStyle::AssemblerBytes;
+    return std::nullopt;
+}
+
+// "--sin1" to "--sin4" give 0 to 3; "--sin" followed by other digits is a table that does not
+// exist; anything else is not a table option at all.
+enum class TableOption { NotATable, NoSuchTable, Table };
+
+TableOption readTableOption(std::string_view name, int& table) {
+    constexpr std::string_view prefix = "--sin";
+    if (name.size() <= prefix.size() || name.substr(0, prefix.size()) != prefix)
+        return TableOption::NotATable;
+    const std::string_view number = name.substr(prefix.size());
+    if (!std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return TableOption::NotATable;
+    if (number.size() != 1 || number[0] < '1' || number[0] > '4')
+        return TableOption::NoSuchTable;
+    table = number[0] - '1';
+    return TableOption::Table;
+}
+
+class Reader {
+public:
+    explicit Reader(std::span<const std::string_view> args) : args_(args) {}
+
+    ParsedCommandLine read() {
+        for (next_ = 0; next_ < args_.size() && result_.ok();) {
+            const std::string_view arg = args_[next_++];
+            if (arg == "--help" || arg == "-h") {
+                result_.request.action = ExportRequest::Action::Help;
+                break;
+            }
+            if (arg == "--version") {
+                result_.request.action = ExportRequest::Action::Version;
+                break;
+            }
+            readOption(arg);
+        }
+        return result_;
+    }
+
+private:
+    void fail(std::string message) {
+        if (result_.ok())
+            result_.error = std::move(message);
+    }
+
+    void readOption(std::string_view arg) {
+        // "--name=value" carries its value; a short "-oFILE" too.
+        std::string_view name = arg;
+        std::optional<std::string_view> attached;
+        if (arg.starts_with("--")) {
+            if (const auto eq = arg.find('='); eq != std::string_view::npos) {
+                name = arg.substr(0, eq);
+                attached = arg.substr(eq + 1);
+            }
+        } else if (arg.starts_with("-o") && arg.size() > 2) {
+            name = "-o";
+            attached = arg.substr(2);
+        }
+
+        int table = 0;
+        if (name == "--strict") {
+            if (attached)
+                return fail("--strict takes no value");
+            result_.request.strict = true;
+        } else if (name == "--style") {
+            if (const auto value = takeValue(name, attached, "c, asm, 1 or 2"))
+                readStyle(*value);
+        } else if (name == "-o" || name == "--output") {
+            if (const auto value = takeValue(name, attached, "a file name"))
+                readOutput(name, *value);
+        } else if (const TableOption option = readTableOption(name, table); option == TableOption::Table) {
+            if (const auto value = takeValue(name, attached, "key=value,..."))
+                readTable(name, table, *value);
+        } else if (option == TableOption::NoSuchTable) {
+            fail(std::string(name) + ": there is no table " + std::string(name.substr(5)) +
+                 "; the tables are --sin1 to --sin4");
+        } else if (arg.starts_with("-") && arg != "-") {
+            fail("unknown option " + quoted(name) + " (see --help)");
+        } else {
+            fail("unexpected argument " + quoted(arg) + " (see --help)");
+        }
+    }
+
+    // The option's value: attached after "=", or the next argument unless that is an option.
+    std::optional<std::string_view> takeValue(std::string_view name, std::optional<std::string_view> attached,
+                                              std::string_view what) {
+        std::optional<std::string_view> value = attached;
+        if (!value && next_ < args_.size() && (!args_[next_].starts_with("-") || args_[next_] == "-"))
+            value = args_[next_++];
+        if (!value || value->empty()) {
+            fail(std::string(name) + " needs a value: " + std::string(what));
+            return std::nullopt;
+        }
+        return value;
+    }
+
+    void readStyle(std::string_view value) {
+        const auto style = findStyle(value);
+        if (!style)
+            return fail("--style: unknown style " + quoted(value) + "; use c, asm, 1 or 2");
+        if (styleGiven_)
+            return fail("--style is given twice");
+        styleGiven_ = true;
+        result_.request.style = *style;
+    }
+
+    void readOutput(std::string_view name, std::string_view value) {
+        if (result_.request.outputPath)
+            return fail(std::string(name) + " is given twice");
+        result_.request.outputPath = std::string(value);
+    }
+
+    // "length=256,min=0,max=255". A table may be given more than once; its keys are then merged,
+    // and a key given twice is an error, so the order of the arguments never matters.
+    void readTable(std::string_view name, int table, std::string_view list) {
+        const std::string option(name);
+        TableTexts& texts = result_.request.tables[static_cast<std::size_t>(table)];
+        std::size_t start = 0;
+        while (start <= list.size()) {
+            const std::size_t comma = std::min(list.find(',', start), list.size());
+            const std::string_view item = list.substr(start, comma - start);
+            start = comma + 1;
+
+            if (trimmed(item).empty())
+                return fail(option + ": empty entry in " + quoted(list));
+            const std::size_t eq = item.find('=');
+            const std::string_view keyName = trimmed(item.substr(0, std::min(eq, item.size())));
+            if (eq == std::string_view::npos || keyName.empty())
+                return fail(option + ": " + quoted(item) + " is not key=value");
+            const auto key = FindTableKey(keyName);
+            if (!key)
+                return fail(option + ": unknown key " + quoted(keyName) +
+                            "; the keys are length, offset, periods, speed, minimum (min), maximum (max), origin, range");
+            const std::string_view value = item.substr(eq + 1);
+            if (trimmed(value).empty())
+                return fail(option + ": " + std::string(KeyName(*key)) + " has no value");
+            if (texts[slot(*key)])
+                return fail(option + ": " + std::string(KeyName(*key)) + " is given twice");
+            texts[slot(*key)] = std::string(value);
+        }
+
+        const auto given = [&](bool (*form)(TableKey)) {
+            return std::any_of(kTableKeys.begin(), kTableKeys.end(),
+                               [&](TableKey key) { return form(key) && texts[slot(key)].has_value(); });
+        };
+        if (given(IsBoundsKey) && given(IsCentreKey))
+            fail(option + ": the amplitude is given both as minimum/maximum and as origin/range; give one form");
+    }
+
+    std::span<const std::string_view> args_;
+    std::size_t next_ = 0;
+    bool styleGiven_ = false;
+    ParsedCommandLine result_;
+};
+
+} // namespace
+
+ParsedCommandLine ParseCommandLine(std::span<const std::string_view> args) { return Reader(args).read(); }
+
+const std::string& TextOf(const TableTexts& texts, TableKey key) { return *texts[slot(key)]; }
+bool IsGiven(const TableTexts& texts, TableKey key) { return texts[slot(key)].has_value(); }
+
+} // namespace ondulix::cli

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "cli/TableKeys.h"
+#include "export/TableFile.h"
+
+#include <array>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace ondulix::cli {
+
+// The texts given for one table, by key; a key not given keeps the table's start-up value.
+using TableTexts = std::array<std::optional<std::string>, kTableKeyCount>;
+
+// What the command line asks for, fully checked: every key known, at most one text per key, at
+// most one amplitude form per table.
+struct ExportRequest {
+    enum class Action { Export, Help, Version };
+    Action action = Action::Export;
+    exporter::ExportStyle style = exporter::ExportStyle::CArrays;
+    std::optional<std::string> outputPath; // nothing, or "-": standard output
+    bool strict = false;
+    std::array<TableTexts, engine::kTableCount> tables{};
+};
+
+struct ParsedCommandLine {
+    ExportRequest request;
+    std::string error; // one line, empty when the command line is usable
+
+    bool ok() const { return error.empty(); }
+};
+
+// Reads the arguments after the program's name. Options may come in any order, with the value
+// as the next argument or after "=" ("--style asm", "--style=asm", "-o out.s", "-oout.s").
+// "--help" and "--version" end the reading at once.
+ParsedCommandLine ParseCommandLine(std::span<const std::string_view> args);
+
+const std::string& TextOf(const TableTexts& texts, TableKey key);
+bool IsGiven(const TableTexts& texts, TableKey key);
+
+} // namespace ondulix::cli

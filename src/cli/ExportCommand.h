@@ -1,0 +1,28 @@
+#pragma once
+
+#include "toolkit/Dialogs.h"
+
+#include <iosfwd>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace ondulix::cli {
+
+// The whole of ondulix-export except the process around it: reads the arguments, writes the file
+// to the store or to `out`, and reports on `err`, one line per message, each starting with
+// "ondulix-export: ". Nothing is written unless the command line is sound (and, with --strict,
+// every value is taken as given).
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitWriteFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+inline constexpr std::string_view kProgramName = "ondulix-export";
+
+int RunExportCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err,
+                     toolkit::FileStore& store);
+
+std::string HelpText();
+std::string VersionText();
+
+} // namespace ondulix::cli
