@@ -1,0 +1,180 @@
+#include "ui/qt/QtSurface.h"
+
+#include <QEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace ondulix::ui::qt {
+namespace {
+
+QRgb toRgb(toolkit::Colour c) { return qRgb(c.red, c.green, c.blue); }
+
+// Liang-Barsky: clips the segment to [0, maxX] x [0, maxY]; false when nothing of it is inside.
+bool clipSegment(double& x1, double& y1, double& x2, double& y2, double maxX, double maxY) {
+    double t0 = 0.0;
+    double t1 = 1.0;
+    const double dx = x2 - x1;
+    const double dy = y2 - y1;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {x1, maxX - x1, y1, maxY - y1};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0.0) {
+            if (q[i] < 0.0)
+                return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0.0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        if (t0 > t1)
+            return false;
+    }
+    const double ox = x1;
+    const double oy = y1;
+    x1 = ox + t0 * dx;
+    y1 = oy + t0 * dy;
+    x2 = ox + t1 * dx;
+    y2 = oy + t1 * dy;
+    return true;
+}
+
+} // namespace
+
+QtSurface::QtSurface(toolkit::Colour back, toolkit::UserScale initial, bool sunkenBorder, QWidget* parent)
+    : QFrame(parent), back_(back), scale_(initial) {
+    if (sunkenBorder)
+        setFrameStyle(QFrame::WinPanel | QFrame::Sunken); // the classic 2-pixel sunken edge
+    else
+        setFrameStyle(QFrame::NoFrame);
+    // The picture covers the client area completely; nothing underneath needs painting.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void QtSurface::setScale(toolkit::UserScale scale) {
+    // A zero height would make every y coordinate meaningless; keep the one in force.
+    if (scale.height == 0.0f || !std::isfinite(scale.height))
+        scale.height = scale_.height;
+    scale_ = scale;
+}
+
+const QImage& QtSurface::picture() const {
+    syncPicture();
+    return picture_;
+}
+
+int QtSurface::dotSize() const {
+    return std::max(1, static_cast<int>(std::lround(picture_.devicePixelRatio())));
+}
+
+void QtSurface::syncPicture() const {
+    const qreal ratio = devicePixelRatioF();
+    const QSize size = contentsRect().size() * ratio;
+    if (picture_.size() == size && picture_.devicePixelRatio() == ratio)
+        return;
+    QImage next(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    next.fill(toRgb(back_));
+    if (!picture_.isNull()) {
+        QPainter painter(&next);
+        painter.drawImage(next.rect(), picture_, picture_.rect());
+    }
+    next.setDevicePixelRatio(ratio);
+    picture_ = std::move(next);
+}
+
+std::optional<QtSurface::DevicePoint> QtSurface::toDevice(float x, float y) const {
+    // Pixel centres 0 .. n-1 span the scale from edge to edge.
+    const auto px = scale_.toPixelX(x, picture_.width() - 1);
+    const auto py = scale_.toPixelY(y, picture_.height() - 1);
+    if (!px || !py)
+        return std::nullopt;
+    const double limit = 1e6; // far outside any picture, and safely inside int
+    return DevicePoint{static_cast<int>(std::floor(std::clamp(*px + 0.5, -limit, limit))),
+                       static_cast<int>(std::floor(std::clamp(*py + 0.5, -limit, limit)))};
+}
+
+void QtSurface::stamp(int x, int y, QRgb colour) {
+    // A dot of one logical pixel; at the right and bottom edges it stays inside the picture.
+    const int size = dotSize();
+    if (x < 0 || y < 0 || x >= picture_.width() || y >= picture_.height())
+        return;
+    const int left = std::min(x, picture_.width() - size);
+    const int top = std::min(y, picture_.height() - size);
+    for (int row = std::max(top, 0); row < top + size; ++row) {
+        auto* line = reinterpret_cast<QRgb*>(picture_.scanLine(row));
+        std::fill(line + std::max(left, 0), line + left + size, colour);
+    }
+}
+
+void QtSurface::clear() {
+    syncPicture();
+    picture_.fill(toRgb(back_));
+    update();
+}
+
+void QtSurface::point(float x, float y, toolkit::Colour colour) {
+    syncPicture();
+    if (const auto p = toDevice(x, y)) {
+        stamp(p->x, p->y, toRgb(colour));
+        update();
+    }
+}
+
+void QtSurface::line(float x1, float y1, float x2, float y2, toolkit::Colour colour) {
+    syncPicture();
+    const auto a = toDevice(x1, y1);
+    const auto b = toDevice(x2, y2);
+    if (!a || !b)
+        return;
+    double ax = a->x, ay = a->y, bx = b->x, by = b->y;
+    if (!clipSegment(ax, ay, bx, by, picture_.width() - 1, picture_.height() - 1))
+        return;
+    // Bresenham between the clipped ends, with the same dot as a point, so a line drawn over a
+    // point in the background colour erases it completely.
+    int x = static_cast<int>(std::lround(ax));
+    int y = static_cast<int>(std::lround(ay));
+    const int endX = static_cast<int>(std::lround(bx));
+    const int endY = static_cast<int>(std::lround(by));
+    const int dx = std::abs(endX - x);
+    const int dy = -std::abs(endY - y);
+    const int stepX = x < endX ? 1 : -1;
+    const int stepY = y < endY ? 1 : -1;
+    int error = dx + dy;
+    const QRgb rgb = toRgb(colour);
+    for (;;) {
+        stamp(x, y, rgb);
+        if (x == endX && y == endY)
+            break;
+        const int twice = 2 * error;
+        if (twice >= dy) {
+            error += dy;
+            x += stepX;
+        }
+        if (twice <= dx) {
+            error += dx;
+            y += stepY;
+        }
+    }
+    update();
+}
+
+bool QtSurface::event(QEvent* event) {
+    // A move to a screen of another resolution changes the device pixel ratio.
+    if (event->type() == QEvent::ScreenChangeInternal || event->type() == QEvent::Show) {
+        syncPicture();
+        update();
+    }
+    return QFrame::event(event);
+}
+
+void QtSurface::paintEvent(QPaintEvent* event) {
+    QFrame::paintEvent(event); // the border, if any
+    QPainter painter(this);
+    painter.drawImage(contentsRect().topLeft(), picture_);
+}
+
+} // namespace ondulix::ui::qt

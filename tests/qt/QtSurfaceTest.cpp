@@ -1,0 +1,182 @@
+#include "ui/qt/QtSurface.h"
+
+#include <QCoreApplication>
+#include <QImage>
+#include <QPaintEvent>
+#include <QPixmap>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace ondulix::ui::qt {
+namespace {
+
+using toolkit::Colour;
+using toolkit::kDarkGrey;
+using toolkit::kPlotGreen;
+using toolkit::UserScale;
+
+constexpr Colour kRed{255, 0, 0};
+
+Colour colourAt(const QImage& image, int x, int y) {
+    const QRgb rgb = image.pixel(x, y);
+    return {static_cast<std::uint8_t>(qRed(rgb)), static_cast<std::uint8_t>(qGreen(rgb)),
+            static_cast<std::uint8_t>(qBlue(rgb))};
+}
+
+int countOf(const QImage& image, Colour colour) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += colourAt(image, x, y) == colour;
+    return n;
+}
+
+// A plot box of the window: 129 x 89 pixels, no border, scaled as table 0 at start-up.
+struct Plot {
+    QtSurface surface{kDarkGrey, UserScale{0, 0, 1548, 1068}, false};
+    Plot() {
+        surface.setGeometry(0, 0, 129, 89);
+        surface.setScale({0, -128, 512, 256});
+    }
+};
+
+TEST(QtSurface, AZeroOrNonFiniteHeightIsNotApplied) {
+    Plot p;
+    p.surface.setScale({1, 2, 3, 0});
+    EXPECT_EQ(p.surface.scale(), (UserScale{1, 2, 3, 256}));
+    p.surface.setScale({0, 0, 10, std::numeric_limits<float>::infinity()});
+    EXPECT_EQ(p.surface.scale(), (UserScale{0, 0, 10, 256}));
+    p.surface.setScale({0, 5, 10, -20});
+    EXPECT_EQ(p.surface.scale(), (UserScale{0, 5, 10, -20}));
+}
+
+TEST(QtSurface, EdgesOfTheScaleLandOnTheFirstAndLastPixels) {
+    Plot p;
+    p.surface.clear();
+    p.surface.point(0, -128, kPlotGreen);  // top left corner
+    p.surface.point(512, 128, kPlotGreen); // bottom right corner, on the box, not beyond it
+    p.surface.point(0, 0, kRed);           // mid-height: 44 of rows 0 to 88
+    p.surface.point(128, 128, kRed);       // a quarter across: 128 / 512 * 128 = column 32
+    const QImage& image = p.surface.picture();
+    ASSERT_EQ(image.size(), QSize(129, 89));
+    EXPECT_EQ(colourAt(image, 0, 0), kPlotGreen);
+    EXPECT_EQ(colourAt(image, 128, 88), kPlotGreen);
+    EXPECT_EQ(colourAt(image, 0, 44), kRed);
+    EXPECT_EQ(colourAt(image, 32, 88), kRed);
+    EXPECT_EQ(countOf(image, kPlotGreen), 2); // one pixel per point
+    EXPECT_EQ(countOf(image, kRed), 2);
+    EXPECT_EQ(countOf(image, kDarkGrey), 129 * 89 - 4);
+}
+
+TEST(QtSurface, PointsOutsideTheScaleOrNotFiniteDrawNothing) {
+    Plot p;
+    p.surface.clear();
+    // The edge pixels reach half a pixel (2 units across, 1.5 down) beyond the scale; further out
+    // nothing is drawn.
+    p.surface.point(514.1f, 0, kPlotGreen);
+    p.surface.point(0, -129.6f, kPlotGreen);
+    p.surface.point(std::nanf(""), 0, kPlotGreen);
+    p.surface.point(0, std::numeric_limits<float>::infinity(), kPlotGreen);
+    p.surface.line(0, std::nanf(""), 10, 10, kPlotGreen);
+    EXPECT_EQ(countOf(p.surface.picture(), kPlotGreen), 0);
+}
+
+TEST(QtSurface, ANegativeHeightTurnsTheYAxisUpward) {
+    Plot p;
+    p.surface.setScale({0, 128, 512, -256}); // top edge 128, bottom edge -128
+    p.surface.clear();
+    p.surface.point(0, 128, kPlotGreen);
+    p.surface.point(0, -128, kRed);
+    EXPECT_EQ(colourAt(p.surface.picture(), 0, 0), kPlotGreen);
+    EXPECT_EQ(colourAt(p.surface.picture(), 0, 88), kRed);
+}
+
+TEST(QtSurface, AColumnWipeErasesThePointDrawnInIt) {
+    Plot p;
+    p.surface.clear();
+    p.surface.point(100, 17, kPlotGreen);
+    p.surface.point(104, 17, kPlotGreen);
+    p.surface.line(100, -128, 100, 128, kRed); // the preview wipes a column before redrawing it
+    const QImage& image = p.surface.picture();
+    EXPECT_EQ(countOf(image, kPlotGreen), 1);
+    EXPECT_EQ(countOf(image, kRed), 89); // the whole column, top row to bottom row
+    EXPECT_EQ(colourAt(image, 25, 0), kRed);
+    EXPECT_EQ(colourAt(image, 25, 88), kRed);
+}
+
+TEST(QtSurface, LinesAreClippedToThePicture) {
+    Plot p;
+    p.surface.clear();
+    p.surface.line(-1e9f, 0, 1e9f, 0, kRed); // far beyond both edges, along the middle row
+    const QImage& image = p.surface.picture();
+    EXPECT_EQ(countOf(image, kRed), 129);
+    EXPECT_EQ(colourAt(image, 0, 44), kRed);
+    EXPECT_EQ(colourAt(image, 128, 44), kRed);
+    p.surface.line(0, 200, 512, 300, kPlotGreen); // wholly below the picture
+    EXPECT_EQ(countOf(image, kPlotGreen), 0);
+}
+
+TEST(QtSurface, ClearFillsWithTheBackColour) {
+    Plot p;
+    p.surface.point(10, 10, kPlotGreen);
+    p.surface.clear();
+    EXPECT_EQ(countOf(p.surface.picture(), kDarkGrey), 129 * 89);
+}
+
+TEST(QtSurface, WhatIsDrawnBeforeTheFirstShowAppearsWithIt) {
+    Plot p;
+    p.surface.clear();
+    p.surface.point(512, 128, kPlotGreen);
+    p.surface.show();
+    const QImage shown = p.surface.grab().toImage();
+    EXPECT_EQ(colourAt(shown, 128, 88), kPlotGreen);
+    EXPECT_EQ(colourAt(shown, 0, 0), kDarkGrey);
+}
+
+TEST(QtSurface, TheSunkenBorderFramesTheClientArea) {
+    // The preview box: 281 x 89 with a 2-pixel border each side, client area 277 x 85.
+    QtSurface preview(kDarkGrey, UserScale{0, -512, 512, 1024}, true);
+    preview.setGeometry(0, 0, 281, 89);
+    preview.clear();
+    preview.point(0, -512, kPlotGreen);
+    preview.point(512, 512, kPlotGreen);
+    ASSERT_EQ(preview.picture().size(), QSize(277, 85));
+    preview.show();
+    const QImage shown = preview.grab().toImage();
+    EXPECT_EQ(colourAt(shown, 2, 2), kPlotGreen);
+    EXPECT_EQ(colourAt(shown, 278, 86), kPlotGreen);
+    for (const QPoint border : {QPoint(0, 0), QPoint(1, 40), QPoint(280, 88), QPoint(140, 87)})
+        EXPECT_NE(colourAt(shown, border.x(), border.y()), kDarkGrey) << border.x() << "," << border.y();
+}
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+TEST(QtSurface, ManyDrawingsBetweenTwoPassesOfTheEventLoopRepaintOnce) {
+    Plot p;
+    p.surface.show();
+    QCoreApplication::processEvents();
+    PaintCounter counter;
+    p.surface.installEventFilter(&counter);
+    // One preview frame draws 129 wipes and up to 129 points.
+    for (int x = 0; x <= 512; x += 4) {
+        p.surface.line(static_cast<float>(x), -128, static_cast<float>(x), 128, kDarkGrey);
+        p.surface.point(static_cast<float>(x), 0, kPlotGreen);
+    }
+    EXPECT_EQ(counter.paints, 0); // nothing painted synchronously
+    QCoreApplication::processEvents();
+    EXPECT_EQ(counter.paints, 1);
+}
+
+} // namespace
+} // namespace ondulix::ui::qt
