@@ -1,0 +1,204 @@
+#include "cli/ExportCommand.h"
+
+#include "CliTestSupport.h"
+#include "cli/CommandLine.h"
+#include "cli/WindowExport.h"
+#include "toolkit/MemoryToolkit.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace ondulix::cli {
+namespace {
+
+// One run of the command against an in-memory file store.
+struct CommandRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+    toolkit::MemoryFileStore store;
+
+    explicit CommandRun(std::vector<std::string_view> args, std::optional<std::string> storeFailure = std::nullopt) {
+        store.failure = std::move(storeFailure);
+        std::ostringstream outStream;
+        std::ostringstream errStream;
+        status = RunExportCommand(args, outStream, errStream, store);
+        out = outStream.str();
+        err = errStream.str();
+    }
+};
+
+TEST(ExportCommand, DefaultTablesGoToStandardOutputInBothStyles) {
+    const std::pair<std::vector<std::string_view>, const char*> cases[] = {
+        {{}, "default-tables-c.txt"},
+        {{"--style", "c"}, "default-tables-c.txt"},
+        {{"--style", "1"}, "default-tables-c.txt"},
+        {{"--style", "asm"}, "default-tables-asm.txt"},
+        {{"--style", "2"}, "default-tables-asm.txt"},
+        {{"--style=asm", "-o", "-"}, "default-tables-asm.txt"},
+    };
+    for (const auto& [args, golden] : cases) {
+        const CommandRun run(args);
+        EXPECT_EQ(kExitSuccess, run.status) << golden;
+        EXPECT_SAME_BYTES(testing::goldenFile(golden), run.out);
+        EXPECT_EQ("", run.err);
+        EXPECT_TRUE(run.store.files.empty());
+    }
+}
+
+TEST(ExportCommand, OutputFileGoesToTheStoreAndNothingToStandardOutput) {
+    const CommandRun run({"--style", "asm", "--sin1", "length=256,min=0,max=255", "-o", "tables.s"});
+    EXPECT_EQ(kExitSuccess, run.status);
+    EXPECT_EQ("", run.out);
+    EXPECT_EQ("", run.err);
+    ASSERT_EQ(1u, run.store.files.count("tables.s"));
+    using testing::BoxEdit;
+    using H = ui::HeadlessWindow;
+    EXPECT_SAME_BYTES(testing::windowFile({{0, &H::txtSinLen, "256", BoxEdit::How::Type},
+                                           {0, &H::txtSinMin, "0", BoxEdit::How::Type},
+                                           {0, &H::txtSinMax, "255", BoxEdit::How::Type}},
+                                          exporter::ExportStyle::AssemblerBytes),
+                      run.store.files.at("tables.s"));
+}
+
+TEST(ExportCommand, TheOrderOfTheArgumentsDoesNotMatter) {
+    const CommandRun first({"--sin1", "min=0,max=255,length=100", "--sin2", "range=64", "--style", "asm", "--sin1",
+                     "periods=3", "-o", "a"});
+    const CommandRun second({"-o", "a", "--sin1", "periods=3,length=100", "--style", "asm", "--sin2", "range=64", "--sin1",
+                      "max=255,min=0"});
+    ASSERT_EQ(kExitSuccess, first.status);
+    ASSERT_EQ(kExitSuccess, second.status);
+    EXPECT_SAME_BYTES(first.store.files.at("a"), second.store.files.at("a"));
+}
+
+TEST(ExportCommand, ChangedValuesAreReportedAndTheFileIsWrittenWithThem) {
+    const CommandRun run({"--sin1", "length=20000,offset=abc", "-o", "t.c"});
+    EXPECT_EQ(kExitSuccess, run.status);
+    EXPECT_EQ("ondulix-export: sin1 length: \"20000\" is above 16384; using 16384\n"
+              "ondulix-export: sin1 offset: \"abc\" is not a number; using 0\n",
+              run.err);
+    const CommandRun same({"--sin1", "length=16384,offset=0", "-o", "t.c"});
+    EXPECT_EQ("", same.err);
+    EXPECT_SAME_BYTES(same.store.files.at("t.c"), run.store.files.at("t.c"));
+}
+
+TEST(ExportCommand, StrictRefusesChangedValuesAndWritesNothing) {
+    const CommandRun run({"--strict", "--sin2", "range=-40000", "--sin3", "length=12abc", "-o", "t.c"});
+    EXPECT_EQ(kExitUsage, run.status);
+    EXPECT_EQ("ondulix-export: sin2 range: \"-40000\" is below 1; --strict refuses to use 1\n"
+              "ondulix-export: sin3 length: \"12abc\" has \"abc\" after the number; --strict refuses to use 12\n",
+              run.err);
+    EXPECT_TRUE(run.store.files.empty());
+    EXPECT_EQ("", run.out);
+
+    const CommandRun toStandardOutput({"--strict", "--sin1", "min=99999"});
+    EXPECT_EQ(kExitUsage, toStandardOutput.status);
+    EXPECT_EQ("", toStandardOutput.out);
+
+    // Values taken as given, rounding included, pass.
+    const CommandRun clean({"--strict", "--sin1", "length=256,periods=2.5,offset=&H10", "-o", "t.c"});
+    EXPECT_EQ(kExitSuccess, clean.status);
+    EXPECT_EQ("", clean.err);
+    EXPECT_EQ(1u, clean.store.files.size());
+}
+
+// Every bad command line: status 2, one line naming the fault, nothing written anywhere.
+TEST(ExportCommand, BadCommandLinesWriteNothing) {
+    const std::pair<std::vector<std::string_view>, std::string_view> cases[] = {
+        {{"--bogus"}, R"(unknown option "--bogus" (see --help))"},
+        {{"-x"}, R"(unknown option "-x" (see --help))"},
+        {{"--sin"}, R"(unknown option "--sin" (see --help))"},
+        {{"--sinx=length=5"}, R"(unknown option "--sinx" (see --help))"},
+        {{"tables.s"}, R"(unexpected argument "tables.s" (see --help))"},
+        {{"--sin1", "length=5", "extra"}, R"(unexpected argument "extra" (see --help))"},
+        {{"--sin5", "length=5"}, "--sin5: there is no table 5; the tables are --sin1 to --sin4"},
+        {{"--sin0", "length=5"}, "--sin0: there is no table 0; the tables are --sin1 to --sin4"},
+        {{"--sin12=length=5"}, "--sin12: there is no table 12; the tables are --sin1 to --sin4"},
+        {{"--sin1"}, "--sin1 needs a value: key=value,..."},
+        {{"--sin1", "--style", "asm"}, "--sin1 needs a value: key=value,..."},
+        {{"--sin1="}, "--sin1 needs a value: key=value,..."},
+        {{"--style"}, "--style needs a value: c, asm, 1 or 2"},
+        {{"--style="}, "--style needs a value: c, asm, 1 or 2"},
+        {{"-o"}, "-o needs a value: a file name"},
+        {{"--output", "--strict"}, "--output needs a value: a file name"},
+        {{"--style", "pascal"}, R"(--style: unknown style "pascal"; use c, asm, 1 or 2)"},
+        {{"--style", "3"}, R"(--style: unknown style "3"; use c, asm, 1 or 2)"},
+        {{"--style", "c", "--style", "c"}, "--style is given twice"},
+        {{"-o", "a", "--output", "b"}, "--output is given twice"},
+        {{"--strict=yes"}, "--strict takes no value"},
+        {{"--sin1", "length256"}, R"(--sin1: "length256" is not key=value)"},
+        {{"--sin2", "=256"}, R"(--sin2: "=256" is not key=value)"},
+        {{"--sin1", "length=5,,min=0"}, R"(--sin1: empty entry in "length=5,,min=0")"},
+        {{"--sin1", "length=5,"}, R"(--sin1: empty entry in "length=5,")"},
+        {{"--sin3", "lenght=5"},
+         R"(--sin3: unknown key "lenght"; the keys are length, offset, periods, speed, minimum (min), maximum (max), origin, range)"},
+        {{"--sin1", "length="}, "--sin1: length has no value"},
+        {{"--sin1", "min= "}, "--sin1: minimum has no value"},
+        {{"--sin1", "length=5,length=6"}, "--sin1: length is given twice"},
+        {{"--sin1", "min=5", "--sin1", "minimum=6"}, "--sin1: minimum is given twice"},
+        {{"--sin4", "min=0,range=64"},
+         "--sin4: the amplitude is given both as minimum/maximum and as origin/range; give one form"},
+        {{"--sin4", "origin=0", "--sin4", "max=5"},
+         "--sin4: the amplitude is given both as minimum/maximum and as origin/range; give one form"},
+        // Only the first fault is reported.
+        {{"--sin9", "x", "--bogus"}, "--sin9: there is no table 9; the tables are --sin1 to --sin4"},
+    };
+    for (const auto& [args, message] : cases) {
+        std::vector<std::vector<std::string_view>> tries = {args};
+        // Again with an output file, unless the fault is in the output option itself.
+        if (message.find("-o") == std::string_view::npos && message.find("--output") == std::string_view::npos) {
+            tries.push_back(args);
+            tries.back().insert(tries.back().begin(), {"-o", "kept.s"});
+        }
+        for (const auto& tried : tries) {
+            const CommandRun run(tried);
+            EXPECT_EQ(kExitUsage, run.status) << message;
+            EXPECT_EQ("ondulix-export: " + std::string(message) + "\n", run.err);
+            EXPECT_EQ("", run.out) << message;
+            EXPECT_TRUE(run.store.files.empty()) << message;
+        }
+    }
+}
+
+TEST(ExportCommand, AFailedWriteIsReportedWithItsReason) {
+    const CommandRun run({"-o", "out/t.s"}, "the folder \"out\" does not exist");
+    EXPECT_EQ(kExitWriteFailed, run.status);
+    EXPECT_EQ("ondulix-export: cannot write \"out/t.s\": the folder \"out\" does not exist\n", run.err);
+    EXPECT_EQ("", run.out);
+}
+
+TEST(ExportCommand, AFailingStandardOutputIsAFailedWrite) {
+    std::ostream broken(nullptr); // every write fails
+    std::ostringstream err;
+    toolkit::MemoryFileStore store;
+    const std::vector<std::string_view> none;
+    EXPECT_EQ(kExitWriteFailed, RunExportCommand(none, broken, err, store));
+    EXPECT_EQ("ondulix-export: cannot write to standard output\n", err.str());
+}
+
+TEST(ExportCommand, HelpExplainsEveryOptionWithAnExample) {
+    for (const std::string_view flag : {"--help", "-h"}) {
+        const CommandRun run({flag, "--bogus"});
+        EXPECT_EQ(kExitSuccess, run.status);
+        EXPECT_EQ("", run.err);
+        EXPECT_EQ(HelpText(), run.out);
+    }
+    const std::string help = HelpText();
+    for (const char* expected :
+         {"--sin1 KEY=VALUE", "--sin4", "--style STYLE", "asm or 2", "c or 1", "-o, --output FILE", "--strict",
+          "--help", "--version", "length", "offset", "periods", "speed", "minimum, min", "maximum, max", "origin",
+          "range", "Example:\n  ondulix-export --style asm", "Exit status"})
+        EXPECT_NE(std::string::npos, help.find(expected)) << expected;
+    // The start-up values, from the window's own defaults.
+    EXPECT_NE(std::string::npos, help.find("  --sin2     512      -96       96      64        2     -3\n"));
+}
+
+TEST(ExportCommand, VersionNamesOndulixV1) {
+    const CommandRun run({"--version"});
+    EXPECT_EQ(kExitSuccess, run.status);
+    EXPECT_EQ("ondulix-export (Ondulix V1)\n", run.out);
+}
+
+} // namespace
+} // namespace ondulix::cli

@@ -1,0 +1,141 @@
+#include "cli/WindowExport.h"
+
+#include "CliTestSupport.h"
+#include "cli/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace ondulix::cli {
+namespace {
+
+using testing::BoxEdit;
+using H = ui::HeadlessWindow;
+using exporter::ExportStyle;
+constexpr auto Type = BoxEdit::How::Type;
+constexpr auto Paste = BoxEdit::How::Paste;
+
+// A command line, and the same texts put into the window's boxes by hand. The hand edits come in
+// an order of their own (often the reverse), so a match also shows that the order of the keys
+// does not matter. Texts are typed key by key where every prefix leaves the box as it is, and
+// pasted where a prefix would be rewritten ("-" reads 0 and the box shows "0" at once).
+struct WindowCase {
+    const char* name;
+    std::vector<std::string_view> args;
+    std::vector<BoxEdit> edits;
+    std::vector<std::string> notes;
+};
+
+const std::vector<WindowCase>& windowCases() {
+    static const std::vector<WindowCase> cases = {
+        {"Defaults", {}, {}, {}},
+        {"TextsEqualToTheBoxesChangeNothing", {"--sin1", "length=512,origin=0", "--sin4", "speed=-7"}, {}, {}},
+        {"Extremes",
+         {"--sin1", "length=16384,periods=16384,offset=16384", "--sin2",
+          "length=1,periods=-16384,offset=-16384,speed=-256", "--sin4", "speed=256,periods=0"},
+         {{3, &H::txtSinWaves, "0", Type},
+          {3, &H::txtSinSpeed, "256", Type},
+          {1, &H::txtSinSpeed, "-256", Paste},
+          {1, &H::txtSinOffs, "-16384", Paste},
+          {1, &H::txtSinWaves, "-16384", Paste},
+          {1, &H::txtSinLen, "1", Type},
+          {0, &H::txtSinOffs, "16384", Type},
+          {0, &H::txtSinWaves, "16384", Type},
+          {0, &H::txtSinLen, "16384", Type}},
+         {}},
+        {"BoundsForm",
+         {"--sin1", "length=256,min=0,max=255", "--sin3", "max=7,minimum=-5,periods=-2"},
+         {{2, &H::txtSinMax, "7", Type},
+          {2, &H::txtSinMin, "-5", Paste},
+          {2, &H::txtSinWaves, "-2", Paste},
+          {0, &H::txtSinMax, "255", Type},
+          {0, &H::txtSinMin, "0", Type},
+          {0, &H::txtSinLen, "256", Type}},
+         {}},
+        {"CentreForm",
+         {"--sin2", "length=256,origin=0,range=64", "--sin4", "range=3,origin=1", "--sin3", "origin=-100"},
+         {{1, &H::txtSinRange, "64", Type},
+          {1, &H::txtSinOrigin, "0", Type},
+          {1, &H::txtSinLen, "256", Type},
+          {3, &H::txtSinOrigin, "1", Type},
+          {3, &H::txtSinRange, "3", Type},
+          {2, &H::txtSinOrigin, "-100", Paste}},
+         {}},
+        {"Clamped",
+         {"--sin1", "length=20000", "--sin2", "range=-40000", "--sin3", "min=99999,max=-99999", "--sin4",
+          "origin=16384,range=32768"},
+         // Origin 16384 with Range 32768 derives a Maximum of 32768, beyond a typed bound.
+         {{3, &H::txtSinRange, "32768", Type},
+          {3, &H::txtSinOrigin, "16384", Type},
+          {2, &H::txtSinMax, "-99999", Paste},
+          {2, &H::txtSinMin, "99999", Type},
+          {1, &H::txtSinRange, "-40000", Paste},
+          {0, &H::txtSinLen, "20000", Type}},
+         {R"(sin1 length: "20000" is above 16384; using 16384)",
+          R"(sin2 range: "-40000" is below 1; using 1)",
+          R"(sin3 minimum: "99999" is above 16384; using 16384)",
+          R"(sin3 maximum: "-99999" is below -16384; using -16384)"}},
+        {"TextsReadAsTheBoxesReadThem",
+         {"--sin1", "length=12abc,offset=&H10,periods=2.5,speed= 1 2", "--sin2", "periods=3.5,min=&O17,max=1e2",
+          "--sin3", "periods=-2.5,length=abc", "--sin4", "range=0,offset=-"},
+         {{3, &H::txtSinRange, "0", Type},
+          {3, &H::txtSinOffs, "-", Paste},
+          {2, &H::txtSinWaves, "-2.5", Paste},
+          {2, &H::txtSinLen, "abc", Type},
+          {1, &H::txtSinMax, "1e2", Paste},
+          {1, &H::txtSinMin, "&O17", Paste},
+          {1, &H::txtSinWaves, "3.5", Paste},
+          {0, &H::txtSinSpeed, " 1 2", Paste},
+          {0, &H::txtSinWaves, "2.5", Paste},
+          {0, &H::txtSinOffs, "&H10", Paste},
+          {0, &H::txtSinLen, "12abc", Type}},
+         {R"(sin1 length: "12abc" has "abc" after the number; using 12)",
+          R"(sin3 length: "abc" is not a number; using 1)",
+          R"(sin4 offset: "-" is not a number; using 0)",
+          R"(sin4 range: "0" is below 1; using 1)"}},
+        // Lengths that are no multiple of 8: the count of values on a line runs across tables.
+        {"ShortTables",
+         {"--sin1", "length=10", "--sin2", "length=1", "--sin3", "length=7", "--sin4", "length=13"},
+         {{3, &H::txtSinLen, "13", Type},
+          {2, &H::txtSinLen, "7", Type},
+          {1, &H::txtSinLen, "1", Type},
+          {0, &H::txtSinLen, "10", Type}},
+         {}},
+    };
+    return cases;
+}
+
+class WindowExportTest : public ::testing::TestWithParam<std::tuple<std::size_t, ExportStyle>> {};
+
+TEST_P(WindowExportTest, WritesTheWindowsFileByteForByte) {
+    const auto [index, style] = GetParam();
+    const WindowCase& c = windowCases()[index];
+    const ParsedCommandLine parsed = ParseCommandLine(c.args);
+    ASSERT_TRUE(parsed.ok()) << parsed.error;
+
+    const ExportedTables exported = ExportThroughWindow(parsed.request.tables, style);
+    EXPECT_SAME_BYTES(testing::windowFile(c.edits, style), exported.text);
+
+    std::vector<std::string> notes;
+    for (const ValueNote& note : exported.notes)
+        notes.push_back(DescribeNote(note, false));
+    EXPECT_EQ(c.notes, notes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, WindowExportTest,
+    ::testing::Combine(::testing::Range<std::size_t>(0, windowCases().size()),
+                       ::testing::Values(ExportStyle::CArrays, ExportStyle::AssemblerBytes)),
+    [](const auto& param) {
+        return std::string(windowCases()[std::get<0>(param.param)].name) +
+               (std::get<1>(param.param) == ExportStyle::CArrays ? "_C" : "_Asm");
+    });
+
+TEST(WindowExport, DefaultTablesEqualTheGoldenFiles) {
+    const std::array<TableTexts, engine::kTableCount> none{};
+    EXPECT_SAME_BYTES(testing::goldenFile("default-tables-c.txt"), ExportThroughWindow(none, ExportStyle::CArrays).text);
+    EXPECT_SAME_BYTES(testing::goldenFile("default-tables-asm.txt"),
+                      ExportThroughWindow(none, ExportStyle::AssemblerBytes).text);
+}
+
+} // namespace
+} // namespace ondulix::cli
