@@ -1,0 +1,85 @@
+#include "ui/qt/Form1Fonts.h"
+
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetrics>
+
+namespace ondulix::ui::qt {
+namespace {
+
+// Point sizes of the design at its 120 dots per inch, in pixels: 8 pt, 7.8 pt and 10.8 pt.
+constexpr int kDialogPixels = 13;
+constexpr int kHeadingPixels = 13;
+constexpr int kPeakPixels = 18;
+constexpr int kSmallestPixels = 8;
+
+// Room a caption leaves inside its control: buttons lose their bevel and a little padding.
+QSize captionRoom(const ControlSpec& spec) {
+    const int width = spec.rect.width / kTwipsPerPixel;
+    const int height = spec.rect.height / kTwipsPerPixel;
+    if (spec.kind == ControlKind::Button)
+        return {width - 8, height - 4};
+    return {width, height};
+}
+
+bool captionsFit(const QFont& font, FontRole role) {
+    const QFontMetrics metrics(font);
+    for (const ControlSpec& spec : kForm1Layout) {
+        const bool hasCaption = spec.kind == ControlKind::Label || spec.kind == ControlKind::Button;
+        if (!hasCaption || spec.font != role || spec.caption.empty())
+            continue;
+        const QSize room = captionRoom(spec);
+        const QString text = QString::fromUtf8(spec.caption.data(), static_cast<qsizetype>(spec.caption.size()));
+        if (metrics.horizontalAdvance(text) > room.width() || metrics.height() > room.height())
+            return false;
+    }
+    return true;
+}
+
+// The designed face when installed, else the fallback face; at the designed size unless its
+// captions do not fit, then shrunk until they do.
+QFont choose(const QString& designed, QFont fallback, bool bold, int pixels, FontRole role) {
+    QFont font(designed);
+    font.setPixelSize(pixels);
+    if (QFontInfo(font).family().compare(designed, Qt::CaseInsensitive) != 0)
+        font = fallback;
+    font.setBold(bold);
+    for (int size = pixels; size >= kSmallestPixels; --size) {
+        font.setPixelSize(size);
+        if (captionsFit(font, role))
+            break;
+    }
+    return font;
+}
+
+} // namespace
+
+Form1Fonts Form1Fonts::choose() {
+    const QFont sans = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    if (!QFontInfo(fixed).fixedPitch()) {
+        // Platforms without a theme may answer with a proportional face; ask by kind instead.
+        fixed = QFont(QStringLiteral("monospace"));
+        fixed.setStyleHint(QFont::Monospace);
+    }
+    return {
+        .dialog = ondulix::ui::qt::choose(QStringLiteral("MS Sans Serif"), sans, false, kDialogPixels, FontRole::Dialog),
+        .heading = ondulix::ui::qt::choose(QStringLiteral("MS Sans Serif"), sans, true, kHeadingPixels,
+                                           FontRole::BoldHeading),
+        .peak = ondulix::ui::qt::choose(QStringLiteral("Terminal"), fixed, true, kPeakPixels, FontRole::PeakMarker),
+    };
+}
+
+const QFont& Form1Fonts::forRole(FontRole role) const {
+    switch (role) {
+    case FontRole::BoldHeading:
+        return heading;
+    case FontRole::PeakMarker:
+        return peak;
+    case FontRole::Dialog:
+        break;
+    }
+    return dialog;
+}
+
+} // namespace ondulix::ui::qt

@@ -1,0 +1,44 @@
+// Ondulix: four integer sine tables, their plots, an animated preview of their sum, and an export
+// as C arrays or C64 assembler bytes. One window; everything else happens inside it.
+
+#include "ui/qt/Form1.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+namespace {
+
+// On X11 and Wayland desktops a missing display makes Qt abort with a message about platform
+// plugins that says little to a user; say what is needed instead. Elsewhere (Windows, macOS)
+// there is always a display.
+bool hasNoDisplay() {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS) && !defined(Q_OS_ANDROID) && !defined(Q_OS_IOS)
+    return qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+           qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+#else
+    return false;
+#endif
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (hasNoDisplay()) {
+        std::fputs("ondulix: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
+                   "Ondulix is a desktop program and needs a graphical display to open its window.\n"
+                   "On a machine without one, run it in a virtual X display (Debian package xvfb):\n"
+                   "    xvfb-run ./scripts/run\n",
+                   stderr);
+        return 2;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Ondulix"));
+    QApplication::setApplicationVersion(QStringLiteral("1"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("ondulix"));
+
+    ondulix::ui::qt::Form1 window;
+    window.show();
+    return QApplication::exec();
+}

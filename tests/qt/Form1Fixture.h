@@ -1,0 +1,73 @@
+#pragma once
+
+#include "toolkit/MemoryToolkit.h"
+#include "ui/MainForm.h"
+#include "ui/qt/Form1.h"
+#include "ui/qt/QtSurface.h"
+
+#include <QCoreApplication>
+#include <QImage>
+#include <QLineEdit>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace ondulix::ui::qt {
+
+// The real window with in-memory dialogs, so that no test waits on a modal box, and with the
+// application's ending counted instead of carried out.
+class Form1Test : public ::testing::Test {
+protected:
+    toolkit::MemorySaveDialog saveDialog;
+    toolkit::MemoryMessageBox messageBox;
+    int quits = 0;
+    std::unique_ptr<Form1> window;
+
+    void SetUp() override { window = std::make_unique<Form1>(services()); }
+
+    virtual Form1Services services() {
+        Form1Services s;
+        s.saveDialog = &saveDialog;
+        s.messageBox = &messageBox;
+        s.quitApplication = [this] { ++quits; };
+        return s;
+    }
+
+    QLineEdit& box(const std::string& name) const {
+        auto* edit = window->control<QLineEdit>(name);
+        EXPECT_NE(edit, nullptr) << name;
+        return *edit;
+    }
+    std::string text(const std::string& name) const { return box(name).text().toStdString(); }
+
+    // What a user does: select the whole text and type over it, key by key.
+    void typeOver(const std::string& name, const char* keys) {
+        QLineEdit& edit = box(name);
+        edit.setFocus();
+        edit.selectAll();
+        QTest::keyClicks(&edit, keys);
+    }
+
+    const engine::TableParams& table(int t) const {
+        return window->logic().tableSet().tables[static_cast<std::size_t>(t)];
+    }
+
+    // Shows the window and waits for a preview frame to have run.
+    bool waitForFrames(int frames) {
+        const auto start = table(0).Position;
+        const auto length = table(0).Length;
+        return QTest::qWaitFor([&] { return ((table(0).Position - start) % length + length) % length >= frames; },
+                               10000);
+    }
+};
+
+inline toolkit::Colour colourAt(const QImage& image, int x, int y) {
+    const QRgb rgb = image.pixel(x, y);
+    return {static_cast<std::uint8_t>(qRed(rgb)), static_cast<std::uint8_t>(qGreen(rgb)),
+            static_cast<std::uint8_t>(qBlue(rgb))};
+}
+
+} // namespace ondulix::ui::qt

@@ -1,0 +1,132 @@
+#include "Form1Fixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <fstream>
+#include <iterator>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
+namespace ondulix::ui::qt {
+namespace {
+
+std::string readFile(const QString& path) {
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : std::string("<missing>");
+}
+
+std::string golden(const char* name) { return readFile(QString(ONDULIX_TEST_DATA) + "/" + name); }
+
+// The window, whose program folder is a fresh temporary folder, saving through the real file
+// store into it; the dialog's answer is scripted.
+class Form1Save : public Form1Test {
+protected:
+    QTemporaryDir folder;
+
+    Form1Services services() override {
+        Form1Services s = Form1Test::services();
+        s.programFolder = folder.path().toStdString();
+        return s;
+    }
+
+    QString path(const char* name) const { return QDir(folder.path()).filePath(name); }
+    QStringList files() const { return QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot); }
+
+    void save(const QString& file, int filterIndex) {
+        saveDialog.answer = toolkit::SaveChoice{file.toStdString(), filterIndex};
+        window->control<QPushButton>("Command1")->click();
+    }
+};
+
+TEST_F(Form1Save, AsksForTheFileWithTheSameSettingsOnEveryClick) {
+    save(path("sinus"), 1);
+    save(path("sinus"), 2);
+    ASSERT_EQ(saveDialog.requests.size(), 2u);
+    for (const toolkit::SaveRequest& request : saveDialog.requests) {
+        EXPECT_EQ(request.title, "Save Tables as ...");
+        EXPECT_EQ(request.proposedName, "sinus");
+        EXPECT_EQ(request.folder, folder.path().toStdString());
+        EXPECT_EQ(request.filterEntries, (std::vector<std::string>{"Array, AnsiC-Style", "Bytes, TassC64-Style"}));
+    }
+}
+
+TEST_F(Form1Save, WritesTheStartUpTablesByteForByteInTheChosenStyle) {
+    save(path("sinus"), 1);
+    EXPECT_EQ(readFile(path("sinus")), golden("default-tables-c.txt"));
+    // The style follows the entry chosen, not the name.
+    save(path("effect.c"), 2);
+    EXPECT_EQ(readFile(path("effect.c")), golden("default-tables-asm.txt"));
+    EXPECT_EQ(files(), (QStringList{"effect.c", "sinus"}));
+    EXPECT_TRUE(messageBox.shown.empty()); // a save that works says nothing
+}
+
+TEST_F(Form1Save, WritesTheTablesAsEditedAndTheSameFileTwice) {
+    window->show();
+    typeOver("txtSinLen(2)", "100");
+    typeOver("txtSinSpeed(3)", "9");
+    save(path("sinus"), 2);
+    const std::string first = readFile(path("sinus"));
+    EXPECT_EQ(first, window->logic().tableFileText(exporter::ExportStyle::AssemblerBytes));
+    EXPECT_NE(first.find("SinTab3\r\n"), std::string::npos);
+    EXPECT_NE(first.find("1/-3/5/9"), std::string::npos);
+    save(path("sinus"), 2);
+    EXPECT_EQ(readFile(path("sinus")), first);
+}
+
+TEST_F(Form1Save, ReplacesAnExistingFileWithoutAsking) {
+    QFile old(path("sinus"));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write(QByteArray(40000, '#'));
+    old.close();
+    save(path("sinus"), 1);
+    EXPECT_EQ(readFile(path("sinus")), golden("default-tables-c.txt"));
+    EXPECT_TRUE(messageBox.shown.empty());
+}
+
+TEST_F(Form1Save, CancelTouchesNothing) {
+    saveDialog.answer.reset();
+    window->control<QPushButton>("Command1")->click();
+    EXPECT_EQ(saveDialog.requests.size(), 1u);
+    EXPECT_TRUE(files().isEmpty());
+    EXPECT_TRUE(messageBox.shown.empty());
+}
+
+TEST_F(Form1Save, AFolderThatDoesNotExistIsReportedWithTheFileName) {
+    const QString target = path("no such folder/sinus");
+    save(target, 1);
+    ASSERT_EQ(messageBox.shown.size(), 1u);
+    EXPECT_NE(messageBox.shown[0].text.find(target.toStdString()), std::string::npos) << messageBox.shown[0].text;
+    EXPECT_TRUE(files().isEmpty());
+}
+
+#ifdef Q_OS_UNIX
+TEST_F(Form1Save, AWriteThatFailsPartWayIsReportedAndKeepsTheOldFile) {
+    save(path("sinus"), 2);
+    const std::string old = readFile(path("sinus"));
+    ASSERT_EQ(old, golden("default-tables-asm.txt"));
+    // A file-size limit stops the write as a full disk would, whoever runs the test.
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit lowered = saved;
+    lowered.rlim_cur = 2048;
+    setrlimit(RLIMIT_FSIZE, &lowered);
+    save(path("sinus"), 1);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+
+    ASSERT_EQ(messageBox.shown.size(), 1u);
+    EXPECT_NE(messageBox.shown[0].text.find(path("sinus").toStdString()), std::string::npos);
+    EXPECT_EQ(readFile(path("sinus")), old);
+    EXPECT_EQ(files(), QStringList{"sinus"});
+}
+#endif
+
+} // namespace
+} // namespace ondulix::ui::qt
