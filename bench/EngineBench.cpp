@@ -1,5 +1,6 @@
 // The table computation measured against its floor, a bare loop of the same sines, and the file
 // writer on the largest tables the input rules allow.
+#include "BareSine.h"
 #include "engine/AmplitudeForms.h"
 #include "engine/Defaults.h"
 #include "engine/TableGenerator.h"
@@ -38,18 +39,12 @@ void BM_CalcTable16384(benchmark::State& state) {
 }
 BENCHMARK(BM_CalcTable16384);
 
-// The floor: std::sin on the 16,385 angles of the table above, precomputed.
+// The floor: std::sin on the 16,385 angles of the table above, precomputed. The window benchmark
+// times the same loop next to a keystroke.
 void BM_BareSine16385(benchmark::State& state) {
-    const double pi = static_cast<double>(engine::kSinglePrecisionPi);
-    std::vector<double> angles;
-    for (int x = 0; x <= 16384; ++x)
-        angles.push_back((static_cast<double>(16384 + x) * (16384.0 * (pi + pi))) / 16384.0);
-    for (auto _ : state) {
-        double sum = 0.0;
-        for (const double a : angles)
-            sum += std::sin(a);
-        benchmark::DoNotOptimize(sum);
-    }
+    const std::vector<double> angles = bench::LargestTableAngles();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(bench::SumOfSines(angles));
 }
 BENCHMARK(BM_BareSine16385);
 

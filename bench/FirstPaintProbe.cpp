@@ -1,0 +1,119 @@
+#include "FirstPaintProbe.h"
+
+#include "ProcessStats.h"
+#include "ui/qt/Form1.h"
+#include "ui/qt/Form1Layout.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace ondulix::bench {
+namespace {
+
+using ui::qt::ControlKind;
+using ui::qt::ControlSpec;
+using ui::qt::kTwipsPerPixel;
+
+bool isWidget(const ControlSpec& spec) {
+    return spec.kind != ControlKind::Timer && spec.kind != ControlKind::CommonDialog;
+}
+
+// Every event goes through notify(). A repaint of the window paints the window and then its
+// children inside one outer event (the expose or the update request), so the first paint is
+// complete when the outermost event during which the window received its first paint event
+// returns.
+class FirstPaintApplication final : public QApplication {
+public:
+    FirstPaintApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+    // Runs once, when the first paint of the window is complete.
+    void watch(const QWidget* window, std::function<void()> painted) {
+        watched_ = window;
+        painted_ = false;
+        onFirstPaint_ = std::move(painted);
+    }
+    std::optional<std::int64_t> firstPaint() const { return firstPaint_; }
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        const bool paintsWindow = event->type() == QEvent::Paint && receiver == watched_;
+        ++depth_;
+        const bool result = QApplication::notify(receiver, event);
+        --depth_;
+        painted_ = painted_ || paintsWindow;
+        if (depth_ == 0 && painted_ && !firstPaint_) {
+            firstPaint_ = ProcessStats::MonotonicNanoseconds();
+            if (onFirstPaint_)
+                onFirstPaint_();
+        }
+        return result;
+    }
+
+private:
+    const QWidget* watched_ = nullptr;
+    int depth_ = 0;
+    bool painted_ = false;
+    std::optional<std::int64_t> firstPaint_;
+    std::function<void()> onFirstPaint_;
+};
+
+// The baseline: a window of the real one's size with as many plain, opaque widgets at the places
+// of the real controls, and nothing else (no text, fonts, timer or logic).
+std::unique_ptr<QWidget> bareWindow() {
+    auto window = std::make_unique<QWidget>(nullptr, Qt::Window);
+    window->setFixedSize(ui::qt::kClientWidthTwips / kTwipsPerPixel, ui::qt::kClientHeightTwips / kTwipsPerPixel);
+    for (const ControlSpec& spec : ui::qt::kForm1Layout) {
+        if (!isWidget(spec))
+            continue;
+        auto* widget = new QWidget(window.get());
+        widget->setAutoFillBackground(true);
+        if (spec.kind == ControlKind::Line) {
+            const int left = std::min(spec.line.x1, spec.line.x2) / kTwipsPerPixel;
+            const int top = std::min(spec.line.y1, spec.line.y2) / kTwipsPerPixel;
+            widget->setGeometry(left, top, std::abs(spec.line.x2 - spec.line.x1) / kTwipsPerPixel + spec.line.widthPx,
+                                std::abs(spec.line.y2 - spec.line.y1) / kTwipsPerPixel + spec.line.widthPx);
+        } else {
+            widget->setGeometry(spec.rect.left / kTwipsPerPixel, spec.rect.top / kTwipsPerPixel,
+                                spec.rect.width / kTwipsPerPixel, spec.rect.height / kTwipsPerPixel);
+        }
+    }
+    return window;
+}
+
+} // namespace
+
+int RealWindowWidgetCount() {
+    return static_cast<int>(std::count_if(ui::qt::kForm1Layout.begin(), ui::qt::kForm1Layout.end(), isWidget));
+}
+
+int RunFirstPaintProbe(int& argc, char** argv, ProbedWindow which) {
+    FirstPaintApplication app(argc, argv);
+    std::unique_ptr<QWidget> window =
+        which == ProbedWindow::Real ? std::make_unique<ui::qt::Form1>() : bareWindow();
+    app.watch(window.get(), [&app] {
+        // Half a second of the running window (the real one animates its preview) counts
+        // towards the peak memory as well.
+        QTimer::singleShot(500, &app, [&app] {
+            std::printf("first-paint-ns %lld\n", static_cast<long long>(*app.firstPaint()));
+            if (const auto peak = ProcessStats::PeakResidentKiB())
+                std::printf("peak-resident-kib %lld\n", static_cast<long long>(*peak));
+            std::fflush(stdout);
+            QApplication::exit(0);
+        });
+    });
+    window->show();
+    QTimer::singleShot(30000, &app, [] { QApplication::exit(1); }); // never painted
+    const int status = QApplication::exec();
+    if (!app.firstPaint())
+        std::fputs("the window was never painted\n", stderr);
+    return status;
+}
+
+} // namespace ondulix::bench

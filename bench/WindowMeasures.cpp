@@ -1,0 +1,236 @@
+#include "WindowMeasures.h"
+
+#include "BareSine.h"
+#include "ProcessStats.h"
+#include "engine/NumberText.h"
+#include "export/TableFile.h"
+#include "ui/MainForm.h"
+#include "ui/qt/Form1.h"
+#include "ui/qt/QtTimer.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTimer>
+
+#include <array>
+
+namespace ondulix::bench {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double millisecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// Runs the event loop for the given time, so that timers tick and the window repaints.
+void runEventLoop(std::chrono::milliseconds duration) {
+    QEventLoop loop;
+    QTimer::singleShot(duration, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Wall and processor time around a stretch of the event loop, with a count taken at both ends.
+template <class Count>
+TickFigures measureLoop(std::chrono::milliseconds duration, Count count) {
+    const std::int64_t before = count();
+    const double cpuBefore = ProcessStats::CpuSeconds();
+    const Clock::time_point start = Clock::now();
+    runEventLoop(duration);
+    const double seconds = millisecondsSince(start) / 1000.0;
+    TickFigures figures;
+    figures.count = count() - before;
+    figures.perSecond = static_cast<double>(figures.count) / seconds;
+    figures.cpuPercent = (ProcessStats::CpuSeconds() - cpuBefore) / seconds * 100.0;
+    return figures;
+}
+
+QLineEdit& box(MeasuredWindow& window, const char* name) { return *window.form->control<QLineEdit>(name); }
+
+Qt::Key keyOf(char digit) { return static_cast<Qt::Key>(Qt::Key_0 + (digit - '0')); }
+
+// One key press and release, as the platform would deliver them to the focused box. Returns the
+// time in milliseconds that the press took to be handled; the box's change handler runs inside.
+double typeDigit(QLineEdit& edit, char digit) {
+    QKeyEvent press(QEvent::KeyPress, keyOf(digit), Qt::NoModifier, QString(QChar::fromLatin1(digit)));
+    QKeyEvent release(QEvent::KeyRelease, keyOf(digit), Qt::NoModifier, QString(QChar::fromLatin1(digit)));
+    const Clock::time_point start = Clock::now();
+    QCoreApplication::sendEvent(&edit, &press);
+    const double elapsed = millisecondsSince(start);
+    QCoreApplication::sendEvent(&edit, &release);
+    return elapsed;
+}
+
+volatile double sineSink = 0.0; // keeps every sine of the baseline
+
+double timeBareSines(const std::vector<double>& angles) {
+    const Clock::time_point start = Clock::now();
+    sineSink = SumOfSines(angles);
+    return millisecondsSince(start);
+}
+
+// Puts a text into a box as a paste over its whole text would, caret at the end, and lets the
+// preview and the repaints it asked for run; none of this is timed.
+void prepareBox(QLineEdit& edit, const QString& text) {
+    edit.setFocus();
+    edit.setText(text);
+    edit.setCursorPosition(static_cast<int>(text.size()));
+    QCoreApplication::processEvents();
+}
+
+} // namespace
+
+MeasuredWindow::MeasuredWindow() {
+    ui::qt::Form1Services services;
+    services.saveDialog = &saveDialog;
+    services.messageBox = &messageBox;
+    services.quitApplication = [] {};
+    form = std::make_unique<ui::qt::Form1>(services);
+}
+
+MeasuredWindow::~MeasuredWindow() = default;
+
+TickFigures MeasureEmptyTimer(std::chrono::milliseconds duration) {
+    std::int64_t ticks = 0;
+    QTimer timer;
+    timer.setTimerType(Qt::PreciseTimer);
+    timer.setInterval(2);
+    QObject::connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
+    timer.start();
+    runEventLoop(std::chrono::milliseconds(300)); // settle
+    return measureLoop(duration, [&ticks] { return ticks; });
+}
+
+PreviewFigures MeasurePreview(MeasuredWindow& window, std::chrono::milliseconds duration) {
+    ui::MainForm& logic = window.form->logic();
+    std::int64_t frames = 0;
+    // The same tick handler the window installs, with a count of the frames it ran to the end.
+    window.form->timer().setTickHandler([&logic, &frames] {
+        logic.Timer1_Timer();
+        ++frames;
+    });
+    window.form->show();
+    runEventLoop(std::chrono::milliseconds(500)); // the first frames and paints
+
+    std::array<std::int32_t, engine::kTableCount> start{};
+    for (std::size_t t = 0; t < start.size(); ++t)
+        start[t] = logic.tableSet().tables[t].Position;
+    const std::int64_t framesBefore = frames;
+
+    PreviewFigures figures;
+    static_cast<TickFigures&>(figures) = measureLoop(duration, [&frames] { return frames; });
+
+    // Each frame advances every table by its speed, so the positions tell how many frames ran.
+    const std::int64_t ran = frames - framesBefore;
+    figures.consistent = ran > 0;
+    for (std::size_t t = 0; t < start.size(); ++t) {
+        const engine::TableParams& p = logic.tableSet().tables[t];
+        const std::int64_t expected = ((start[t] + ran * p.Speed) % p.Length + p.Length) % p.Length;
+        figures.consistent = figures.consistent && expected == p.Position;
+    }
+    window.form->timer().setTickHandler([&logic] { logic.Timer1_Timer(); });
+    return figures;
+}
+
+KeystrokeFigures MeasureClampedKeystroke(MeasuredWindow& window, int samples) {
+    ui::MainForm& logic = window.form->logic();
+    prepareBox(box(window, "txtSinWaves(0)"), QStringLiteral("16384"));
+    prepareBox(box(window, "txtSinOffs(0)"), QStringLiteral("16384"));
+    QLineEdit& length = box(window, "txtSinLen(0)");
+    const std::vector<double> angles = LargestTableAngles();
+
+    KeystrokeFigures figures;
+    // Once as a user types it, with the handler runs counted: the fifth key must start the
+    // length box's handler twice, the clamp's write nested inside the key's.
+    length.setFocus();
+    length.selectAll();
+    int runs = 0;
+    logic.setHandlerTrace([&runs](std::string_view handler, int table, ui::MainForm::HandlerEvent event) {
+        if (handler == "txtSinLen_Change" && table == 0 && event == ui::MainForm::HandlerEvent::Started)
+            ++runs;
+    });
+    for (const char digit : std::string_view("2000"))
+        typeDigit(length, digit);
+    runs = 0;
+    typeDigit(length, '0');
+    logic.setHandlerTrace({});
+    figures.asExpected = runs == 2 && length.text() == QStringLiteral("16384");
+    if (!figures.asExpected)
+        figures.note = "the fifth key ran the length handler " + std::to_string(runs) + " times";
+
+    for (int i = 0; i < samples && figures.asExpected; ++i) {
+        prepareBox(length, QStringLiteral("2000"));
+        figures.keyMs.push_back(typeDigit(length, '0'));
+        figures.bareSineMs.push_back(timeBareSines(angles));
+        if (length.text() != QStringLiteral("16384") || logic.tableSet().tables[0].Length != 16384) {
+            figures.asExpected = false;
+            figures.note = "the clamp did not leave 16384 in txtSinLen(0)";
+        }
+    }
+    return figures;
+}
+
+KeystrokeFigures MeasureDigitKeystroke(MeasuredWindow& window, int samples) {
+    ui::MainForm& logic = window.form->logic();
+    QLineEdit& periods = box(window, "txtSinWaves(1)");
+    const QString start = periods.text();
+    const QString typed = start + QLatin1Char('1');
+    const std::vector<double> angles = LargestTableAngles();
+
+    KeystrokeFigures figures;
+    figures.asExpected = true;
+    for (int i = 0; i < samples; ++i) {
+        prepareBox(periods, start);
+        figures.keyMs.push_back(typeDigit(periods, '1'));
+        figures.bareSineMs.push_back(timeBareSines(angles));
+        if (periods.text() != typed || engine::IntegerText(logic.tableSet().tables[1].Periods) != typed.toStdString()) {
+            figures.asExpected = false;
+            figures.note = "txtSinWaves(1) did not take the digit";
+            break;
+        }
+    }
+    prepareBox(periods, start);
+    return figures;
+}
+
+SaveFigures MeasureSave(MeasuredWindow& window, const std::string& path, int samples) {
+    ui::MainForm& logic = window.form->logic();
+    for (const char* name : {"txtSinLen(0)", "txtSinLen(1)", "txtSinLen(2)", "txtSinLen(3)"})
+        prepareBox(box(window, name), QStringLiteral("16384"));
+    window.saveDialog.answer = toolkit::SaveChoice{path, 1};
+    const std::string expected = logic.tableFileText(exporter::ExportStyle::CArrays);
+
+    SaveFigures figures;
+    figures.bytes = expected.size();
+    figures.asExpected = true;
+    for (int i = 0; i < samples; ++i) {
+        QFile::remove(QString::fromStdString(path));
+        Clock::time_point start = Clock::now();
+        logic.Command1_Click();
+        figures.saveMs.push_back(millisecondsSince(start));
+
+        start = Clock::now();
+        std::string text;
+        exporter::ValuesOnLine count = 0;
+        exporter::WriteTableFile(text, logic.tableSet(), exporter::ExportStyle::CArrays, count);
+        figures.inMemoryMs.push_back(millisecondsSince(start));
+
+        QFile written(QString::fromStdString(path));
+        const bool same = written.open(QIODevice::ReadOnly) && written.readAll().toStdString() == expected &&
+                          text == expected;
+        if (!same || !window.messageBox.shown.empty()) {
+            figures.asExpected = false;
+            figures.note = window.messageBox.shown.empty() ? "the file differs from the window's text"
+                                                           : window.messageBox.shown.front().text;
+            break;
+        }
+        QCoreApplication::processEvents();
+    }
+    window.saveDialog.requests.clear();
+    return figures;
+}
+
+} // namespace ondulix::bench
