@@ -19,11 +19,11 @@ namespace ondulix::bench {
 namespace {
 
 using ui::qt::ControlKind;
-using ui::qt::ControlSpec;
+using ui::qt::LayoutItem;
 using ui::qt::kTwipsPerPixel;
 
-bool isWidget(const ControlSpec& spec) {
-    return spec.kind != ControlKind::Timer && spec.kind != ControlKind::CommonDialog;
+bool isWidget(const LayoutItem& item) {
+    return item.kind != ControlKind::Timer && item.kind != ControlKind::CommonDialog;
 }
 
 // Every event goes through notify(). A repaint of the window paints the window and then its
@@ -69,19 +69,19 @@ private:
 std::unique_ptr<QWidget> bareWindow() {
     auto window = std::make_unique<QWidget>(nullptr, Qt::Window);
     window->setFixedSize(ui::qt::kClientWidthTwips / kTwipsPerPixel, ui::qt::kClientHeightTwips / kTwipsPerPixel);
-    for (const ControlSpec& spec : ui::qt::kForm1Layout) {
-        if (!isWidget(spec))
+    for (const LayoutItem& item : ui::qt::kForm1Layout) {
+        if (!isWidget(item))
             continue;
         auto* widget = new QWidget(window.get());
         widget->setAutoFillBackground(true);
-        if (spec.kind == ControlKind::Line) {
-            const int left = std::min(spec.line.x1, spec.line.x2) / kTwipsPerPixel;
-            const int top = std::min(spec.line.y1, spec.line.y2) / kTwipsPerPixel;
-            widget->setGeometry(left, top, std::abs(spec.line.x2 - spec.line.x1) / kTwipsPerPixel + spec.line.widthPx,
-                                std::abs(spec.line.y2 - spec.line.y1) / kTwipsPerPixel + spec.line.widthPx);
+        if (item.kind == ControlKind::Line) {
+            const int left = std::min(item.line.x1, item.line.x2) / kTwipsPerPixel;
+            const int top = std::min(item.line.y1, item.line.y2) / kTwipsPerPixel;
+            widget->setGeometry(left, top, std::abs(item.line.x2 - item.line.x1) / kTwipsPerPixel + item.line.widthPx,
+                                std::abs(item.line.y2 - item.line.y1) / kTwipsPerPixel + item.line.widthPx);
         } else {
-            widget->setGeometry(spec.rect.left / kTwipsPerPixel, spec.rect.top / kTwipsPerPixel,
-                                spec.rect.width / kTwipsPerPixel, spec.rect.height / kTwipsPerPixel);
+            widget->setGeometry(item.rect.left / kTwipsPerPixel, item.rect.top / kTwipsPerPixel,
+                                item.rect.width / kTwipsPerPixel, item.rect.height / kTwipsPerPixel);
         }
     }
     return window;

@@ -22,9 +22,9 @@ QRect rectOf(const Form1& window, const std::string& name) {
 
 TEST_F(Form1Test, HasEveryControlOfTheLayoutOnceByName) {
     std::set<std::string> names;
-    for (const ControlSpec& spec : kForm1Layout) {
-        const std::string name = controlName(spec);
-        EXPECT_FALSE(spec.name.empty());
+    for (const LayoutItem& item : kForm1Layout) {
+        const std::string name = controlName(item);
+        EXPECT_FALSE(item.name.empty());
         EXPECT_TRUE(names.insert(name).second) << name << " twice";
         EXPECT_NE(window->control(name), nullptr) << name;
     }
@@ -69,11 +69,11 @@ TEST_F(Form1Test, PlacesControlsWhereTheLayoutPutsThem) {
         EXPECT_EQ(rectOf(*window, name), rect) << name;
 
     // And every control of the table, by the same rule.
-    for (const ControlSpec& spec : kForm1Layout) {
-        if (spec.kind == ControlKind::Line || spec.kind == ControlKind::Timer || spec.kind == ControlKind::CommonDialog)
+    for (const LayoutItem& item : kForm1Layout) {
+        if (item.kind == ControlKind::Line || item.kind == ControlKind::Timer || item.kind == ControlKind::CommonDialog)
             continue;
-        const QRect rect(spec.rect.left / 12, spec.rect.top / 12, spec.rect.width / 12, spec.rect.height / 12);
-        EXPECT_EQ(rectOf(*window, controlName(spec)), rect) << controlName(spec);
+        const QRect rect(item.rect.left / 12, item.rect.top / 12, item.rect.width / 12, item.rect.height / 12);
+        EXPECT_EQ(rectOf(*window, controlName(item)), rect) << controlName(item);
     }
     EXPECT_EQ(window->size(), QSize(599, 478));
     EXPECT_EQ(window->minimumSize(), window->maximumSize()); // the user cannot resize it
@@ -127,11 +127,11 @@ TEST_F(Form1Test, LabelsHaveTheirColoursAlignmentAndFonts) {
     const QFontMetrics peak(label("lblpeakhigh")->font()); // a fixed-pitch face, as "Terminal" is
     EXPECT_EQ(peak.horizontalAdvance('i'), peak.horizontalAdvance('W'));
     // Whatever face the machine offers, every caption fits its label.
-    for (const ControlSpec& spec : kForm1Layout) {
-        if (spec.kind != ControlKind::Label)
+    for (const LayoutItem& item : kForm1Layout) {
+        if (item.kind != ControlKind::Label)
             continue;
-        const QLabel* l = label(controlName(spec).c_str());
-        EXPECT_LE(QFontMetrics(l->font()).horizontalAdvance(l->text()), l->width()) << spec.name;
+        const QLabel* l = label(controlName(item).c_str());
+        EXPECT_LE(QFontMetrics(l->font()).horizontalAdvance(l->text()), l->width()) << item.name;
     }
     EXPECT_EQ(label("Label7")->text(), "f(x)=sin1(x+x1)+sin2(x+x2)+sin3(x+x3)+sin4(x+x4)");
 }

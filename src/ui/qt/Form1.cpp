@@ -116,13 +116,13 @@ void Form1::createControls() {
     setFont(fonts.dialog);
 
     for (int layer = 0; layer <= 2; ++layer) {
-        for (const ControlSpec& spec : kForm1Layout) {
-            if (stackingLayer(spec.kind) != layer)
+        for (const LayoutItem& item : kForm1Layout) {
+            if (stackingLayer(item.kind) != layer)
                 continue;
-            if (QWidget* widget = createWidget(spec)) {
-                widget->setObjectName(fromUtf8(controlName(spec)));
-                if (spec.font != FontRole::Dialog)
-                    widget->setFont(fonts.forRole(spec.font));
+            if (QWidget* widget = createWidget(item)) {
+                widget->setObjectName(fromUtf8(controlName(item)));
+                if (item.font != FontRole::Dialog)
+                    widget->setFont(fonts.forRole(item.font));
             }
         }
     }
@@ -131,22 +131,22 @@ void Form1::createControls() {
     centreOnScreen();
 }
 
-QWidget* Form1::createWidget(const ControlSpec& spec) {
-    const QString text = fromUtf8(spec.caption);
-    switch (spec.kind) {
+QWidget* Form1::createWidget(const LayoutItem& item) {
+    const QString text = fromUtf8(item.caption);
+    switch (item.kind) {
     case ControlKind::Label: {
         auto* label = new QLabel(text, this);
         label->setTextFormat(Qt::PlainText);
-        label->setAlignment((spec.alignRight ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
+        label->setAlignment((item.alignRight ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
         // Labels are opaque; without colours of their own they take the platform's button face,
         // which makes the two header bands light.
         const QPalette standard = QApplication::palette();
         QPalette palette = label->palette();
-        palette.setColor(QPalette::Window, spec.back ? toQColor(*spec.back) : standard.color(QPalette::Button));
-        palette.setColor(QPalette::WindowText, spec.fore ? toQColor(*spec.fore) : standard.color(QPalette::ButtonText));
+        palette.setColor(QPalette::Window, item.back ? toQColor(*item.back) : standard.color(QPalette::Button));
+        palette.setColor(QPalette::WindowText, item.fore ? toQColor(*item.fore) : standard.color(QPalette::ButtonText));
         label->setPalette(palette);
         label->setAutoFillBackground(true);
-        label->setGeometry(toPixels(spec.rect));
+        label->setGeometry(toPixels(item.rect));
         return label;
     }
     case ControlKind::Line: {
@@ -156,38 +156,38 @@ QWidget* Form1::createWidget(const ControlSpec& spec) {
         line->setPalette(palette);
         line->setAutoFillBackground(true);
         line->setAttribute(Qt::WA_TransparentForMouseEvents);
-        line->setGeometry(toPixels(spec.line));
+        line->setGeometry(toPixels(item.line));
         return line;
     }
     case ControlKind::TextBox: {
         auto* edit = new QLineEdit(text, this);
         edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter); // numbers line up by their last digit
-        edit->setGeometry(toPixels(spec.rect));
+        edit->setGeometry(toPixels(item.rect));
         return edit;
     }
     case ControlKind::CheckBox: {
         auto* box = new QCheckBox(this);
-        box->setChecked(spec.checked);
+        box->setChecked(item.checked);
         QPalette palette = box->palette();
         // A button fills its background with the button colour, not the window colour.
-        palette.setColor(box->backgroundRole(), toQColor(spec.back.value_or(kFormBack)));
-        palette.setColor(QPalette::WindowText, toQColor(spec.fore.value_or(kFormFore)));
+        palette.setColor(box->backgroundRole(), toQColor(item.back.value_or(kFormBack)));
+        palette.setColor(QPalette::WindowText, toQColor(item.fore.value_or(kFormFore)));
         box->setPalette(palette);
         box->setAutoFillBackground(true);
-        box->setGeometry(toPixels(spec.rect));
+        box->setGeometry(toPixels(item.rect));
         return box;
     }
     case ControlKind::PictureBox: {
-        auto* surface = new QtSurface(spec.back.value_or(toolkit::kDarkGrey), spec.scale, spec.sunkenBorder, this);
+        auto* surface = new QtSurface(item.back.value_or(toolkit::kDarkGrey), item.scale, item.sunkenBorder, this);
         // The plots are pictures only; the preview takes its place in the tab order.
-        surface->setFocusPolicy(spec.sunkenBorder ? Qt::TabFocus : Qt::NoFocus);
-        surface->setGeometry(toPixels(spec.rect));
+        surface->setFocusPolicy(item.sunkenBorder ? Qt::TabFocus : Qt::NoFocus);
+        surface->setGeometry(toPixels(item.rect));
         return surface;
     }
     case ControlKind::Button: {
         auto* button = new QPushButton(text, this);
         button->setAutoDefault(false);
-        button->setGeometry(toPixels(spec.rect));
+        button->setGeometry(toPixels(item.rect));
         return button;
     }
     case ControlKind::Timer:
@@ -198,28 +198,28 @@ QWidget* Form1::createWidget(const ControlSpec& spec) {
 }
 
 void Form1::createTimerAndDialog() {
-    for (const ControlSpec& spec : kForm1Layout) {
-        if (spec.kind == ControlKind::Timer) {
-            timer_ = new QtTimer(spec.intervalMs, this);
-            timer_->setObjectName(fromUtf8(controlName(spec)));
-        } else if (spec.kind == ControlKind::CommonDialog) {
+    for (const LayoutItem& item : kForm1Layout) {
+        if (item.kind == ControlKind::Timer) {
+            timer_ = new QtTimer(item.intervalMs, this);
+            timer_->setObjectName(fromUtf8(controlName(item)));
+        } else if (item.kind == ControlKind::CommonDialog) {
             commonDialog_ = new QtSaveDialog(this);
-            commonDialog_->setObjectName(fromUtf8(controlName(spec)));
+            commonDialog_->setObjectName(fromUtf8(controlName(item)));
         }
     }
     assert(timer_ && commonDialog_ && "the layout table names Timer1 and CommonDialog");
 }
 
 void Form1::setTabOrder() {
-    std::vector<const ControlSpec*> order;
-    for (const ControlSpec& spec : kForm1Layout)
-        if (spec.tabIndex >= 0)
-            order.push_back(&spec);
+    std::vector<const LayoutItem*> order;
+    for (const LayoutItem& item : kForm1Layout)
+        if (item.tabIndex >= 0)
+            order.push_back(&item);
     std::sort(order.begin(), order.end(), [](auto* a, auto* b) { return a->tabIndex < b->tabIndex; });
 
     QWidget* previous = nullptr;
-    for (const ControlSpec* spec : order) {
-        auto* widget = control<QWidget>(controlName(*spec));
+    for (const LayoutItem* item : order) {
+        auto* widget = control<QWidget>(controlName(*item));
         if (!widget || !(widget->focusPolicy() & Qt::TabFocus))
             continue;
         if (previous)
@@ -232,17 +232,17 @@ void Form1::setTabOrder() {
 
 FormControls Form1::createBackend() {
     FormControls controls;
-    for (const ControlSpec& spec : kForm1Layout) {
-        const std::string name = controlName(spec);
-        const auto at = static_cast<std::size_t>(std::max(spec.index, 0));
-        switch (spec.kind) {
+    for (const LayoutItem& item : kForm1Layout) {
+        const std::string name = controlName(item);
+        const auto at = static_cast<std::size_t>(std::max(item.index, 0));
+        switch (item.kind) {
         case ControlKind::TextBox: {
             auto* box = new QtTextBox(*control<QLineEdit>(name)); // owned by its line edit
             for (const auto& [arrayName, member] : kTextBoxArrays)
-                if (spec.name == arrayName)
+                if (item.name == arrayName)
                     (controls.boxes.*member)[at] = box;
             for (const auto& [boxName, member] : kSingleTextBoxes)
-                if (spec.name == boxName)
+                if (item.name == boxName)
                     controls.boxes.*member = box;
             break;
         }
@@ -251,15 +251,15 @@ FormControls Form1::createBackend() {
             controls.checkSin[at] = checkBoxes_.back().get();
             break;
         case ControlKind::PictureBox:
-            if (spec.name == "picPreview")
+            if (item.name == "picPreview")
                 controls.picPreview = &preview();
             else
-                controls.SinusPic[at] = &plot(spec.index);
+                controls.SinusPic[at] = &plot(item.index);
             break;
         case ControlKind::Label:
-            if (spec.name == "lblpeakhigh" || spec.name == "lblpeaklow") {
+            if (item.name == "lblpeakhigh" || item.name == "lblpeaklow") {
                 labels_.push_back(std::make_unique<QtLabel>(*control<QLabel>(name)));
-                (spec.name == "lblpeakhigh" ? controls.lblpeakhigh : controls.lblpeaklow) = labels_.back().get();
+                (item.name == "lblpeakhigh" ? controls.lblpeakhigh : controls.lblpeaklow) = labels_.back().get();
             }
             break;
         case ControlKind::Timer:

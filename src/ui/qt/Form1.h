@@ -63,7 +63,7 @@ protected:
 
 private:
     void createControls();
-    QWidget* createWidget(const ControlSpec& spec);
+    QWidget* createWidget(const LayoutItem& item);
     void createTimerAndDialog();
     void setTabOrder();
     FormControls createBackend();

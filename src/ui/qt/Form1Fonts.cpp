@@ -14,22 +14,22 @@ constexpr int kPeakPixels = 18;
 constexpr int kSmallestPixels = 8;
 
 // Room a caption leaves inside its control: buttons lose their bevel and a little padding.
-QSize captionRoom(const ControlSpec& spec) {
-    const int width = spec.rect.width / kTwipsPerPixel;
-    const int height = spec.rect.height / kTwipsPerPixel;
-    if (spec.kind == ControlKind::Button)
+QSize captionRoom(const LayoutItem& item) {
+    const int width = item.rect.width / kTwipsPerPixel;
+    const int height = item.rect.height / kTwipsPerPixel;
+    if (item.kind == ControlKind::Button)
         return {width - 8, height - 4};
     return {width, height};
 }
 
 bool captionsFit(const QFont& font, FontRole role) {
     const QFontMetrics metrics(font);
-    for (const ControlSpec& spec : kForm1Layout) {
-        const bool hasCaption = spec.kind == ControlKind::Label || spec.kind == ControlKind::Button;
-        if (!hasCaption || spec.font != role || spec.caption.empty())
+    for (const LayoutItem& item : kForm1Layout) {
+        const bool hasCaption = item.kind == ControlKind::Label || item.kind == ControlKind::Button;
+        if (!hasCaption || item.font != role || item.caption.empty())
             continue;
-        const QSize room = captionRoom(spec);
-        const QString text = QString::fromUtf8(spec.caption.data(), static_cast<qsizetype>(spec.caption.size()));
+        const QSize room = captionRoom(item);
+        const QString text = QString::fromUtf8(item.caption.data(), static_cast<qsizetype>(item.caption.size()));
         if (metrics.horizontalAdvance(text) > room.width() || metrics.height() > room.height())
             return false;
     }

@@ -15,58 +15,58 @@ constexpr Colour kPlotBack{64, 64, 64};
 constexpr Colour kPlotFore{0, 255, 0};
 
 // A heading or filler of the two light bands: platform label colours, caption right-aligned.
-constexpr ControlSpec heading(std::string_view name, std::string_view text, int left, int top, int width, int height,
+constexpr LayoutItem heading(std::string_view name, std::string_view text, int left, int top, int width, int height,
                               int tab, FontRole font = FontRole::Dialog) {
     return {.name = name, .kind = ControlKind::Label, .rect = {left, top, width, height}, .caption = text,
             .font = font, .alignRight = true, .tabIndex = tab};
 }
 
 // A caption on the grey window background: light grey on grey.
-constexpr ControlSpec caption(std::string_view name, std::string_view text, int left, int top, int width, int height,
+constexpr LayoutItem caption(std::string_view name, std::string_view text, int left, int top, int width, int height,
                               int tab) {
     return {.name = name, .kind = ControlKind::Label, .rect = {left, top, width, height}, .caption = text,
             .back = kGrey, .fore = kLightGrey, .tabIndex = tab};
 }
 
-constexpr ControlSpec peakMarker(std::string_view name, int top, int tab) {
+constexpr LayoutItem peakMarker(std::string_view name, int top, int tab) {
     return {.name = name, .kind = ControlKind::Label, .rect = {3648, top, 540, 240}, .caption = "peak",
             .back = kGrey, .fore = kRed, .font = FontRole::PeakMarker, .tabIndex = tab};
 }
 
-constexpr ControlSpec textBox(std::string_view name, int index, std::string_view text, int left, int top, int width,
+constexpr LayoutItem textBox(std::string_view name, int index, std::string_view text, int left, int top, int width,
                               int height, int tab) {
     return {.name = name, .kind = ControlKind::TextBox, .index = index, .rect = {left, top, width, height},
             .caption = text, .tabIndex = tab};
 }
 
 // The parameter table: seven columns stepping by 864 twips, four rows stepping by 384.
-constexpr ControlSpec parameterBox(std::string_view name, int column, int row, std::string_view text) {
+constexpr LayoutItem parameterBox(std::string_view name, int column, int row, std::string_view text) {
     return textBox(name, row, text, 768 + 864 * column, 480 + 384 * row, 700, 300, 39 + 7 * row + column);
 }
 
-constexpr ControlSpec plot(int index, int left, int tab) {
+constexpr LayoutItem plot(int index, int left, int tab) {
     return {.name = "SinusPic", .kind = ControlKind::PictureBox, .index = index, .rect = {left, 2304, 1548, 1068},
             .back = kPlotBack, .fore = kPlotFore, .tabIndex = tab, .scale = UserScale{0, 0, 1548, 1068}};
 }
 
-constexpr ControlSpec checkBox(int index, int top) {
+constexpr LayoutItem checkBox(int index, int top) {
     return {.name = "checkSin", .kind = ControlKind::CheckBox, .index = index, .rect = {4848, top, 204, 300},
             .back = kGrey, .fore = kLightGrey, .tabIndex = 70 + index, .checked = true};
 }
 
-constexpr ControlSpec button(std::string_view name, std::string_view text, int top, int tab) {
+constexpr LayoutItem button(std::string_view name, std::string_view text, int top, int tab) {
     return {.name = name, .kind = ControlKind::Button, .rect = {6192, top, 876, 300}, .caption = text,
             .tabIndex = tab};
 }
 
-constexpr ControlSpec rule(std::string_view name, int widthPx, int x1, int y1, int x2, int y2) {
+constexpr LayoutItem rule(std::string_view name, int widthPx, int x1, int y1, int x2, int y2) {
     return {.name = name, .kind = ControlKind::Line, .line = {x1, y1, x2, y2, widthPx}};
 }
 
 } // namespace
 
 // clang-format off
-const std::array<ControlSpec, kControlCount> kForm1Layout{{
+const std::array<LayoutItem, kControlCount> kForm1Layout{{
     // Zone 1, the top band: fillers and right-aligned column headings, overlapping by 12 twips.
     heading("Label33", "",         -96,  -48, 7284, 156,  2),
     heading("Label23", "Tables",  -144,   96,  828, 204,  3, FontRole::BoldHeading),
@@ -175,11 +175,11 @@ const std::array<ControlSpec, kControlCount> kForm1Layout{{
 }};
 // clang-format on
 
-std::string controlName(const ControlSpec& spec) {
-    std::string name(spec.name);
-    if (spec.index >= 0) {
+std::string controlName(const LayoutItem& item) {
+    std::string name(item.name);
+    if (item.index >= 0) {
         name += '(';
-        name += std::to_string(spec.index);
+        name += std::to_string(item.index);
         name += ')';
     }
     return name;

@@ -48,7 +48,7 @@ struct TwipLine {
     int widthPx = 1;
 };
 
-struct ControlSpec {
+struct LayoutItem {
     std::string_view name;
     ControlKind kind = ControlKind::Label;
     int index = -1; // member of a control array of four when 0 to 3
@@ -74,11 +74,11 @@ inline constexpr toolkit::Colour kFormBack{128, 128, 128};
 inline constexpr toolkit::Colour kFormFore{64, 64, 64};
 
 inline constexpr int kControlCount = 98;
-extern const std::array<ControlSpec, kControlCount> kForm1Layout;
+extern const std::array<LayoutItem, kControlCount> kForm1Layout;
 
 // The control's name as the window knows it: "txtSinLen(1)" for an array member, "Label23"
 // otherwise.
-std::string controlName(const ControlSpec& spec);
+std::string controlName(const LayoutItem& item);
 
 // The caption banner: "::.." + 24 blanks + "..:: " + centre text + " ::.." + 21 blanks + "..::".
 std::string windowCaption();
