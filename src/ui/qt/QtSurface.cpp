@@ -67,8 +67,9 @@ const QImage& QtSurface::picture() const {
     return picture_;
 }
 
-int QtSurface::dotSize() const {
-    return std::max(1, static_cast<int>(std::lround(picture_.devicePixelRatio())));
+QtSurface::Pixels QtSurface::pixels() {
+    return {picture_.bits(), picture_.bytesPerLine(), picture_.width(), picture_.height(),
+            std::max(1, static_cast<int>(std::lround(picture_.devicePixelRatio())))};
 }
 
 void QtSurface::syncPicture() const {
@@ -97,15 +98,32 @@ std::optional<QtSurface::DevicePoint> QtSurface::toDevice(float x, float y) cons
                        static_cast<int>(std::floor(std::clamp(*py + 0.5, -limit, limit)))};
 }
 
-void QtSurface::stamp(int x, int y, QRgb colour) {
+void QtSurface::stamp(const Pixels& pixels, int x, int y, QRgb colour) {
     // A dot of one logical pixel; at the right and bottom edges it stays inside the picture.
-    const int size = dotSize();
-    if (x < 0 || y < 0 || x >= picture_.width() || y >= picture_.height())
+    const int size = pixels.dot;
+    if (x < 0 || y < 0 || x >= pixels.width || y >= pixels.height)
         return;
-    const int left = std::min(x, picture_.width() - size);
-    const int top = std::min(y, picture_.height() - size);
+    const int left = std::min(x, pixels.width - size);
+    const int top = std::min(y, pixels.height - size);
     for (int row = std::max(top, 0); row < top + size; ++row) {
-        auto* line = reinterpret_cast<QRgb*>(picture_.scanLine(row));
+        auto* line = reinterpret_cast<QRgb*>(pixels.bits + row * pixels.bytesPerLine);
+        std::fill(line + std::max(left, 0), line + left + size, colour);
+    }
+}
+
+void QtSurface::stampColumn(const Pixels& pixels, int x, int first, int last, QRgb colour) {
+    // Consecutive dots overlap, so together they cover one rectangle; rows outside the picture
+    // are left out as stamp() leaves them out.
+    const int size = pixels.dot;
+    first = std::max(first, 0);
+    last = std::min(last, pixels.height - 1);
+    if (x < 0 || x >= pixels.width || first > last)
+        return;
+    const int left = std::min(x, pixels.width - size);
+    const int top = std::max(std::min(first, pixels.height - size), 0);
+    const int end = std::min(last, pixels.height - size) + size;
+    for (int row = top; row < end; ++row) {
+        auto* line = reinterpret_cast<QRgb*>(pixels.bits + row * pixels.bytesPerLine);
         std::fill(line + std::max(left, 0), line + left + size, colour);
     }
 }
@@ -119,7 +137,7 @@ void QtSurface::clear() {
 void QtSurface::point(float x, float y, toolkit::Colour colour) {
     syncPicture();
     if (const auto p = toDevice(x, y)) {
-        stamp(p->x, p->y, toRgb(colour));
+        stamp(pixels(), p->x, p->y, toRgb(colour));
         update();
     }
 }
@@ -145,8 +163,14 @@ void QtSurface::line(float x1, float y1, float x2, float y2, toolkit::Colour col
     const int stepY = y < endY ? 1 : -1;
     int error = dx + dy;
     const QRgb rgb = toRgb(colour);
+    const Pixels target = pixels();
+    if (x == endX) { // a vertical line, such as the preview's column wipe: one rectangle
+        stampColumn(target, x, std::min(y, endY), std::max(y, endY), rgb);
+        update();
+        return;
+    }
     for (;;) {
-        stamp(x, y, rgb);
+        stamp(target, x, y, rgb);
         if (x == endX && y == endY)
             break;
         const int twice = 2 * error;

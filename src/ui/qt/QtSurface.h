@@ -48,8 +48,19 @@ private:
     // Keeps the picture at the widget's current client size and device pixel ratio; a change of
     // either (a move to a screen of another resolution) rescales what is drawn.
     void syncPicture() const;
-    void stamp(int x, int y, QRgb colour);
-    int dotSize() const;
+    // The picture's pixels, looked up once per primitive rather than once per dot: a wipe line
+    // of the preview stamps hundreds of dots, and every QImage accessor is a library call.
+    struct Pixels {
+        uchar* bits;
+        qsizetype bytesPerLine;
+        int width;
+        int height;
+        int dot; // device pixels per logical pixel, at least 1
+    };
+    Pixels pixels();
+    static void stamp(const Pixels& pixels, int x, int y, QRgb colour);
+    // The dots of rows first to last in column x, as stamping each of them would draw them.
+    static void stampColumn(const Pixels& pixels, int x, int first, int last, QRgb colour);
 
     toolkit::Colour back_;
     toolkit::UserScale scale_;
