@@ -32,6 +32,7 @@ int PreviewAnimation::ColumnStep(double xmax) {
 
 void PreviewAnimation::PreviewFrame() {
     toolkit::Surface& picture = *controls_.picPreview;
+    const toolkit::DrawingBurst burst(picture); // the frame's wipes and points, shown together
     const double xmax = std::min(engine::ReadNumber(controls_.txtPrvXmax->text()), kWidestPreview);
     const int step = ColumnStep(xmax);
 

@@ -22,6 +22,7 @@ int PlotStride(std::int32_t length) {
 
 void PlotTableEntries(toolkit::Surface& plot, const engine::TableParams& table,
                       std::span<const std::int32_t, engine::kValueCapacity> entries) {
+    const toolkit::DrawingBurst burst(plot);
     const int stride = PlotStride(table.Length);
     for (std::int32_t x = 0; x <= table.Length; x += stride)
         plot.point(static_cast<float>(x), static_cast<float>(entries[static_cast<std::size_t>(x)]), toolkit::kPlotGreen);

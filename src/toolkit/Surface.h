@@ -20,6 +20,24 @@ public:
     virtual void clear() = 0;
     virtual void point(float x, float y, Colour colour) = 0;
     virtual void line(float x1, float y1, float x2, float y2, Colour colour) = 0;
+
+    // Bracket a burst of primitives drawn in one go, such as one preview frame: a backend may
+    // prepare its picture once before the burst and publish it once after it, instead of at
+    // every primitive. What is drawn is the same either way. Bursts may nest; use DrawingBurst.
+    virtual void beginDrawing() {}
+    virtual void endDrawing() {}
+};
+
+// Holds a surface in one burst of drawing for the lifetime of the object.
+class DrawingBurst {
+public:
+    explicit DrawingBurst(Surface& surface) : surface_(surface) { surface_.beginDrawing(); }
+    ~DrawingBurst() { surface_.endDrawing(); }
+    DrawingBurst(const DrawingBurst&) = delete;
+    DrawingBurst& operator=(const DrawingBurst&) = delete;
+
+private:
+    Surface& surface_;
 };
 
 } // namespace ondulix::toolkit

@@ -1,7 +1,9 @@
 #include "ui/qt/QtSurface.h"
 
 #include <QEvent>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
 
 #include <algorithm>
 #include <cmath>
@@ -53,6 +55,8 @@ QtSurface::QtSurface(toolkit::Colour back, toolkit::UserScale initial, bool sunk
         setFrameStyle(QFrame::NoFrame);
     // The picture covers the client area completely; nothing underneath needs painting.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    repaintPeriod_.setSingleShot(true);
+    connect(&repaintPeriod_, &QTimer::timeout, this, [this] { repaintPeriodEnded(); });
 }
 
 void QtSurface::setScale(toolkit::UserScale scale) {
@@ -87,10 +91,10 @@ void QtSurface::syncPicture() const {
     picture_ = std::move(next);
 }
 
-std::optional<QtSurface::DevicePoint> QtSurface::toDevice(float x, float y) const {
+std::optional<QtSurface::DevicePoint> QtSurface::toDevice(const Pixels& pixels, float x, float y) const {
     // Pixel centres 0 .. n-1 span the scale from edge to edge.
-    const auto px = scale_.toPixelX(x, picture_.width() - 1);
-    const auto py = scale_.toPixelY(y, picture_.height() - 1);
+    const auto px = scale_.toPixelX(x, pixels.width - 1);
+    const auto py = scale_.toPixelY(y, pixels.height - 1);
     if (!px || !py)
         return std::nullopt;
     const double limit = 1e6; // far outside any picture, and safely inside int
@@ -128,28 +132,80 @@ void QtSurface::stampColumn(const Pixels& pixels, int x, int first, int last, QR
     }
 }
 
+QtSurface::Pixels QtSurface::prepare() {
+    if (burst_)
+        return *burst_;
+    syncPicture();
+    return pixels();
+}
+
+void QtSurface::drawn() {
+    if (burst_)
+        burstDrew_ = true;
+    else
+        requestRepaint();
+}
+
+void QtSurface::beginDrawing() {
+    if (burstDepth_++ > 0)
+        return;
+    // Nothing inside a burst processes events, so the widget keeps its size and screen and
+    // the picture its pixels until the burst ends.
+    syncPicture();
+    burst_ = pixels();
+    burstDrew_ = false;
+}
+
+void QtSurface::endDrawing() {
+    if (--burstDepth_ > 0)
+        return;
+    burst_.reset();
+    if (burstDrew_)
+        requestRepaint();
+}
+
+void QtSurface::requestRepaint() {
+    if (repaintPeriod_.isActive()) {
+        repaintOwed_ = true;
+        return;
+    }
+    update();
+    const QScreen* display = screen();
+    const qreal hertz = display ? display->refreshRate() : 0.0;
+    repaintPeriod_.start(hertz >= 1.0 ? std::max(1, qRound(1000.0 / hertz)) : 16);
+}
+
+void QtSurface::repaintPeriodEnded() {
+    if (repaintOwed_) {
+        repaintOwed_ = false;
+        requestRepaint();
+    }
+}
+
 void QtSurface::clear() {
     syncPicture();
     picture_.fill(toRgb(back_));
-    update();
+    if (burst_)
+        burst_ = pixels(); // filling may have given the picture a buffer of its own
+    drawn();
 }
 
 void QtSurface::point(float x, float y, toolkit::Colour colour) {
-    syncPicture();
-    if (const auto p = toDevice(x, y)) {
-        stamp(pixels(), p->x, p->y, toRgb(colour));
-        update();
+    const Pixels target = prepare();
+    if (const auto p = toDevice(target, x, y)) {
+        stamp(target, p->x, p->y, toRgb(colour));
+        drawn();
     }
 }
 
 void QtSurface::line(float x1, float y1, float x2, float y2, toolkit::Colour colour) {
-    syncPicture();
-    const auto a = toDevice(x1, y1);
-    const auto b = toDevice(x2, y2);
+    const Pixels target = prepare();
+    const auto a = toDevice(target, x1, y1);
+    const auto b = toDevice(target, x2, y2);
     if (!a || !b)
         return;
     double ax = a->x, ay = a->y, bx = b->x, by = b->y;
-    if (!clipSegment(ax, ay, bx, by, picture_.width() - 1, picture_.height() - 1))
+    if (!clipSegment(ax, ay, bx, by, target.width - 1, target.height - 1))
         return;
     // Bresenham between the clipped ends, with the same dot as a point, so a line drawn over a
     // point in the background colour erases it completely.
@@ -163,10 +219,9 @@ void QtSurface::line(float x1, float y1, float x2, float y2, toolkit::Colour col
     const int stepY = y < endY ? 1 : -1;
     int error = dx + dy;
     const QRgb rgb = toRgb(colour);
-    const Pixels target = pixels();
     if (x == endX) { // a vertical line, such as the preview's column wipe: one rectangle
         stampColumn(target, x, std::min(y, endY), std::max(y, endY), rgb);
-        update();
+        drawn();
         return;
     }
     for (;;) {
@@ -183,7 +238,7 @@ void QtSurface::line(float x1, float y1, float x2, float y2, toolkit::Colour col
             y += stepY;
         }
     }
-    update();
+    drawn();
 }
 
 bool QtSurface::event(QEvent* event) {
@@ -196,6 +251,9 @@ bool QtSurface::event(QEvent* event) {
 }
 
 void QtSurface::paintEvent(QPaintEvent* event) {
+    // A paint of the whole picture shows everything drawn so far.
+    if (QRegion(contentsRect()).subtracted(event->region()).isEmpty())
+        repaintOwed_ = false;
     QFrame::paintEvent(event); // the border, if any
     QPainter painter(this);
     painter.drawImage(contentsRect().topLeft(), picture_);
