@@ -5,6 +5,11 @@
 #include "ui/qt/Form1Layout.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTimer>
 #include <QWidget>
 
@@ -64,25 +69,42 @@ private:
     std::function<void()> onFirstPaint_;
 };
 
-// The baseline: a window of the real one's size with as many plain, opaque widgets at the places
-// of the real controls, and nothing else (no text, fonts, timer or logic).
-std::unique_ptr<QWidget> bareWindow() {
+QRect pixelRect(const LayoutItem& item) {
+    if (item.kind == ControlKind::Line) {
+        const int left = std::min(item.line.x1, item.line.x2) / kTwipsPerPixel;
+        const int top = std::min(item.line.y1, item.line.y2) / kTwipsPerPixel;
+        return {left, top, std::abs(item.line.x2 - item.line.x1) / kTwipsPerPixel + item.line.widthPx,
+                std::abs(item.line.y2 - item.line.y1) / kTwipsPerPixel + item.line.widthPx};
+    }
+    return {item.rect.left / kTwipsPerPixel, item.rect.top / kTwipsPerPixel, item.rect.width / kTwipsPerPixel,
+            item.rect.height / kTwipsPerPixel};
+}
+
+// A baseline: a window of the real one's size with one widget at the place of each of the real
+// window's controls, and nothing else: no fonts, colours, timer or logic of its own.
+std::unique_ptr<QWidget> bareWindow(ProbedWindow which) {
     auto window = std::make_unique<QWidget>(nullptr, Qt::Window);
     window->setFixedSize(ui::qt::kClientWidthTwips / kTwipsPerPixel, ui::qt::kClientHeightTwips / kTwipsPerPixel);
     for (const LayoutItem& item : ui::qt::kForm1Layout) {
         if (!isWidget(item))
             continue;
-        auto* widget = new QWidget(window.get());
-        widget->setAutoFillBackground(true);
-        if (item.kind == ControlKind::Line) {
-            const int left = std::min(item.line.x1, item.line.x2) / kTwipsPerPixel;
-            const int top = std::min(item.line.y1, item.line.y2) / kTwipsPerPixel;
-            widget->setGeometry(left, top, std::abs(item.line.x2 - item.line.x1) / kTwipsPerPixel + item.line.widthPx,
-                                std::abs(item.line.y2 - item.line.y1) / kTwipsPerPixel + item.line.widthPx);
+        const QString caption = QString::fromUtf8(item.caption.data(), static_cast<qsizetype>(item.caption.size()));
+        QWidget* widget = nullptr;
+        if (which == ProbedWindow::Blank) {
+            widget = new QWidget(window.get());
+            widget->setAutoFillBackground(true);
         } else {
-            widget->setGeometry(item.rect.left / kTwipsPerPixel, item.rect.top / kTwipsPerPixel,
-                                item.rect.width / kTwipsPerPixel, item.rect.height / kTwipsPerPixel);
+            // Qt's own widgets of the same kinds with the same texts, in Qt's default font.
+            switch (item.kind) {
+            case ControlKind::Label: widget = new QLabel(caption, window.get()); break;
+            case ControlKind::TextBox: widget = new QLineEdit(caption, window.get()); break;
+            case ControlKind::CheckBox: widget = new QCheckBox(window.get()); break;
+            case ControlKind::Button: widget = new QPushButton(caption, window.get()); break;
+            case ControlKind::PictureBox: widget = new QFrame(window.get()); break;
+            default: widget = new QWidget(window.get()); break;
+            }
         }
+        widget->setGeometry(pixelRect(item));
     }
     return window;
 }
@@ -96,7 +118,7 @@ int RealWindowWidgetCount() {
 int RunFirstPaintProbe(int& argc, char** argv, ProbedWindow which) {
     FirstPaintApplication app(argc, argv);
     std::unique_ptr<QWidget> window =
-        which == ProbedWindow::Real ? std::make_unique<ui::qt::Form1>() : bareWindow();
+        which == ProbedWindow::Real ? std::make_unique<ui::qt::Form1>() : bareWindow(which);
     app.watch(window.get(), [&app] {
         // Half a second of the running window (the real one animates its preview) counts
         // towards the peak memory as well.

@@ -10,9 +10,11 @@ namespace ondulix::bench {
 //     first-paint-ns 1234567890
 //     peak-resident-kib 45678
 //
-// The real window and the bare one (a window with as many plain widgets as the real one has
-// controls) are measured by the same program, so both pay the same program loading.
-enum class ProbedWindow { Real, Bare };
+// The real window and the two bare ones are measured by the same program, so all pay the same
+// program loading. Both bare windows have one widget at the place of each control of the real
+// one: Qt's standard widgets of the same kinds with the same texts (labels, text boxes, check
+// boxes, buttons, frames), or blank widgets without any text.
+enum class ProbedWindow { Real, Standard, Blank };
 
 int RunFirstPaintProbe(int& argc, char** argv, ProbedWindow which);
 

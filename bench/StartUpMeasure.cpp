@@ -50,18 +50,30 @@ std::optional<ChildReport> runChild(const QString& program, const char* window, 
 
 } // namespace
 
+const char* ProbeName(ProbedWindow which) {
+    switch (which) {
+    case ProbedWindow::Real:
+        return "real";
+    case ProbedWindow::Standard:
+        return "standard";
+    case ProbedWindow::Blank:
+        break;
+    }
+    return "blank";
+}
+
 StartUpFigures MeasureStartUp(const QString& program, int rounds) {
     StartUpFigures figures;
     for (int round = 0; round < rounds && figures.ok; ++round) {
-        // Alternating, so that a slow stretch of the machine hurts both alike.
-        for (const bool real : {false, true}) {
-            const auto report = runChild(program, real ? "real" : "bare", figures.note);
+        // In turn, so that a slow stretch of the machine hurts all alike.
+        for (const ProbedWindow which : {ProbedWindow::Blank, ProbedWindow::Standard, ProbedWindow::Real}) {
+            const auto report = runChild(program, ProbeName(which), figures.note);
             if (!report) {
                 figures.ok = false;
                 break;
             }
-            (real ? figures.realMs : figures.bareMs).push_back(report->startUpMs);
-            (real ? figures.realPeakMB : figures.barePeakMB).push_back(report->peakMB);
+            figures.of(which).startUpMs.push_back(report->startUpMs);
+            figures.of(which).peakMB.push_back(report->peakMB);
         }
     }
     return figures;
