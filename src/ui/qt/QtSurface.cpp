@@ -14,6 +14,13 @@ namespace {
 
 QRgb toRgb(toolkit::Colour c) { return qRgb(c.red, c.green, c.blue); }
 
+// std::floor for a value well inside the int range, without the library call: truncation moves
+// a negative fraction up, so step back one there.
+int floorToInt(double v) {
+    const auto truncated = static_cast<int>(v);
+    return v < static_cast<double>(truncated) ? truncated - 1 : truncated;
+}
+
 // Liang-Barsky: clips the segment to [0, maxX] x [0, maxY]; false when nothing of it is inside.
 bool clipSegment(double& x1, double& y1, double& x2, double& y2, double maxX, double maxY) {
     double t0 = 0.0;
@@ -98,8 +105,8 @@ std::optional<QtSurface::DevicePoint> QtSurface::toDevice(const Pixels& pixels, 
     if (!px || !py)
         return std::nullopt;
     const double limit = 1e6; // far outside any picture, and safely inside int
-    return DevicePoint{static_cast<int>(std::floor(std::clamp(*px + 0.5, -limit, limit))),
-                       static_cast<int>(std::floor(std::clamp(*py + 0.5, -limit, limit)))};
+    return DevicePoint{floorToInt(std::clamp(*px + 0.5, -limit, limit)),
+                       floorToInt(std::clamp(*py + 0.5, -limit, limit))};
 }
 
 void QtSurface::stamp(const Pixels& pixels, int x, int y, QRgb colour) {
@@ -126,10 +133,16 @@ void QtSurface::stampColumn(const Pixels& pixels, int x, int first, int last, QR
     const int left = std::min(x, pixels.width - size);
     const int top = std::max(std::min(first, pixels.height - size), 0);
     const int end = std::min(last, pixels.height - size) + size;
-    for (int row = top; row < end; ++row) {
-        auto* line = reinterpret_cast<QRgb*>(pixels.bits + row * pixels.bytesPerLine);
-        std::fill(line + std::max(left, 0), line + left + size, colour);
+    const int from = std::max(left, 0);
+    const int to = left + size;
+    uchar* row = pixels.bits + top * pixels.bytesPerLine;
+    if (to - from == 1) { // one pixel a row, the usual case
+        for (int y = top; y < end; ++y, row += pixels.bytesPerLine)
+            reinterpret_cast<QRgb*>(row)[from] = colour;
+        return;
     }
+    for (int y = top; y < end; ++y, row += pixels.bytesPerLine)
+        std::fill(reinterpret_cast<QRgb*>(row) + from, reinterpret_cast<QRgb*>(row) + to, colour);
 }
 
 QtSurface::Pixels QtSurface::prepare() {
@@ -169,7 +182,7 @@ void QtSurface::requestRepaint() {
         repaintOwed_ = true;
         return;
     }
-    update();
+    update(contentsRect()); // the border stays as it is
     const QScreen* display = screen();
     const qreal hertz = display ? display->refreshRate() : 0.0;
     repaintPeriod_.start(hertz >= 1.0 ? std::max(1, qRound(1000.0 / hertz)) : 16);
@@ -254,7 +267,8 @@ void QtSurface::paintEvent(QPaintEvent* event) {
     // A paint of the whole picture shows everything drawn so far.
     if (QRegion(contentsRect()).subtracted(event->region()).isEmpty())
         repaintOwed_ = false;
-    QFrame::paintEvent(event); // the border, if any
+    if (!contentsRect().contains(event->rect()))
+        QFrame::paintEvent(event); // the border, if any, unless only the picture is repainted
     QPainter painter(this);
     painter.drawImage(contentsRect().topLeft(), picture_);
 }
