@@ -16,8 +16,10 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QIcon>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -31,6 +33,15 @@ namespace {
 QString fromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 QColor toQColor(toolkit::Colour c) { return QColor(c.red, c.green, c.blue); }
+
+// A PNG image read by Qt's own reader. An image reader left to recognise the format loads every
+// image format plugin (GIF, ICO, JPEG and its library) to ask each of them first, a good part
+// of the window's start-up.
+QPixmap builtInPng(const QString& path) {
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
 
 // The one conversion from the layout's twips to logical pixels.
 QRect toPixels(const TwipRect& r) {
@@ -102,8 +113,8 @@ void Form1::createControls() {
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(kClientWidthTwips / kTwipsPerPixel, kClientHeightTwips / kTwipsPerPixel);
     QIcon icon;
-    icon.addFile(QStringLiteral(":/ondulix/icons/ondulix-16.png"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/ondulix/icons/ondulix-32.png"), QSize(32, 32));
+    icon.addPixmap(builtInPng(QStringLiteral(":/ondulix/icons/ondulix-16.png")));
+    icon.addPixmap(builtInPng(QStringLiteral(":/ondulix/icons/ondulix-32.png")));
     setWindowIcon(icon);
 
     QPalette palette = this->palette();
