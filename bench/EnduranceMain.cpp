@@ -99,9 +99,11 @@ public:
                   << Fixed(static_cast<double>(frames_) / elapsed, 1) << " per second), " << edits_ << " edits ("
                   << typed_ << " typed key by key, " << edits_ - typed_ << " pasted)\n";
         int failed = 0;
-        const auto check = [&failed](const std::string& what, bool pass, const std::string& detail = {}) {
+        int checks = 0;
+        const auto check = [&failed, &checks](const std::string& what, bool pass, const std::string& detail = {}) {
             std::cout << what << (detail.empty() ? "" : ": " + detail) << " | " << (pass ? "pass" : "FAIL") << '\n';
             failed += pass ? 0 : 1;
+            ++checks;
         };
         check("no crash, preview and edits ran", frames_ > 0 && edits_ > 0);
         check("invariants of the edited row after each of " + std::to_string(edits_) + " edits", firstBreak_.empty(),
@@ -122,6 +124,7 @@ public:
             check("resident memory growth from second 10 to the end < 1 MB", false,
                   seconds_ <= 10 ? "the run is not longer than 10 s" : "resident memory cannot be read here");
         }
+        std::cout << checks - failed << " of " << checks << " checks pass\n";
         return failed == 0 ? 0 : 1;
     }
 
