@@ -33,20 +33,32 @@ void runEventLoop(std::chrono::milliseconds duration) {
     loop.exec();
 }
 
-// Wall and processor time around a stretch of the event loop, with a count taken at both ends.
-template <class Count>
-TickFigures measureLoop(std::chrono::milliseconds duration, Count count) {
-    const std::int64_t before = count();
-    const double cpuBefore = ProcessStats::CpuSeconds();
-    const Clock::time_point start = Clock::now();
-    runEventLoop(duration);
-    const double seconds = millisecondsSince(start) / 1000.0;
-    TickFigures figures;
-    figures.count = count() - before;
-    figures.perSecond = static_cast<double>(figures.count) / seconds;
-    figures.cpuPercent = (ProcessStats::CpuSeconds() - cpuBefore) / seconds * 100.0;
-    return figures;
-}
+// Wall and processor time, and a count, added up over stretches of the event loop.
+class LoopTotals {
+public:
+    template <class Count>
+    void run(std::chrono::milliseconds duration, Count count) {
+        const std::int64_t before = count();
+        const double cpuBefore = ProcessStats::CpuSeconds();
+        const Clock::time_point start = Clock::now();
+        runEventLoop(duration);
+        seconds_ += millisecondsSince(start) / 1000.0;
+        cpuSeconds_ += ProcessStats::CpuSeconds() - cpuBefore;
+        count_ += count() - before;
+    }
+    TickFigures figures() const {
+        TickFigures figures;
+        figures.count = count_;
+        figures.perSecond = static_cast<double>(count_) / seconds_;
+        figures.cpuPercent = cpuSeconds_ / seconds_ * 100.0;
+        return figures;
+    }
+
+private:
+    double seconds_ = 0.0;
+    double cpuSeconds_ = 0.0;
+    std::int64_t count_ = 0;
+};
 
 QLineEdit& box(MeasuredWindow& window, const char* name) { return *window.form->control<QLineEdit>(name); }
 
@@ -93,46 +105,59 @@ MeasuredWindow::MeasuredWindow() {
 
 MeasuredWindow::~MeasuredWindow() = default;
 
-TickFigures MeasureEmptyTimer(std::chrono::milliseconds duration) {
-    std::int64_t ticks = 0;
-    QTimer timer;
-    timer.setTimerType(Qt::PreciseTimer);
-    timer.setInterval(2);
-    QObject::connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
-    timer.start();
-    runEventLoop(std::chrono::milliseconds(300)); // settle
-    return measureLoop(duration, [&ticks] { return ticks; });
-}
-
-PreviewFigures MeasurePreview(MeasuredWindow& window, std::chrono::milliseconds duration) {
+PreviewComparison MeasurePreviewAgainstEmptyTimer(MeasuredWindow& window, int turns,
+                                                 std::chrono::milliseconds turn) {
     ui::MainForm& logic = window.form->logic();
+    ui::qt::QtTimer& previewTimer = window.form->timer();
     std::int64_t frames = 0;
     // The same tick handler the window installs, with a count of the frames it ran to the end.
-    window.form->timer().setTickHandler([&logic, &frames] {
+    previewTimer.setTickHandler([&logic, &frames] {
         logic.Timer1_Timer();
         ++frames;
     });
     window.form->show();
     runEventLoop(std::chrono::milliseconds(500)); // the first frames and paints
+    previewTimer.stop();
+    runEventLoop(std::chrono::milliseconds(100)); // the last repaint
+
+    std::int64_t ticks = 0;
+    QTimer emptyTimer;
+    emptyTimer.setTimerType(Qt::PreciseTimer);
+    emptyTimer.setInterval(2);
+    QObject::connect(&emptyTimer, &QTimer::timeout, [&ticks] { ++ticks; });
 
     std::array<std::int32_t, engine::kTableCount> start{};
     for (std::size_t t = 0; t < start.size(); ++t)
         start[t] = logic.tableSet().tables[t].Position;
     const std::int64_t framesBefore = frames;
 
-    PreviewFigures figures;
-    static_cast<TickFigures&>(figures) = measureLoop(duration, [&frames] { return frames; });
+    // In turns, so that a change in the machine's load during the run hits both alike; only one
+    // of the two timers runs at a time.
+    LoopTotals empty;
+    LoopTotals preview;
+    for (int i = 0; i < turns; ++i) {
+        emptyTimer.start();
+        empty.run(turn, [&ticks] { return ticks; });
+        emptyTimer.stop();
+        previewTimer.start();
+        preview.run(turn, [&frames] { return frames; });
+        previewTimer.stop();
+    }
 
+    PreviewComparison result;
+    result.emptyTimer = empty.figures();
+    static_cast<TickFigures&>(result.preview) = preview.figures();
     // Each frame advances every table by its speed, so the positions tell how many frames ran.
     const std::int64_t ran = frames - framesBefore;
-    figures.consistent = ran > 0;
+    result.preview.consistent = ran > 0;
     for (std::size_t t = 0; t < start.size(); ++t) {
         const engine::TableParams& p = logic.tableSet().tables[t];
         const std::int64_t expected = ((start[t] + ran * p.Speed) % p.Length + p.Length) % p.Length;
-        figures.consistent = figures.consistent && expected == p.Position;
+        result.preview.consistent = result.preview.consistent && expected == p.Position;
     }
-    window.form->timer().setTickHandler([&logic] { logic.Timer1_Timer(); });
-    return figures;
+    previewTimer.setTickHandler([&logic] { logic.Timer1_Timer(); });
+    previewTimer.start();
+    return result;
 }
 
 KeystrokeFigures MeasureClampedKeystroke(MeasuredWindow& window, int samples) {

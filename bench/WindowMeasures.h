@@ -35,16 +35,18 @@ struct TickFigures {
     std::int64_t count = 0;
 };
 
-// An empty 2 ms precise timer: the most ticks the event loop delivers, and what that costs.
-TickFigures MeasureEmptyTimer(std::chrono::milliseconds duration);
-
-// The preview of the shown window: frames counted around the timer's tick handler, so that a
-// tick that did not run a whole frame is not counted. `consistent` tells whether every table's
-// position advanced by exactly frames x speed.
+// The preview of the shown window against an empty 2 ms precise timer, the most ticks the
+// event loop delivers and what they cost, in turns: one timer runs at a time. Preview frames are
+// counted around the timer's tick handler, so that a tick that did not run a whole frame is not
+// counted; `consistent` tells whether every table's position advanced by exactly frames x speed.
 struct PreviewFigures : TickFigures {
     bool consistent = false;
 };
-PreviewFigures MeasurePreview(MeasuredWindow& window, std::chrono::milliseconds duration);
+struct PreviewComparison {
+    TickFigures emptyTimer;
+    PreviewFigures preview;
+};
+PreviewComparison MeasurePreviewAgainstEmptyTimer(MeasuredWindow& window, int turns, std::chrono::milliseconds turn);
 
 // Latencies in milliseconds of one key press sent to a box of the window, from the send to the
 // return of the box's change handler (it runs inside the send), each sample next to one bare loop
