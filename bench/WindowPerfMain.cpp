@@ -71,7 +71,7 @@ void addPreviewRows(PerfReport& report, MeasuredWindow& window) {
     const PreviewComparison turns = MeasurePreviewAgainstEmptyTimer(window, kPreviewTurns, kPreviewTurn);
     const TickFigures& empty = turns.emptyTimer;
     const PreviewFigures& preview = turns.preview;
-    report.add({"preview frames per second over 5 s, default tables", Fixed(preview.perSecond, 1) + " /s",
+    report.add({"preview frames per second, 5 turns of 1 s, default tables", Fixed(preview.perSecond, 1) + " /s",
                 Fixed(empty.perSecond, 1) + " /s (empty 2 ms precise timer)",
                 ">= 0.98 x baseline = " + Fixed(0.98 * empty.perSecond, 1) + " /s",
                 preview.consistent && preview.perSecond >= 0.98 * empty.perSecond});
