@@ -17,7 +17,9 @@ double ProcessStats::CpuSeconds() {
 #ifdef ONDULIX_HAVE_GETRUSAGE
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6; };
+    const auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6;
+    };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 #else
     return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
