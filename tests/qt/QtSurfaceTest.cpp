@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPaintEvent>
 #include <QPixmap>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -176,6 +177,45 @@ TEST(QtSurface, ManyDrawingsBetweenTwoPassesOfTheEventLoopRepaintOnce) {
     EXPECT_EQ(counter.paints, 0); // nothing painted synchronously
     QCoreApplication::processEvents();
     EXPECT_EQ(counter.paints, 1);
+}
+
+// A preview frame and a plot draw as one burst; what they draw must not depend on it.
+TEST(QtSurface, DrawingInABurstGivesTheSamePicture) {
+    const auto draw = [](QtSurface& surface) {
+        surface.clear();
+        for (int x = 0; x <= 512; x += 4) {
+            surface.line(static_cast<float>(x), -128, static_cast<float>(x), 128, kDarkGrey);
+            surface.point(static_cast<float>(x), static_cast<float>(x % 200 - 100), kPlotGreen);
+        }
+        surface.line(0, -128, 512, 128, kRed); // a diagonal, and a row beyond the right edge
+        surface.line(300, 0, 1e9f, 0, kRed);
+    };
+    Plot direct;
+    Plot burst;
+    draw(direct.surface);
+    {
+        const toolkit::DrawingBurst drawing(burst.surface);
+        draw(burst.surface);
+    }
+    EXPECT_EQ(burst.surface.picture(), direct.surface.picture());
+    EXPECT_GT(countOf(burst.surface.picture(), kPlotGreen), 100);
+}
+
+TEST(QtSurface, DrawingSoonAfterARepaintIsShownByALaterOne) {
+    Plot p;
+    p.surface.show();
+    QCoreApplication::processEvents();
+    PaintCounter counter;
+    p.surface.installEventFilter(&counter);
+    p.surface.point(0, -128, kPlotGreen);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(counter.paints, 1);
+    // Within the refresh period that repaint started: shown once the period is over.
+    p.surface.point(512, 128, kRed);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return counter.paints == 2; }, 1000));
+    const QImage shown = p.surface.grab().toImage();
+    EXPECT_EQ(colourAt(shown, 0, 0), kPlotGreen);
+    EXPECT_EQ(colourAt(shown, 128, 88), kRed);
 }
 
 } // namespace
