@@ -11,6 +11,13 @@
 namespace ondulix::exporter {
 namespace {
 
+std::string inQuotes(const std::string& text) {
+    std::string quoted(1, '"');
+    quoted += text;
+    quoted += '"';
+    return quoted;
+}
+
 namespace fs = std::filesystem;
 
 std::string contentOf(const fs::path& path) {
@@ -95,9 +102,9 @@ TEST_F(AtomicFileStoreTest, FailuresLeaveEverythingAsItWas) {
     put(at("file"), "old");
     fs::create_directory(folder_ / "folder");
     const std::pair<std::string, std::string> cases[] = {
-        {at("missing/t.s"), "the folder \"" + at("missing") + "\" does not exist"},
+        {at("missing/t.s"), "the folder " + inQuotes(at("missing")) + " does not exist"},
         {at("folder"), "it is a folder"},
-        {at("file/t.s"), "\"" + at("file") + "\" is not a folder"},
+        {at("file/t.s"), inQuotes(at("file")) + " is not a folder"},
         {"", "no file name given"},
     };
     for (const auto& [path, reason] : cases) {

@@ -4,6 +4,10 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
 namespace ondulix::ui::qt {
 namespace {
 
@@ -22,18 +26,45 @@ QSize captionRoom(const LayoutItem& item) {
     return {width, height};
 }
 
-bool captionsFit(const QFont& font, FontRole role) {
+// How much the role's captions could grow (above 1) or must shrink (below 1) to fit their
+// controls in this font: the tightest ratio of room to text over all of them.
+double fitRatio(const QFont& font, FontRole role) {
     const QFontMetrics metrics(font);
+    double ratio = std::numeric_limits<double>::infinity();
     for (const LayoutItem& item : kForm1Layout) {
         const bool hasCaption = item.kind == ControlKind::Label || item.kind == ControlKind::Button;
         if (!hasCaption || item.font != role || item.caption.empty())
             continue;
         const QSize room = captionRoom(item);
         const QString text = QString::fromUtf8(item.caption.data(), static_cast<qsizetype>(item.caption.size()));
-        if (metrics.horizontalAdvance(text) > room.width() || metrics.height() > room.height())
-            return false;
+        const int advance = std::max(1, metrics.horizontalAdvance(text));
+        ratio = std::min({ratio, static_cast<double>(room.width()) / advance,
+                          static_cast<double>(room.height()) / std::max(1, metrics.height())});
     }
-    return true;
+    return ratio;
+}
+
+bool captionsFit(QFont& font, FontRole role, int pixels) {
+    font.setPixelSize(pixels);
+    return fitRatio(font, role) >= 1.0;
+}
+
+// A size from `pixels` down to the smallest at which the role's captions fit. Every size measured
+// costs a font engine, a millisecond or more of start-up where the designed face is missing, so
+// instead of stepping down a pixel at a time from the designed size, the ratio measured there
+// gives the size directly (text grows in proportion to its size, give or take hinting), and one
+// more measurement confirms it; only where it does not fit does the search go on downward.
+int fittingSize(QFont& font, FontRole role, int pixels) {
+    if (pixels <= kSmallestPixels)
+        return pixels;
+    font.setPixelSize(pixels);
+    const double ratio = fitRatio(font, role);
+    if (ratio >= 1.0)
+        return pixels;
+    int size = std::clamp(static_cast<int>(std::floor(pixels * ratio)), kSmallestPixels, pixels - 1);
+    while (size > kSmallestPixels && !captionsFit(font, role, size))
+        --size;
+    return size;
 }
 
 // The designed face when installed, else the fallback face; at the designed size unless its
@@ -46,11 +77,7 @@ QFont choose(const QString& designed, QFont fallback, bool bold, int pixels, Fon
     if (!QFontDatabase::hasFamily(designed))
         font = fallback;
     font.setBold(bold);
-    for (int size = pixels; size >= kSmallestPixels; --size) {
-        font.setPixelSize(size);
-        if (captionsFit(font, role))
-            break;
-    }
+    font.setPixelSize(fittingSize(font, role, pixels));
     return font;
 }
 
@@ -59,7 +86,8 @@ QFont choose(const QString& designed, QFont fallback, bool bold, int pixels, Fon
 Form1Fonts Form1Fonts::choose() {
     const QFont sans = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    if (!QFontInfo(fixed).fixedPitch()) {
+    // Asked of the font database, which knows without loading the face.
+    if (!QFontDatabase::isFixedPitch(fixed.family())) {
         // Platforms without a theme may answer with a proportional face; ask by kind instead.
         fixed = QFont(QStringLiteral("monospace"));
         fixed.setStyleHint(QFont::Monospace);
