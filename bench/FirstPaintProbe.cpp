@@ -2,7 +2,7 @@
 
 #include "ProcessStats.h"
 #include "ui/qt/Form1.h"
-#include "ui/qt/Form1Layout.h"
+#include "ui/Form1Layout.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -23,9 +23,9 @@
 namespace ondulix::bench {
 namespace {
 
-using ui::qt::ControlKind;
-using ui::qt::LayoutItem;
-using ui::qt::kTwipsPerPixel;
+using ui::ControlKind;
+using ui::LayoutItem;
+using ui::kTwipsPerPixel;
 
 bool isWidget(const LayoutItem& item) {
     return item.kind != ControlKind::Timer && item.kind != ControlKind::CommonDialog;
@@ -84,8 +84,8 @@ QRect pixelRect(const LayoutItem& item) {
 // window's controls, and nothing else: no fonts, colours, timer or logic of its own.
 std::unique_ptr<QWidget> bareWindow(ProbedWindow which) {
     auto window = std::make_unique<QWidget>(nullptr, Qt::Window);
-    window->setFixedSize(ui::qt::kClientWidthTwips / kTwipsPerPixel, ui::qt::kClientHeightTwips / kTwipsPerPixel);
-    for (const LayoutItem& item : ui::qt::kForm1Layout) {
+    window->setFixedSize(ui::kClientWidthTwips / kTwipsPerPixel, ui::kClientHeightTwips / kTwipsPerPixel);
+    for (const LayoutItem& item : ui::kForm1Layout) {
         if (!isWidget(item))
             continue;
         const QString caption = QString::fromUtf8(item.caption.data(), static_cast<qsizetype>(item.caption.size()));
@@ -112,7 +112,7 @@ std::unique_ptr<QWidget> bareWindow(ProbedWindow which) {
 } // namespace
 
 int RealWindowWidgetCount() {
-    return static_cast<int>(std::count_if(ui::qt::kForm1Layout.begin(), ui::qt::kForm1Layout.end(), isWidget));
+    return static_cast<int>(std::count_if(ui::kForm1Layout.begin(), ui::kForm1Layout.end(), isWidget));
 }
 
 int RunFirstPaintProbe(int& argc, char** argv, ProbedWindow which) {

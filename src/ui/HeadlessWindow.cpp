@@ -1,5 +1,9 @@
 #include "ui/HeadlessWindow.h"
 
+#include "ui/Form1Layout.h"
+
+#include <utility>
+
 namespace ondulix::ui {
 namespace {
 
@@ -11,28 +15,27 @@ toolkit::ControlArray<Interface> pointersTo(std::array<Control, engine::kTableCo
     return pointers;
 }
 
-// The texts the layout gives the boxes; start-up replaces every one of them.
-constexpr const char* kLayoutTexts[8][4] = {
-    {"512", "256", "128", "64"},   // txtSinLen
-    {"0", "64", "128", "192"},     // txtSinOffs
-    {"1", "2", "4", "8"},          // txtSinWaves
-    {"0", "64", "96", "112"},      // txtSinMin
-    {"255", "196", "160", "144"},  // txtSinMax
-    {"0", "0", "0", "0"},          // txtSinOrigin
-    {"0", "0", "0", "0"},          // txtSinRange
-    {"1", "3", "5", "7"},          // txtSinSpeed
-};
-
 } // namespace
 
 HeadlessWindow::HeadlessWindow() {
-    Row<Box>* rows[] = {&txtSinLen, &txtSinOffs, &txtSinWaves, &txtSinMin, &txtSinMax, &txtSinOrigin, &txtSinRange, &txtSinSpeed};
-    for (std::size_t r = 0; r < std::size(rows); ++r)
-        for (std::size_t i = 0; i < engine::kTableCount; ++i)
-            (*rows[r])[i] = Box(kLayoutTexts[r][i]);
-    // The plots start in twips, 1548 x 1068, until their first table sets a scale.
-    for (auto& plot : SinusPic)
-        plot.setScale({0.0f, 0.0f, 1548.0f, 1068.0f});
+    // Every control starts as the layout has it: the boxes' design-time texts (which start-up
+    // replaces), the check boxes ticked, the plots in twips and the preview in its design scale.
+    const std::pair<Row<Box>*, std::string_view> rows[] = {
+        {&txtSinLen, "txtSinLen"},     {&txtSinOffs, "txtSinOffs"},     {&txtSinWaves, "txtSinWaves"},
+        {&txtSinMin, "txtSinMin"},     {&txtSinMax, "txtSinMax"},       {&txtSinOrigin, "txtSinOrigin"},
+        {&txtSinRange, "txtSinRange"}, {&txtSinSpeed, "txtSinSpeed"},
+    };
+    for (const auto& [row, name] : rows)
+        for (int i = 0; i < engine::kTableCount; ++i)
+            (*row)[static_cast<std::size_t>(i)] = Box(std::string(layoutItem(name, i).caption));
+    for (int i = 0; i < engine::kTableCount; ++i) {
+        checkSin[static_cast<std::size_t>(i)].setChecked(layoutItem("checkSin", i).checked);
+        SinusPic[static_cast<std::size_t>(i)].setScale(layoutItem("SinusPic", i).scale);
+    }
+    txtPrvXmax = Box(std::string(layoutItem("txtPrvXmax").caption));
+    txtPrvYmin = Box(std::string(layoutItem("txtPrvYmin").caption));
+    txtPrvYmax = Box(std::string(layoutItem("txtPrvYmax").caption));
+    picPreview.setScale(layoutItem("picPreview").scale);
 
     FormControls controls;
     controls.boxes.txtSinLen = pointersTo<Box, toolkit::TextBox>(txtSinLen);

@@ -35,11 +35,10 @@ public:
     const engine::TableSet& tableSet() const { return form_->tableSet(); }
 
     Row<Box> txtSinLen, txtSinOffs, txtSinWaves, txtSinMin, txtSinMax, txtSinOrigin, txtSinRange, txtSinSpeed;
-    Box txtPrvXmax{"256"}, txtPrvYmin{"-255"}, txtPrvYmax{"255"};
+    Box txtPrvXmax, txtPrvYmin, txtPrvYmax;
     Row<toolkit::MemoryCheckBox> checkSin;
     Row<toolkit::MemorySurface> SinusPic;
-    // The preview's design scale: x 0 to 512, y -512 (top) to 512 (bottom).
-    toolkit::MemorySurface picPreview{toolkit::UserScale{0.0f, -512.0f, 512.0f, 1024.0f}};
+    toolkit::MemorySurface picPreview;
     toolkit::MemoryLabel lblpeakhigh, lblpeaklow;
     toolkit::MemoryTimer Timer1;
     toolkit::MemorySaveDialog saveDialog;

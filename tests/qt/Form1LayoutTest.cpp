@@ -1,6 +1,6 @@
 #include "Form1Fixture.h"
 
-#include "ui/qt/Form1Layout.h"
+#include "ui/Form1Layout.h"
 
 #include <QApplication>
 #include <QCheckBox>

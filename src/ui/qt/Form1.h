@@ -2,7 +2,7 @@
 
 #include "toolkit/Dialogs.h"
 #include "ui/FormControls.h"
-#include "ui/qt/Form1Layout.h"
+#include "ui/Form1Layout.h"
 
 #include <QWidget>
 

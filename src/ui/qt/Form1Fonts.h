@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/qt/Form1Layout.h"
+#include "ui/Form1Layout.h"
 
 #include <QFont>
 

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string_view>
 
-namespace ondulix::ui::qt {
+namespace ondulix::ui {
 
 // The main window's blueprint as data: every control with its kind, name, array index, place in
 // twips, caption or initial text, colours, font and tab position. The window builder walks this
@@ -80,7 +80,11 @@ extern const std::array<LayoutItem, kControlCount> kForm1Layout;
 // otherwise.
 std::string controlName(const LayoutItem& item);
 
+// The layout's row for a control: ("txtSinLen", 2) for an array member, ("picPreview") for a
+// single control. Asking for a control the layout does not have is a programming error.
+const LayoutItem& layoutItem(std::string_view name, int index = -1);
+
 // The caption banner: "::.." + 24 blanks + "..:: " + centre text + " ::.." + 21 blanks + "..::".
 std::string windowCaption();
 
-} // namespace ondulix::ui::qt
+} // namespace ondulix::ui

@@ -1,8 +1,10 @@
-#include "ui/qt/Form1Layout.h"
+#include "ui/Form1Layout.h"
 
+#include <algorithm>
+#include <stdexcept>
 #include <string>
 
-namespace ondulix::ui::qt {
+namespace ondulix::ui {
 namespace {
 
 using toolkit::Colour;
@@ -190,4 +192,13 @@ std::string windowCaption() {
            std::string(21, ' ') + "..::";
 }
 
-} // namespace ondulix::ui::qt
+const LayoutItem& layoutItem(std::string_view name, int index) {
+    const auto found = std::find_if(kForm1Layout.begin(), kForm1Layout.end(),
+                                    [&](const LayoutItem& item) { return item.name == name && item.index == index; });
+    if (found == kForm1Layout.end())
+        throw std::logic_error("the window's layout has no control " + std::string(name) + "(" + std::to_string(index) +
+                               "); check the name against the layout table");
+    return *found;
+}
+
+} // namespace ondulix::ui
