@@ -3,6 +3,8 @@
 #include "engine/NumberText.h"
 #include "engine/Rounding.h"
 
+#include <algorithm>
+
 namespace ondulix::engine {
 namespace {
 
@@ -59,9 +61,7 @@ void InputRules::ReadTableInputs(int table) {
     clamp(ymax, kPreviewBottomLimits);
 
     TableParams& t = set_.tables[at(table)];
-    t.Length = roundedValueOf(length);
-    if (t.Length < 1)
-        t.Length = 1;
+    t.Length = std::max(1, roundedValueOf(length)); // the box accepts down to -16384
     t.Offset = roundedValueOf(offset);
     t.Periods = roundedValueOf(periods);
     t.Speed = roundedValueOf(speed);
@@ -104,9 +104,7 @@ void InputRules::ReadOriginRange(int table) {
     clamp(origin, kTableLimits);
 
     TableParams& t = set_.tables[at(table)];
-    t.Range = roundedValueOf(range);
-    if (t.Range < 1)
-        t.Range = 1;
+    t.Range = std::max(1, roundedValueOf(range)); // the box accepts down to -32768
     t.Origin = roundedValueOf(origin);
 }
 
