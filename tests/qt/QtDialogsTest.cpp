@@ -78,10 +78,8 @@ TEST(QtMessageBox, TheOkButtonHasNoIconEvenWhereTheStyleGivesDialogButtonsIcons)
 
 // --- the save dialog -----------------------------------------------------------------------
 
-const toolkit::SaveRequest& request(const QString& folder) {
-    static toolkit::SaveRequest r;
-    r = {"Save Tables as ...", "sinus", folder.toStdString(), {"Array, AnsiC-Style", "Bytes, TassC64-Style"}};
-    return r;
+toolkit::SaveRequest request(const QString& folder) {
+    return {"Save Tables as ...", "sinus", folder.toStdString(), {"Array, AnsiC-Style", "Bytes, TassC64-Style"}};
 }
 
 TEST(QtSaveDialog, IsConfiguredFromTheRequest) {
