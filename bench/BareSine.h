@@ -11,7 +11,7 @@ namespace ondulix::bench {
 // 16384 with Periods and Offset 16384, precomputed in the generator's grouping, so that what is
 // timed is the sines and nothing else.
 inline std::vector<double> LargestTableAngles() {
-    const double pi = static_cast<double>(engine::kSinglePrecisionPi);
+    const double pi = static_cast<double>(engine::Pi);
     std::vector<double> angles;
     angles.reserve(16385);
     for (int x = 0; x <= 16384; ++x)

@@ -177,7 +177,8 @@ private:
              {within(p.Length, 1, 16384, "Length"), within(p.Offset, -16384, 16384, "Offset"),
               within(p.Periods, -16384, 16384, "Periods"), within(p.Speed, -256, 256, "Speed"),
               within(p.Minimum, -32768, 16384, "Minimum"), within(p.Maximum, -16384, 32768, "Maximum"),
-              within(p.Origin, -16384, 16384, "Origin"), within(p.Position, 0, 16383, "Position")})
+              within(p.Origin, -16384, 16384, "Origin"),
+              within(window_->logic().tableSet().preview.Position[static_cast<std::size_t>(t)], 0, 16383, "Position")})
             if (!problem.empty())
                 return problem;
         if (p.Range != p.Maximum - p.Minimum)

@@ -128,7 +128,7 @@ PreviewComparison MeasurePreviewAgainstEmptyTimer(MeasuredWindow& window, int tu
 
     std::array<std::int32_t, engine::kTableCount> start{};
     for (std::size_t t = 0; t < start.size(); ++t)
-        start[t] = logic.tableSet().tables[t].Position;
+        start[t] = logic.tableSet().preview.Position[t];
     const std::int64_t framesBefore = frames;
 
     // In turns, so that a change in the machine's load during the run hits both alike; only one
@@ -153,7 +153,7 @@ PreviewComparison MeasurePreviewAgainstEmptyTimer(MeasuredWindow& window, int tu
     for (std::size_t t = 0; t < start.size(); ++t) {
         const engine::TableParams& p = logic.tableSet().tables[t];
         const std::int64_t expected = ((start[t] + ran * p.Speed) % p.Length + p.Length) % p.Length;
-        result.preview.consistent = result.preview.consistent && expected == p.Position;
+        result.preview.consistent = result.preview.consistent && expected == logic.tableSet().preview.Position[t];
     }
     previewTimer.setTickHandler([&logic] { logic.Timer1_Timer(); });
     previewTimer.start();

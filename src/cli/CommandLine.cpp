@@ -1,26 +1,16 @@
 #include "cli/CommandLine.h"
 
+#include "engine/MessageText.h"
+
 #include <algorithm>
-#include <cctype>
 
 namespace ondulix::cli {
 namespace {
 
 using namespace std::string_literals;
 
-std::string quoted(std::string_view text) {
-    std::string quotedText = "\"";
-    quotedText += text;
-    quotedText += '"';
-    return quotedText;
-}
-
-std::string lowerCase(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
-    return lower;
-}
+using engine::LowerCase;
+using engine::Quoted;
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
@@ -35,7 +25,7 @@ std::string_view trimmed(std::string_view text) {
 std::size_t slot(TableKey key) { return static_cast<std::size_t>(key); }
 
 std::optional<exporter::ExportStyle> findStyle(std::string_view name) {
-    const std::string lower = lowerCase(name);
+    const std::string lower = LowerCase(name);
     if (lower == "c" || lower == "1")
         return exporter::ExportStyle::CArrays;
     if (lower == "asm" || lower == "2")
@@ -118,9 +108,9 @@ private:
             fail(std::string(name) + ": there is no table " + std::string(name.substr(5)) +
                  "; the tables are --sin1 to --sin4");
         } else if (arg.starts_with("-") && arg != "-") {
-            fail("unknown option " + quoted(name) + " (see --help)");
+            fail("unknown option " + Quoted(name) + " (see --help)");
         } else {
-            fail("unexpected argument " + quoted(arg) + " (see --help)");
+            fail("unexpected argument " + Quoted(arg) + " (see --help)");
         }
     }
 
@@ -140,7 +130,7 @@ private:
     void readStyle(std::string_view value) {
         const auto style = findStyle(value);
         if (!style)
-            return fail("--style: unknown style " + quoted(value) + "; use c, asm, 1 or 2");
+            return fail("--style: unknown style " + Quoted(value) + "; use c, asm, 1 or 2");
         if (styleGiven_)
             return fail("--style is given twice");
         styleGiven_ = true;
@@ -165,14 +155,14 @@ private:
             start = comma + 1;
 
             if (trimmed(item).empty())
-                return fail(option + ": empty entry in " + quoted(list));
+                return fail(option + ": empty entry in " + Quoted(list));
             const std::size_t eq = item.find('=');
             const std::string_view keyName = trimmed(item.substr(0, std::min(eq, item.size())));
             if (eq == std::string_view::npos || keyName.empty())
-                return fail(option + ": " + quoted(item) + " is not key=value");
+                return fail(option + ": " + Quoted(item) + " is not key=value");
             const auto key = FindTableKey(keyName);
             if (!key)
-                return fail(option + ": unknown key " + quoted(keyName) +
+                return fail(option + ": unknown key " + Quoted(keyName) +
                             "; the keys are length, offset, periods, speed, minimum (min), maximum (max), origin, range");
             const std::string_view value = item.substr(eq + 1);
             if (trimmed(value).empty())

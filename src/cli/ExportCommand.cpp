@@ -1,8 +1,10 @@
 #include "cli/ExportCommand.h"
 
 #include "cli/CommandLine.h"
-#include "cli/WindowExport.h"
+#include "cli/GivenTables.h"
 #include "engine/Defaults.h"
+#include "engine/MessageText.h"
+#include "export/TableFile.h"
 
 #include <iomanip>
 #include <ostream>
@@ -31,15 +33,9 @@ Options:
 Options may also be written --style=asm, --output=FILE, --sin1=KEY=VALUE,...
 
 Keys, the window's column names (any letter case):
-  length          entries in the table          1 to 16384
-  offset          phase offset, in entries      -16384 to 16384
-  periods         sine periods over the table   -16384 to 16384
-  speed           preview step per frame        -256 to 256
-  minimum, min    lower bound  \  the amplitude -16384 to 16384
-  maximum, max    upper bound  /  as bounds     -16384 to 16384
-  origin          centre value \  or in centre  -16384 to 16384
-  range           max - min    /  form          1 to 32768
-Give one amplitude form per table; the other follows from it as in the window. Keys not given
+)";
+
+constexpr std::string_view kHelpKeysTail = R"(Give one amplitude form per table; the other follows from it as in the window. Keys not given
 keep the table's start-up value, and tables not given keep theirs:
 )";
 
@@ -74,7 +70,9 @@ std::ostream& report(std::ostream& err) { return err << kProgramName << ": "; }
 
 } // namespace
 
-std::string HelpText() { return std::string(kHelpHead) + defaultsTable() + std::string(kHelpTail); }
+std::string HelpText() {
+    return std::string(kHelpHead) + KeysHelp() + std::string(kHelpKeysTail) + defaultsTable() + std::string(kHelpTail);
+}
 
 std::string VersionText() { return std::string(kProgramName) + " (Ondulix V1)\n"; }
 
@@ -95,14 +93,18 @@ int RunExportCommand(std::span<const std::string_view> args, std::ostream& out, 
         return out ? kExitSuccess : kExitWriteFailed;
     }
 
-    const ExportedTables exported = ExportThroughWindow(request.tables, request.style);
-    for (const ValueNote& note : exported.notes)
+    const GivenTables given = TablesFromTexts(request.tables);
+    for (const ValueNote& note : given.notes)
         report(err) << DescribeNote(note, request.strict) << '\n';
-    if (request.strict && !exported.notes.empty())
+    if (request.strict && !given.notes.empty())
         return kExitUsage;
 
+    exporter::ValuesOnLine valuesOnLine = 0;
+    std::string text;
+    exporter::WriteTableFile(text, given.set, request.style, valuesOnLine);
+
     if (!request.outputPath || *request.outputPath == "-") {
-        out.write(exported.text.data(), static_cast<std::streamsize>(exported.text.size()));
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
         out.flush();
         if (!out) {
             report(err) << "cannot write to standard output\n";
@@ -111,8 +113,8 @@ int RunExportCommand(std::span<const std::string_view> args, std::ostream& out, 
         return kExitSuccess;
     }
 
-    if (const auto failure = store.replaceFile(*request.outputPath, exported.text)) {
-        report(err) << "cannot write \"" << *request.outputPath << "\": " << *failure << '\n';
+    if (const auto failure = store.replaceFile(*request.outputPath, text)) {
+        report(err) << "cannot write " << engine::Quoted(*request.outputPath) << ": " << *failure << '\n';
         return kExitWriteFailed;
     }
     return kExitSuccess;

@@ -1,7 +1,7 @@
 #include "cli/TableKeys.h"
 
-#include <algorithm>
-#include <cctype>
+#include "engine/MessageText.h"
+
 #include <string>
 
 namespace ondulix::cli {
@@ -12,6 +12,7 @@ struct KeySpelling {
     TableKey key;
 };
 
+// The first spelling of a key is its full name.
 constexpr KeySpelling kSpellings[] = {
     {"length", TableKey::Length},   {"offset", TableKey::Offset},   {"periods", TableKey::Periods},
     {"speed", TableKey::Speed},     {"minimum", TableKey::Minimum}, {"min", TableKey::Minimum},
@@ -19,24 +20,31 @@ constexpr KeySpelling kSpellings[] = {
     {"range", TableKey::Range},
 };
 
-std::string lowerCase(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
-    return lower;
-}
+// What each key means, in the help's words, in the order of TableKey.
+constexpr std::array<std::string_view, kTableKeyCount> kMeanings{
+    "length          entries in the table          ",
+    "offset          phase offset, in entries      ",
+    "periods         sine periods over the table   ",
+    "speed           preview step per frame        ",
+    "minimum, min    lower bound  \\  the amplitude ",
+    "maximum, max    upper bound  /  as bounds     ",
+    "origin          centre value \\  or in centre  ",
+    "range           max - min    /  form          ",
+};
+
+std::string limitText(double value) { return std::to_string(static_cast<long>(value)); }
 
 } // namespace
 
 std::string_view KeyName(TableKey key) {
     for (const KeySpelling& spelling : kSpellings)
         if (spelling.key == key)
-            return spelling.name; // the first spelling of a key is its full name
+            return spelling.name;
     return "?";
 }
 
 std::optional<TableKey> FindTableKey(std::string_view name) {
-    const std::string lower = lowerCase(name);
+    const std::string lower = engine::LowerCase(name);
     for (const KeySpelling& spelling : kSpellings)
         if (spelling.name == lower)
             return spelling.key;
@@ -46,32 +54,17 @@ std::optional<TableKey> FindTableKey(std::string_view name) {
 bool IsBoundsKey(TableKey key) { return key == TableKey::Minimum || key == TableKey::Maximum; }
 bool IsCentreKey(TableKey key) { return key == TableKey::Origin || key == TableKey::Range; }
 
-ui::HeadlessWindow::Row<ui::HeadlessWindow::Box>& BoxRow(ui::HeadlessWindow& window, TableKey key) {
-    switch (key) {
-    case TableKey::Length: return window.txtSinLen;
-    case TableKey::Offset: return window.txtSinOffs;
-    case TableKey::Periods: return window.txtSinWaves;
-    case TableKey::Speed: return window.txtSinSpeed;
-    case TableKey::Minimum: return window.txtSinMin;
-    case TableKey::Maximum: return window.txtSinMax;
-    case TableKey::Origin: return window.txtSinOrigin;
-    case TableKey::Range: return window.txtSinRange;
+std::string KeysHelp() {
+    std::string help;
+    for (const TableKey key : kTableKeys) {
+        const engine::FieldRule& rule = engine::RuleOf(key);
+        // Length and Range take texts down to their lower limit but store at least 1.
+        const double lowest = rule.storedAtLeastOne ? 1.0 : rule.limits.low;
+        help += "  ";
+        help += kMeanings[static_cast<std::size_t>(key)];
+        help += limitText(lowest) + " to " + limitText(rule.limits.high) + "\n";
     }
-    return window.txtSinLen;
-}
-
-std::int32_t StoredValue(const engine::TableParams& table, TableKey key) {
-    switch (key) {
-    case TableKey::Length: return table.Length;
-    case TableKey::Offset: return table.Offset;
-    case TableKey::Periods: return table.Periods;
-    case TableKey::Speed: return table.Speed;
-    case TableKey::Minimum: return table.Minimum;
-    case TableKey::Maximum: return table.Maximum;
-    case TableKey::Origin: return table.Origin;
-    case TableKey::Range: return table.Range;
-    }
-    return 0;
+    return help;
 }
 
 } // namespace ondulix::cli

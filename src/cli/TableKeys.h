@@ -1,19 +1,18 @@
 #pragma once
 
-#include "engine/TableSet.h"
-#include "ui/HeadlessWindow.h"
+#include "engine/InputRules.h"
 
 #include <array>
-#include <cstdint>
 #include <optional>
 #include <string_view>
 
 namespace ondulix::cli {
 
-// The parameters of one table that the command line sets, named as the window's column headings
-// name them. The order of the enumerators is the order in which they are typed into the window's
-// boxes: the table's shape first, then the amplitude in whichever form was given.
-enum class TableKey : std::uint8_t { Length, Offset, Periods, Speed, Minimum, Maximum, Origin, Range };
+// The parameters of one table that the command line sets: the fields of the table's row of
+// boxes, named as the window's column headings name them. Their order is the order in which a
+// user would type them into the boxes: the table's shape first, then the amplitude in whichever
+// form was given.
+using TableKey = engine::TableField;
 
 inline constexpr std::array kTableKeys{TableKey::Length,  TableKey::Offset,  TableKey::Periods,
                                        TableKey::Speed,   TableKey::Minimum, TableKey::Maximum,
@@ -30,10 +29,8 @@ std::optional<TableKey> FindTableKey(std::string_view name);
 bool IsBoundsKey(TableKey key);
 bool IsCentreKey(TableKey key);
 
-// The window's box the key is typed into (txtSinLen for Length, and so on).
-ui::HeadlessWindow::Row<ui::HeadlessWindow::Box>& BoxRow(ui::HeadlessWindow& window, TableKey key);
-
-// The parameter the key's box sets, as the table set holds it.
-std::int32_t StoredValue(const engine::TableParams& table, TableKey key);
+// The help's lines on the keys: each name, what it means and the values it takes, the limits
+// from the input rules themselves.
+std::string KeysHelp();
 
 } // namespace ondulix::cli

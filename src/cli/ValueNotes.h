@@ -1,23 +1,13 @@
 #pragma once
 
-#include "cli/CommandLine.h"
 #include "cli/TableKeys.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace ondulix::cli {
-
-// How far the number at the start of a text reaches, read as the window's boxes read it: blanks
-// are dropped first, then a decimal number (sign, digits with one point, exponent) or "&H"/"&O"
-// with digits of that base.
-struct LeadingNumber {
-    bool found = false;  // false: the text reads 0 because no number begins it
-    std::string ignored; // what follows the number, blanks dropped ("abc" in "12abc")
-};
-LeadingNumber ScanLeadingNumber(std::string_view text);
 
 // A given text that the window would not take as it stands. Rounding (2.5 to 2) is the boxes'
 // ordinary reading and is not noted.
@@ -36,7 +26,7 @@ struct ValueNote {
     std::string ignored; // for IgnoredText
 };
 
-// The note for one given text, judged against the value the window ended up storing for it.
+// The note for one given text, judged against the value stored for it.
 std::optional<ValueNote> NoteFor(int table, TableKey key, std::string_view given, std::int32_t used);
 
 // One line without the program's prefix:

@@ -1,5 +1,6 @@
 #include "display/TablePlot.h"
 
+#include "display/PlotColours.h"
 #include "engine/Rounding.h"
 
 namespace ondulix::display {
@@ -25,7 +26,7 @@ void PlotTableEntries(toolkit::Surface& plot, const engine::TableParams& table,
     const toolkit::DrawingBurst burst(plot);
     const int stride = PlotStride(table.Length);
     for (std::int32_t x = 0; x <= table.Length; x += stride)
-        plot.point(static_cast<float>(x), static_cast<float>(entries[static_cast<std::size_t>(x)]), toolkit::kPlotGreen);
+        plot.point(static_cast<float>(x), static_cast<float>(entries[static_cast<std::size_t>(x)]), kPlotGreen);
 }
 
 } // namespace ondulix::display

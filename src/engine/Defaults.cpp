@@ -3,10 +3,9 @@
 namespace ondulix::engine {
 
 void ApplyDefaults(TableSet& set) {
-    set.Pi = kSinglePrecisionPi;
     for (int i = 0; i < kTableCount; ++i) {
         const TableDefaults& d = kTableDefaults[static_cast<std::size_t>(i)];
-        TableParams& t = set.tables[static_cast<std::size_t>(i)];
+        TableParams& t = set.table(i);
         t.Length = d.Length;
         t.Minimum = d.Minimum;
         t.Maximum = d.Maximum;

@@ -24,8 +24,8 @@ inline constexpr std::array<TableDefaults, kTableCount> kTableDefaults{{
     {   512,    -32,     32,      256,    4,       -7 },
 }};
 
-// Sets Pi and the defaults of all four tables; Origin, Range, Position and the entries are left
-// as they are.
+// Sets the defaults of all four tables; Origin, Range, the positions and the entries are left as
+// they are.
 void ApplyDefaults(TableSet& set);
 
 } // namespace ondulix::engine

@@ -31,21 +31,32 @@ int digitValue(char c) {
     return 99;
 }
 
-// "&H1F" or "&O17": the digits of the base that follow, as a non-negative integer.
-double readRadixInteger(std::string_view digits, int base) {
+// A number found at the start of a text: its value, and how many characters it takes (0 when
+// no number begins the text).
+struct Scan {
     double value = 0.0;
-    for (const char c : digits) {
-        const int d = digitValue(c);
+    std::size_t length = 0;
+};
+
+// "&H1F" or "&O17": the digits of the base that follow the prefix, as a non-negative integer.
+Scan readRadixInteger(std::string_view text, int base) {
+    constexpr std::size_t kPrefix = 2;
+    Scan scan;
+    std::size_t i = kPrefix;
+    for (; i < text.size(); ++i) {
+        const int d = digitValue(text[i]);
         if (d >= base)
             break;
-        value = value * base + d;
+        scan.value = scan.value * base + d;
     }
-    return value;
+    if (i > kPrefix)
+        scan.length = i;
+    return scan;
 }
 
-// The decimal number at the start of `s`, or 0. Builds a clean "digits.digitsE±exp" text for
+// The decimal number at the start of `s`. Builds a clean "digits.digitsE±exp" text for
 // from_chars, which is locale-independent and exact.
-double readDecimal(std::string_view s) {
+Scan readDecimal(std::string_view s) {
     std::size_t i = 0;
     bool negative = false;
     if (i < s.size() && (s[i] == '+' || s[i] == '-'))
@@ -81,9 +92,10 @@ double readDecimal(std::string_view s) {
         }
     }
     if (!digitSeen)
-        return 0.0;
+        return {};
 
     long exponent = 0;
+    std::size_t end = i;
     if (i < s.size() && (s[i] == 'E' || s[i] == 'e' || s[i] == 'D' || s[i] == 'd')) {
         std::size_t j = i + 1;
         bool expNegative = false;
@@ -97,6 +109,8 @@ double readDecimal(std::string_view s) {
         }
         if (expDigit && expNegative)
             exponent = -exponent;
+        if (expDigit)
+            end = j; // an exponent letter without digits is not part of the number
     }
 
     std::string number = mantissa;
@@ -114,7 +128,7 @@ double readDecimal(std::string_view s) {
     } else if (result.ec != std::errc()) {
         value = 0.0;
     }
-    return negative ? -value : value;
+    return {negative ? -value : value, end};
 }
 
 // Digits and decimal exponent of a value in scientific notation as to_chars writes it
@@ -188,16 +202,21 @@ Decimal scientific(Number value, int precision) {
 
 } // namespace
 
-double ReadNumber(std::string_view text) {
+LeadingNumber ReadLeadingNumber(std::string_view text) {
     const std::string s = withoutBlanks(text);
-    if (s.size() >= 2 && s[0] == '&') {
-        if (s[1] == 'H' || s[1] == 'h')
-            return readRadixInteger(std::string_view(s).substr(2), 16);
-        if (s[1] == 'O' || s[1] == 'o')
-            return readRadixInteger(std::string_view(s).substr(2), 8);
-    }
-    return readDecimal(s);
+    const bool radix = s.size() >= 2 && s[0] == '&';
+    const Scan scan = radix && (s[1] == 'H' || s[1] == 'h')   ? readRadixInteger(s, 16)
+                      : radix && (s[1] == 'O' || s[1] == 'o') ? readRadixInteger(s, 8)
+                                                              : readDecimal(s);
+    LeadingNumber number;
+    number.value = scan.value;
+    number.found = scan.length > 0;
+    if (number.found)
+        number.ignored = s.substr(scan.length);
+    return number;
 }
+
+double ReadNumber(std::string_view text) { return ReadLeadingNumber(text).value; }
 
 std::string IntegerText(std::int32_t value) { return std::to_string(value); }
 

@@ -13,7 +13,7 @@ public:
     virtual void CalcTable(int table) = 0;
 };
 
-// Sets Pi and the defaults, then brings the tables up one after the other: derive the centre form,
+// Sets the defaults, then brings the tables up one after the other: derive the centre form,
 // show the parameters, compute and plot. Reads no text box.
 void InitialiseTableSet(TableSet& set, StartUpSteps& steps);
 

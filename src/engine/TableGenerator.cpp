@@ -12,7 +12,7 @@ void ComputeTable(TableSet& set, int table) {
     const TableParams& t = set.tables[static_cast<std::size_t>(table)];
     assert(t.Length >= 1 && t.Length <= kMaxLength && "Length must be read through the input rules first");
 
-    const double pi = static_cast<double>(set.Pi);
+    const double pi = static_cast<double>(Pi);
     const double periodAngle = static_cast<double>(t.Periods) * (pi + pi);
     const double length = static_cast<double>(t.Length);
     const double halfRange = static_cast<double>(t.Range) / 2.0;

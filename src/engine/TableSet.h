@@ -9,15 +9,16 @@
 namespace ondulix::engine {
 
 inline constexpr int kTableCount = 4;
+// The longest table, 2^14 entries; Offset, Periods and the typed bounds share this limit.
 inline constexpr int kMaxLength = 16384;
 // Entries 0 to 65536 of every table; at most 0 to 16384 are ever written.
 inline constexpr int kValueCapacity = 65537;
 
 // The single-precision pi (bit pattern 0x40490FDB, 3.1415927): the tables are defined with it,
 // not with the exact pi, and the difference shows in the entries.
-inline constexpr float kSinglePrecisionPi = std::bit_cast<float>(0x40490FDBu);
+inline constexpr float Pi = std::bit_cast<float>(0x40490FDBu);
 
-// The parameters of one table. The amplitude is kept in two forms, bounds (Minimum, Maximum) and
+// The settings of one table. The amplitude is kept in two forms, bounds (Minimum, Maximum) and
 // centre form (Origin, Range); the form the user edited last is the source of the other.
 struct TableParams {
     std::int32_t Length = 0;
@@ -27,11 +28,18 @@ struct TableParams {
     std::int32_t Range = 0;
     std::int32_t Offset = 0;
     std::int32_t Periods = 0;
-    std::int32_t Speed = 0;
-    // Entry shown at the preview's left edge in the next frame.
-    std::int32_t Position = 0;
+    std::int32_t Speed = 0; // the table's step through the preview, in entries per frame
 
     friend bool operator==(const TableParams&, const TableParams&) = default;
+};
+
+// The preview's running state, apart from the settings: the entry of each table shown at the
+// preview's left edge in the next frame. Advanced by every frame, set back to 0 when a table's
+// Speed is read as 0.
+struct PreviewPositions {
+    std::array<std::int32_t, kTableCount> Position{};
+
+    friend bool operator==(const PreviewPositions&, const PreviewPositions&) = default;
 };
 
 // The computed entries of the four tables: fixed capacity, zero-filled once, never resized or
@@ -57,11 +65,15 @@ private:
     std::vector<std::int32_t> entries_;
 };
 
-// The whole model of the tool: four tables, their entries, and the pi they are computed with.
+// The tables' part of the model: four tables' settings, where the preview stands in each, and
+// their computed entries.
 struct TableSet {
     std::array<TableParams, kTableCount> tables{};
-    float Pi = 0.0f;
+    PreviewPositions preview;
     Values values;
+
+    TableParams& table(int i) { return tables[static_cast<std::size_t>(i)]; }
+    const TableParams& table(int i) const { return tables[static_cast<std::size_t>(i)]; }
 };
 
 } // namespace ondulix::engine

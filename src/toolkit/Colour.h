@@ -4,6 +4,7 @@
 
 namespace ondulix::toolkit {
 
+// A colour as red, green and blue components 0 to 255.
 struct Colour {
     std::uint8_t red = 0;
     std::uint8_t green = 0;
@@ -11,8 +12,5 @@ struct Colour {
 
     friend constexpr bool operator==(Colour, Colour) = default;
 };
-
-inline constexpr Colour kPlotGreen{0, 255, 0};
-inline constexpr Colour kDarkGrey{64, 64, 64};
 
 } // namespace ondulix::toolkit

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <functional>
 
 namespace ondulix::toolkit {
@@ -18,6 +17,14 @@ public:
     virtual void setVisible(bool visible) = 0;
 };
 
+// A push button; the window logic only listens to its clicks.
+class Button {
+public:
+    using ClickHandler = std::function<void()>;
+    virtual ~Button() = default;
+    virtual void setClickHandler(ClickHandler handler) = 0;
+};
+
 // A periodic timer; the window logic only listens to its ticks.
 class Timer {
 public:
@@ -25,11 +32,5 @@ public:
     virtual ~Timer() = default;
     virtual void setTickHandler(TickHandler handler) = 0;
 };
-
-// The per-table controls come in arrays of four, index = table index.
-inline constexpr int kTableCount = 4;
-
-template <class Control>
-using ControlArray = std::array<Control*, kTableCount>;
 
 } // namespace ondulix::toolkit

@@ -13,8 +13,8 @@
 namespace ondulix::toolkit {
 
 // In-memory controls that behave as the real toolkit does (synchronous, nested change
-// notifications; caret rules; a surface that refuses a zero height), for tests, benchmarks and
-// the command-line exporter, which drives the same window logic without a display.
+// notifications; caret rules; a surface that refuses a zero height): the window without a
+// display, for tests and benchmarks.
 
 class MemoryTextBox final : public TextBox {
 public:
@@ -97,6 +97,18 @@ public:
 
 private:
     bool visible_;
+};
+
+class MemoryButton final : public Button {
+public:
+    void setClickHandler(ClickHandler handler) override { handler_ = std::move(handler); }
+    void click() {
+        if (handler_)
+            handler_();
+    }
+
+private:
+    ClickHandler handler_;
 };
 
 class MemoryTimer final : public Timer {

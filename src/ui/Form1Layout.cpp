@@ -1,5 +1,8 @@
 #include "ui/Form1Layout.h"
 
+#include "display/PlotColours.h"
+#include "engine/PreviewView.h"
+
 #include <algorithm>
 #include <stdexcept>
 #include <string>
@@ -13,8 +16,13 @@ using toolkit::UserScale;
 constexpr Colour kGrey{128, 128, 128};
 constexpr Colour kLightGrey{192, 192, 192};
 constexpr Colour kRed{255, 0, 0};
-constexpr Colour kPlotBack{64, 64, 64};
-constexpr Colour kPlotFore{0, 255, 0};
+using display::kPlotBack;
+constexpr Colour kPlotFore = display::kPlotGreen;
+
+using TextBoxRow = TableRow<toolkit::TextBox> FormControls::*;
+using C = FormControls;
+
+constexpr UserScale toUserScale(engine::PreviewScale s) { return {s.left, s.top, s.width, s.height}; }
 
 // A heading or filler of the two light bands: platform label colours, caption right-aligned.
 constexpr LayoutItem heading(std::string_view name, std::string_view text, int left, int top, int width, int height,
@@ -30,35 +38,41 @@ constexpr LayoutItem caption(std::string_view name, std::string_view text, int l
             .back = kGrey, .fore = kLightGrey, .tabIndex = tab};
 }
 
-constexpr LayoutItem peakMarker(std::string_view name, int top, int tab) {
+constexpr LayoutItem peakMarker(std::string_view name, toolkit::Label* FormControls::*slot, int top, int tab) {
     return {.name = name, .kind = ControlKind::Label, .rect = {3648, top, 540, 240}, .caption = "peak",
-            .back = kGrey, .fore = kRed, .font = FontRole::PeakMarker, .tabIndex = tab};
+            .back = kGrey, .fore = kRed, .font = FontRole::PeakMarker, .tabIndex = tab, .slot = slot};
 }
 
-constexpr LayoutItem textBox(std::string_view name, int index, std::string_view text, int left, int top, int width,
-                              int height, int tab) {
+constexpr LayoutItem textBox(std::string_view name, ControlSlot slot, int index, std::string_view text, int left,
+                              int top, int width, int height, int tab) {
     return {.name = name, .kind = ControlKind::TextBox, .index = index, .rect = {left, top, width, height},
-            .caption = text, .tabIndex = tab};
+            .caption = text, .tabIndex = tab, .slot = slot};
 }
 
 // The parameter table: seven columns stepping by 864 twips, four rows stepping by 384.
-constexpr LayoutItem parameterBox(std::string_view name, int column, int row, std::string_view text) {
-    return textBox(name, row, text, 768 + 864 * column, 480 + 384 * row, 700, 300, 39 + 7 * row + column);
+constexpr LayoutItem parameterBox(std::string_view name, TextBoxRow slot, int column, int row, std::string_view text) {
+    return textBox(name, slot, row, text, 768 + 864 * column, 480 + 384 * row, 700, 300, 39 + 7 * row + column);
+}
+
+constexpr LayoutItem speedBox(int index, std::string_view text, int top) {
+    return textBox("txtSinSpeed", &C::txtSinSpeed, index, text, 5376, top, 588, 300, 74 + index);
 }
 
 constexpr LayoutItem plot(int index, int left, int tab) {
     return {.name = "SinusPic", .kind = ControlKind::PictureBox, .index = index, .rect = {left, 2304, 1548, 1068},
-            .back = kPlotBack, .fore = kPlotFore, .tabIndex = tab, .scale = UserScale{0, 0, 1548, 1068}};
+            .back = kPlotBack, .fore = kPlotFore, .tabIndex = tab, .scale = UserScale{0, 0, 1548, 1068},
+            .slot = &C::SinusPic};
 }
 
 constexpr LayoutItem checkBox(int index, int top) {
     return {.name = "checkSin", .kind = ControlKind::CheckBox, .index = index, .rect = {4848, top, 204, 300},
-            .back = kGrey, .fore = kLightGrey, .tabIndex = 70 + index, .checked = true};
+            .back = kGrey, .fore = kLightGrey, .tabIndex = 70 + index, .checked = true, .slot = &C::checkSin};
 }
 
-constexpr LayoutItem button(std::string_view name, std::string_view text, int top, int tab) {
+constexpr LayoutItem button(std::string_view name, toolkit::Button* FormControls::*slot, std::string_view text,
+                            int top, int tab) {
     return {.name = name, .kind = ControlKind::Button, .rect = {6192, top, 876, 300}, .caption = text,
-            .tabIndex = tab};
+            .tabIndex = tab, .slot = slot};
 }
 
 constexpr LayoutItem rule(std::string_view name, int widthPx, int x1, int y1, int x2, int y2) {
@@ -86,20 +100,34 @@ const std::array<LayoutItem, kControlCount> kForm1Layout{{
     caption("Label16", "Sin2", 192,  912, 300, 204, 19),
     caption("Label17", "Sin3", 192, 1296, 300, 204, 18),
     caption("Label18", "Sin4", 192, 1680, 300, 204, 17),
-    parameterBox("txtSinLen",    0, 0, "512"), parameterBox("txtSinLen",    0, 1, "256"),
-    parameterBox("txtSinLen",    0, 2, "128"), parameterBox("txtSinLen",    0, 3, "64"),
-    parameterBox("txtSinOffs",   1, 0, "0"),   parameterBox("txtSinOffs",   1, 1, "64"),
-    parameterBox("txtSinOffs",   1, 2, "128"), parameterBox("txtSinOffs",   1, 3, "192"),
-    parameterBox("txtSinWaves",  2, 0, "1"),   parameterBox("txtSinWaves",  2, 1, "2"),
-    parameterBox("txtSinWaves",  2, 2, "4"),   parameterBox("txtSinWaves",  2, 3, "8"),
-    parameterBox("txtSinMin",    3, 0, "0"),   parameterBox("txtSinMin",    3, 1, "64"),
-    parameterBox("txtSinMin",    3, 2, "96"),  parameterBox("txtSinMin",    3, 3, "112"),
-    parameterBox("txtSinMax",    4, 0, "255"), parameterBox("txtSinMax",    4, 1, "196"),
-    parameterBox("txtSinMax",    4, 2, "160"), parameterBox("txtSinMax",    4, 3, "144"),
-    parameterBox("txtSinOrigin", 5, 0, "0"),   parameterBox("txtSinOrigin", 5, 1, "0"),
-    parameterBox("txtSinOrigin", 5, 2, "0"),   parameterBox("txtSinOrigin", 5, 3, "0"),
-    parameterBox("txtSinRange",  6, 0, "0"),   parameterBox("txtSinRange",  6, 1, "0"),
-    parameterBox("txtSinRange",  6, 2, "0"),   parameterBox("txtSinRange",  6, 3, "0"),
+    parameterBox("txtSinLen",    &C::txtSinLen,    0, 0, "512"),
+    parameterBox("txtSinLen",    &C::txtSinLen,    0, 1, "256"),
+    parameterBox("txtSinLen",    &C::txtSinLen,    0, 2, "128"),
+    parameterBox("txtSinLen",    &C::txtSinLen,    0, 3, "64"),
+    parameterBox("txtSinOffs",   &C::txtSinOffs,   1, 0, "0"),
+    parameterBox("txtSinOffs",   &C::txtSinOffs,   1, 1, "64"),
+    parameterBox("txtSinOffs",   &C::txtSinOffs,   1, 2, "128"),
+    parameterBox("txtSinOffs",   &C::txtSinOffs,   1, 3, "192"),
+    parameterBox("txtSinWaves",  &C::txtSinWaves,  2, 0, "1"),
+    parameterBox("txtSinWaves",  &C::txtSinWaves,  2, 1, "2"),
+    parameterBox("txtSinWaves",  &C::txtSinWaves,  2, 2, "4"),
+    parameterBox("txtSinWaves",  &C::txtSinWaves,  2, 3, "8"),
+    parameterBox("txtSinMin",    &C::txtSinMin,    3, 0, "0"),
+    parameterBox("txtSinMin",    &C::txtSinMin,    3, 1, "64"),
+    parameterBox("txtSinMin",    &C::txtSinMin,    3, 2, "96"),
+    parameterBox("txtSinMin",    &C::txtSinMin,    3, 3, "112"),
+    parameterBox("txtSinMax",    &C::txtSinMax,    4, 0, "255"),
+    parameterBox("txtSinMax",    &C::txtSinMax,    4, 1, "196"),
+    parameterBox("txtSinMax",    &C::txtSinMax,    4, 2, "160"),
+    parameterBox("txtSinMax",    &C::txtSinMax,    4, 3, "144"),
+    parameterBox("txtSinOrigin", &C::txtSinOrigin, 5, 0, "0"),
+    parameterBox("txtSinOrigin", &C::txtSinOrigin, 5, 1, "0"),
+    parameterBox("txtSinOrigin", &C::txtSinOrigin, 5, 2, "0"),
+    parameterBox("txtSinOrigin", &C::txtSinOrigin, 5, 3, "0"),
+    parameterBox("txtSinRange",  &C::txtSinRange,  6, 0, "0"),
+    parameterBox("txtSinRange",  &C::txtSinRange,  6, 1, "0"),
+    parameterBox("txtSinRange",  &C::txtSinRange,  6, 2, "0"),
+    parameterBox("txtSinRange",  &C::txtSinRange,  6, 3, "0"),
 
     // Zone 3, the table plots, each captioned above its left end.
     caption("Label11", "Sin1",  240, 2112, 300, 204, 21),
@@ -123,13 +151,13 @@ const std::array<LayoutItem, kControlCount> kForm1Layout{{
     caption("Label7", "f(x)=sin1(x+x1)+sin2(x+x2)+sin3(x+x3)+sin4(x+x4)", 192, 3840, 3372, 204, 29),
     {.name = "picPreview", .kind = ControlKind::PictureBox, .rect = {192, 4128, 3372, 1068},
      .back = kPlotBack, .fore = kPlotFore, .tabIndex = 82, .sunkenBorder = true,
-     .scale = UserScale{0, -512, 512, 1024}},
+     .scale = toUserScale(engine::kDesignPreviewScale), .slot = &C::picPreview},
     caption("Label21", "Steps:", 2448, 5328, 492, 204, 30),
-    textBox("txtPrvXmax", -1, "256",  2976, 5280, 588, 300, 67),
-    peakMarker("lblpeakhigh", 3960, 1),
-    textBox("txtPrvYmin", -1, "-255", 3648, 4224, 588, 300, 68),
-    textBox("txtPrvYmax", -1, "255",  3648, 4752, 588, 300, 69),
-    peakMarker("lblpeaklow", 5088, 0),
+    textBox("txtPrvXmax", &C::txtPrvXmax, -1, "256",  2976, 5280, 588, 300, 67),
+    peakMarker("lblpeakhigh", &C::lblpeakhigh, 3960, 1),
+    textBox("txtPrvYmin", &C::txtPrvYmin, -1, "-255", 3648, 4224, 588, 300, 68),
+    textBox("txtPrvYmax", &C::txtPrvYmax, -1, "255",  3648, 4752, 588, 300, 69),
+    peakMarker("lblpeaklow", &C::lblpeaklow, 5088, 0),
 
     // Zone 5, the participation rows: caption, check box, step caption, step box.
     caption("Label31", "Sin1", 4464, 3984, 300, 204, 34),
@@ -144,16 +172,16 @@ const std::array<LayoutItem, kControlCount> kForm1Layout{{
     caption("Label25", "x2", 5184, 4368, 204, 204, 36),
     caption("Label26", "x3", 5184, 4752, 204, 204, 37),
     caption("Label27", "x4", 5184, 5136, 204, 204, 38),
-    textBox("txtSinSpeed", 0, "1", 5376, 3936, 588, 300, 74),
-    textBox("txtSinSpeed", 1, "3", 5376, 4320, 588, 300, 75),
-    textBox("txtSinSpeed", 2, "5", 5376, 4704, 588, 300, 76),
-    textBox("txtSinSpeed", 3, "7", 5376, 5088, 588, 300, 77),
+    speedBox(0, "1", 3936),
+    speedBox(1, "3", 4320),
+    speedBox(2, "5", 4704),
+    speedBox(3, "7", 5088),
 
     // Zone 5, the buttons.
-    button("Command1", "write file", 3936, 78),
-    button("Command2", "about this", 4368, 79),
-    button("Command3", "about us",   4800, 80),
-    button("cmdQuit",  "qUiT!",      5232, 81),
+    button("Command1", &C::Command1, "write file", 3936, 78),
+    button("Command2", &C::Command2, "about this", 4368, 79),
+    button("Command3", &C::Command3, "about us",   4800, 80),
+    button("cmdQuit",  &C::cmdQuit,  "qUiT!",      5232, 81),
 
     // Rules across the bands, and the dark top and left edges of the five picture boxes (the
     // boxes cover the inner half of each 2-pixel line).
@@ -172,7 +200,7 @@ const std::array<LayoutItem, kControlCount> kForm1Layout{{
     rule("Line13", 2,  192, 4128, 3552, 4128),
 
     // Not visible.
-    {.name = "Timer1", .kind = ControlKind::Timer, .intervalMs = 2},
+    {.name = "Timer1", .kind = ControlKind::Timer, .intervalMs = 2, .slot = &C::Timer1},
     {.name = "CommonDialog", .kind = ControlKind::CommonDialog},
 }};
 // clang-format on

@@ -2,17 +2,21 @@
 
 #include "toolkit/Colour.h"
 #include "toolkit/UserScale.h"
+#include "ui/FormControls.h"
 
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <variant>
 
 namespace ondulix::ui {
 
 // The main window's blueprint as data: every control with its kind, name, array index, place in
-// twips, caption or initial text, colours, font and tab position. The window builder walks this
-// table once; nothing else positions a control. Twips (1/1440 inch) on a 12-twip grid, measured
+// twips, caption or initial text, colours, font, tab position, and its place among the form's
+// controls. The window builder walks this table once, for the Qt window and for the one in
+// memory alike; nothing else positions or declares a control. Twips (1/1440 inch) on a 12-twip grid, measured
 // from the top-left corner of the client area; 12 twips make one logical pixel.
 
 enum class ControlKind : std::uint8_t {
@@ -48,6 +52,19 @@ struct TwipLine {
     int widthPx = 1;
 };
 
+// Where a row of the layout takes its place among the form's controls: a single control, or a
+// member of a table row (the row's index picks the member). Empty for the controls the logic
+// never touches.
+using ControlSlot = std::variant<std::monostate,                           //
+                                 TableRow<toolkit::TextBox> FormControls::*,  //
+                                 toolkit::TextBox* FormControls::*,           //
+                                 TableRow<toolkit::CheckBox> FormControls::*, //
+                                 TableRow<toolkit::Surface> FormControls::*,  //
+                                 toolkit::Surface* FormControls::*,           //
+                                 toolkit::Label* FormControls::*,             //
+                                 toolkit::Button* FormControls::*,            //
+                                 toolkit::Timer* FormControls::*>;
+
 struct LayoutItem {
     std::string_view name;
     ControlKind kind = ControlKind::Label;
@@ -64,6 +81,9 @@ struct LayoutItem {
     bool sunkenBorder = false;                 // picture boxes
     toolkit::UserScale scale{0, 0, 1, 1};      // picture boxes: the initial user scale
     int intervalMs = 0;                        // timer
+    ControlSlot slot{};
+
+    bool isBound() const { return !std::holds_alternative<std::monostate>(slot); }
 };
 
 // The window itself.

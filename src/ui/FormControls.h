@@ -1,25 +1,46 @@
 #pragma once
 
-#include "engine/ParameterBoxes.h"
+#include "engine/TableSet.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/Surface.h"
+#include "toolkit/TextBox.h"
 
+#include <array>
 #include <functional>
 #include <string>
 
 namespace ondulix::ui {
 
-// Every control the window logic reads or writes, owned by whoever built the window (the Qt
-// window, or the in-memory one in tests). Buttons, labels with fixed captions and lines are not
-// here: the logic never touches them.
+// The per-table controls come in arrays of four, index = table index.
+template <class Control>
+using TableRow = std::array<Control*, engine::kTableCount>;
+
+// Every control the window logic reads, writes or listens to, owned by whoever built the window
+// (the Qt window, or the in-memory one). The window's layout table binds each of its rows to
+// one place here; labels with fixed captions and lines have no place: the logic never touches
+// them.
 struct FormControls {
-    engine::ParameterBoxes boxes;
-    toolkit::ControlArray<toolkit::CheckBox> checkSin{};
-    toolkit::ControlArray<toolkit::Surface> SinusPic{};
+    TableRow<toolkit::TextBox> txtSinLen{};
+    TableRow<toolkit::TextBox> txtSinOffs{};
+    TableRow<toolkit::TextBox> txtSinWaves{};
+    TableRow<toolkit::TextBox> txtSinMin{};
+    TableRow<toolkit::TextBox> txtSinMax{};
+    TableRow<toolkit::TextBox> txtSinOrigin{};
+    TableRow<toolkit::TextBox> txtSinRange{};
+    TableRow<toolkit::TextBox> txtSinSpeed{};
+    toolkit::TextBox* txtPrvXmax = nullptr;
+    toolkit::TextBox* txtPrvYmin = nullptr;
+    toolkit::TextBox* txtPrvYmax = nullptr;
+    TableRow<toolkit::CheckBox> checkSin{};
+    TableRow<toolkit::Surface> SinusPic{};
     toolkit::Surface* picPreview = nullptr;
     toolkit::Label* lblpeakhigh = nullptr;
     toolkit::Label* lblpeaklow = nullptr;
+    toolkit::Button* Command1 = nullptr; // "write file"
+    toolkit::Button* Command2 = nullptr; // "about this"
+    toolkit::Button* Command3 = nullptr; // "about us"
+    toolkit::Button* cmdQuit = nullptr;  // "qUiT!"
     toolkit::Timer* Timer1 = nullptr;
 };
 
@@ -28,7 +49,7 @@ struct FormServices {
     toolkit::SaveDialog* saveDialog = nullptr;
     toolkit::MessageBox* messageBox = nullptr;
     toolkit::FileStore* fileStore = nullptr;
-    std::string programFolder;      // where the save dialog opens
+    std::string programFolder;        // where the save dialog opens
     std::function<void()> endProgram; // closes the window and ends the program at once
 };
 

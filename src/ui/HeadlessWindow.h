@@ -1,22 +1,50 @@
 #pragma once
 
 #include "toolkit/MemoryToolkit.h"
+#include "ui/FormControls.h"
 #include "ui/MainForm.h"
 
-#include <array>
+#include <deque>
 #include <memory>
+#include <string_view>
 
 namespace ondulix::ui {
 
-// The main window without a display: every control in memory, the same MainForm behind them.
-// Tests, benchmarks and the command-line exporter type into its boxes exactly as a user types
-// into the real window, so they get exactly the window's numbers and files.
+// The in-memory control behind each toolkit interface.
+template <class Interface>
+struct MemoryControlOf;
+template <>
+struct MemoryControlOf<toolkit::TextBox> {
+    using type = toolkit::MemoryTextBox;
+};
+template <>
+struct MemoryControlOf<toolkit::CheckBox> {
+    using type = toolkit::MemoryCheckBox;
+};
+template <>
+struct MemoryControlOf<toolkit::Surface> {
+    using type = toolkit::MemorySurface;
+};
+template <>
+struct MemoryControlOf<toolkit::Label> {
+    using type = toolkit::MemoryLabel;
+};
+template <>
+struct MemoryControlOf<toolkit::Button> {
+    using type = toolkit::MemoryButton;
+};
+template <>
+struct MemoryControlOf<toolkit::Timer> {
+    using type = toolkit::MemoryTimer;
+};
+template <class Interface>
+using MemoryControl = typename MemoryControlOf<Interface>::type;
+
+// The main window without a display: the layout's controls made in memory by the same walk that
+// builds the Qt window, and the same MainForm behind them. Tests and benchmarks type into its
+// boxes, tick its timer and click its buttons exactly as a user works the real window.
 class HeadlessWindow {
 public:
-    using Box = toolkit::MemoryTextBox;
-    template <class Control>
-    using Row = std::array<Control, engine::kTableCount>;
-
     HeadlessWindow();
     HeadlessWindow(const HeadlessWindow&) = delete;
     HeadlessWindow& operator=(const HeadlessWindow&) = delete;
@@ -26,27 +54,41 @@ public:
 
     // Replaces a box's whole text as a user would: select all, type the new text key by key.
     // Every key raises the box's change notification, as it would in the window.
-    static void typeOver(Box& box, std::string_view text);
+    static void typeOver(toolkit::MemoryTextBox& box, std::string_view text);
     // Replaces a box's whole text in one edit, as pasting over a selection does: one change
     // notification, so "-5" arrives as -5 and not as "-" (read 0) followed by "5".
-    static void pasteOver(Box& box, std::string_view text);
+    static void pasteOver(toolkit::MemoryTextBox& box, std::string_view text);
 
     MainForm& form() { return *form_; }
     const engine::TableSet& tableSet() const { return form_->tableSet(); }
+    const FormControls& controls() const { return controls_; }
 
-    Row<Box> txtSinLen, txtSinOffs, txtSinWaves, txtSinMin, txtSinMax, txtSinOrigin, txtSinRange, txtSinSpeed;
-    Box txtPrvXmax, txtPrvYmin, txtPrvYmax;
-    Row<toolkit::MemoryCheckBox> checkSin;
-    Row<toolkit::MemorySurface> SinusPic;
-    toolkit::MemorySurface picPreview;
-    toolkit::MemoryLabel lblpeakhigh, lblpeaklow;
-    toolkit::MemoryTimer Timer1;
+    // The control at a place of the form: control(&FormControls::txtPrvXmax),
+    // control(&FormControls::txtSinLen, 2).
+    template <class Interface>
+    MemoryControl<Interface>& control(Interface* FormControls::*place) {
+        return static_cast<MemoryControl<Interface>&>(*(controls_.*place));
+    }
+    template <class Interface>
+    MemoryControl<Interface>& control(TableRow<Interface> FormControls::*row, int table) {
+        return static_cast<MemoryControl<Interface>&>(*(controls_.*row)[static_cast<std::size_t>(table)]);
+    }
+
     toolkit::MemorySaveDialog saveDialog;
     toolkit::MemoryMessageBox messageBox;
     toolkit::MemoryFileStore fileStore;
     int endProgramCalls = 0;
 
 private:
+    class Factory;
+
+    std::deque<toolkit::MemoryTextBox> textBoxes_;
+    std::deque<toolkit::MemoryCheckBox> checkBoxes_;
+    std::deque<toolkit::MemorySurface> surfaces_;
+    std::deque<toolkit::MemoryLabel> labels_;
+    std::deque<toolkit::MemoryButton> buttons_;
+    std::deque<toolkit::MemoryTimer> timers_;
+    FormControls controls_;
     std::unique_ptr<MainForm> form_;
 };
 

@@ -1,9 +1,9 @@
 #include "ui/MainForm.h"
 
+#include "display/PreviewFrame.h"
 #include "display/TablePlot.h"
 #include "engine/AmplitudeForms.h"
 #include "engine/NumberText.h"
-#include "engine/StartUp.h"
 #include "engine/TableGenerator.h"
 #include "export/SaveCommand.h"
 #include "ui/AboutBoxes.h"
@@ -12,7 +12,6 @@
 
 namespace ondulix::ui {
 
-using engine::ParameterBoxes;
 using toolkit::TextBox;
 
 // The steps an edit is made of; each change handler runs a few of them, in its row's order.
@@ -31,8 +30,8 @@ enum class EditStep : std::uint8_t {
 // box that always passes table 0) and its sequence.
 struct ChangeHandler {
     const char* name;
-    toolkit::ControlArray<TextBox> ParameterBoxes::*array;
-    TextBox* ParameterBoxes::*single;
+    TableRow<TextBox> FormControls::*row;
+    TextBox* FormControls::*single;
     std::span<const EditStep> steps;
 };
 
@@ -50,42 +49,47 @@ constexpr auto kPreviewEdit = std::to_array({S::ClearPreview, S::ReadTableInputs
 } // namespace
 
 MainForm::MainForm(const FormControls& controls, const FormServices& services)
-    : controls_(controls),
-      services_(services),
-      inputRules_(controls_.boxes, *controls_.picPreview, tableSet_),
-      preview_({controls_.checkSin, controls_.picPreview, controls_.lblpeakhigh, controls_.lblpeaklow,
-                controls_.boxes.txtPrvXmax},
-               tableSet_) {
-    attachChangeHandlers();
-    if (controls_.Timer1)
-        controls_.Timer1->setTickHandler([this] { Timer1_Timer(); });
+    : controls_(controls), services_(services), input_(controls_, tableSet_, previewView_) {
+    attachHandlers();
 }
 
-void MainForm::attachChangeHandlers() {
+void MainForm::attachHandlers() {
     static constexpr ChangeHandler kHandlers[] = {
-        {"txtSinMin_Change", &ParameterBoxes::txtSinMin, nullptr, kBoundsEdit},
-        {"txtSinMax_Change", &ParameterBoxes::txtSinMax, nullptr, kBoundsEdit},
-        {"txtSinOrigin_Change", &ParameterBoxes::txtSinOrigin, nullptr, kCentreEdit},
-        {"txtSinRange_Change", &ParameterBoxes::txtSinRange, nullptr, kCentreEdit},
-        {"txtSinLen_Change", &ParameterBoxes::txtSinLen, nullptr, kShapeEdit},
-        {"txtSinOffs_Change", &ParameterBoxes::txtSinOffs, nullptr, kShapeEdit},
-        {"txtSinwaves_Change", &ParameterBoxes::txtSinWaves, nullptr, kShapeEdit},
-        {"txtSinSpeed_Change", &ParameterBoxes::txtSinSpeed, nullptr, kPreviewEdit},
-        {"txtPrvXmax_Change", nullptr, &ParameterBoxes::txtPrvXmax, kPreviewEdit},
-        {"txtPrvYmin_Change", nullptr, &ParameterBoxes::txtPrvYmin, kPreviewEdit},
-        {"txtPrvYmax_Change", nullptr, &ParameterBoxes::txtPrvYmax, kPreviewEdit},
+        {"txtSinMin_Change", &FormControls::txtSinMin, nullptr, kBoundsEdit},
+        {"txtSinMax_Change", &FormControls::txtSinMax, nullptr, kBoundsEdit},
+        {"txtSinOrigin_Change", &FormControls::txtSinOrigin, nullptr, kCentreEdit},
+        {"txtSinRange_Change", &FormControls::txtSinRange, nullptr, kCentreEdit},
+        {"txtSinLen_Change", &FormControls::txtSinLen, nullptr, kShapeEdit},
+        {"txtSinOffs_Change", &FormControls::txtSinOffs, nullptr, kShapeEdit},
+        {"txtSinwaves_Change", &FormControls::txtSinWaves, nullptr, kShapeEdit},
+        {"txtSinSpeed_Change", &FormControls::txtSinSpeed, nullptr, kPreviewEdit},
+        {"txtPrvXmax_Change", nullptr, &FormControls::txtPrvXmax, kPreviewEdit},
+        {"txtPrvYmin_Change", nullptr, &FormControls::txtPrvYmin, kPreviewEdit},
+        {"txtPrvYmax_Change", nullptr, &FormControls::txtPrvYmax, kPreviewEdit},
     };
     for (const ChangeHandler& handler : kHandlers) {
-        if (handler.array) {
+        if (handler.row) {
             for (int i = 0; i < engine::kTableCount; ++i) {
-                TextBox* box = (controls_.boxes.*handler.array)[static_cast<std::size_t>(i)];
+                TextBox* box = (controls_.*handler.row)[static_cast<std::size_t>(i)];
                 box->setChangeHandler([this, box, i, &handler] { runChange(*box, i, handler); });
             }
         } else {
-            TextBox* box = controls_.boxes.*handler.single;
+            TextBox* box = controls_.*handler.single;
             box->setChangeHandler([this, box, &handler] { runChange(*box, 0, handler); });
         }
     }
+
+    using Click = void (MainForm::*)();
+    static constexpr std::pair<toolkit::Button* FormControls::*, Click> kClicks[] = {
+        {&FormControls::Command1, &MainForm::Command1_Click},
+        {&FormControls::Command2, &MainForm::Command2_Click},
+        {&FormControls::Command3, &MainForm::Command3_Click},
+        {&FormControls::cmdQuit, &MainForm::cmdQuit_Click},
+    };
+    for (const auto& [button, click] : kClicks)
+        (controls_.*button)->setClickHandler([this, click] { (this->*click)(); });
+
+    controls_.Timer1->setTickHandler([this] { Timer1_Timer(); });
 }
 
 // The frame every change handler shares. The sequence rewrites the box being edited, so the
@@ -108,12 +112,12 @@ void MainForm::runChange(TextBox& box, int table, const ChangeHandler& handler) 
 }
 
 void MainForm::runStep(EditStep step, int table) {
-    engine::TableParams& params = tableSet_.tables[static_cast<std::size_t>(table)];
+    engine::TableParams& params = tableSet_.table(table);
     switch (step) {
     case EditStep::ClearPreview: clearPreview(); break;
-    case EditStep::ReadTableInputs: inputRules_.ReadTableInputs(table); break;
-    case EditStep::ReadMinMax: inputRules_.ReadMinMax(table); break;
-    case EditStep::ReadOriginRange: inputRules_.ReadOriginRange(table); break;
+    case EditStep::ReadTableInputs: input_.ReadTableInputs(table); break;
+    case EditStep::ReadMinMax: input_.ReadMinMax(table); break;
+    case EditStep::ReadOriginRange: input_.ReadOriginRange(table); break;
     case EditStep::OriginRangeFromMinMax: engine::OriginRangeFromMinMax(params); break;
     case EditStep::MinMaxFromOriginRange: engine::MinMaxFromOriginRange(params); break;
     case EditStep::ShowTableParams: ShowTableParams(table); break;
@@ -135,8 +139,8 @@ void MainForm::ShowTableParams(int table) {
     } guard(Refreshing_);
 
     const auto i = static_cast<std::size_t>(table);
-    const engine::TableParams& t = tableSet_.tables[i];
-    const ParameterBoxes& b = controls_.boxes;
+    const engine::TableParams& t = tableSet_.table(table);
+    const FormControls& b = controls_;
     b.txtSinMin[i]->setText(engine::IntegerText(t.Minimum));
     b.txtSinMax[i]->setText(engine::IntegerText(t.Maximum));
     b.txtSinLen[i]->setText(engine::IntegerText(t.Length));
@@ -146,22 +150,33 @@ void MainForm::ShowTableParams(int table) {
     b.txtSinOrigin[i]->setText(engine::IntegerText(t.Origin));
     b.txtSinRange[i]->setText(engine::IntegerText(t.Range));
 
-    // The extents live in the preview's scale; the edges are sums taken in single precision.
-    const toolkit::UserScale scale = controls_.picPreview->scale();
-    b.txtPrvXmax->setText(engine::FloatText(scale.width + scale.left));
-    b.txtPrvYmin->setText(engine::FloatText(scale.top));
-    b.txtPrvYmax->setText(engine::FloatText(scale.height + scale.top));
+    // The edges are sums taken in single precision, as the preview's scale holds them.
+    b.txtPrvXmax->setText(engine::FloatText(previewView_.Xmax()));
+    b.txtPrvYmin->setText(engine::FloatText(previewView_.Ymin()));
+    b.txtPrvYmax->setText(engine::FloatText(previewView_.Ymax()));
 }
 
 void MainForm::CalcTable(int table) {
-    const engine::TableParams& params = tableSet_.tables[static_cast<std::size_t>(table)];
+    const engine::TableParams& params = tableSet_.table(table);
+    std::optional<engine::TableParams>& computed = computedFrom_[static_cast<std::size_t>(table)];
+    if (computed == params)
+        return;
     toolkit::Surface& plot = *controls_.SinusPic[static_cast<std::size_t>(table)];
     display::PrepareTablePlot(plot, params);
     engine::ComputeTable(tableSet_, table);
     display::PlotTableEntries(plot, params, tableSet_.values.row(table));
+    computed = params;
 }
 
-void MainForm::PreviewFrame() { preview_.PreviewFrame(); }
+void MainForm::PreviewFrame() {
+    engine::Participation ticked{};
+    for (std::size_t t = 0; t < ticked.size(); ++t)
+        ticked[t] = controls_.checkSin[t]->isChecked();
+    const display::PeakFlags flags = display::DrawPreviewFrame(*controls_.picPreview, tableSet_, previewView_, ticked);
+    controls_.lblpeakhigh->setVisible(flags.upper);
+    controls_.lblpeaklow->setVisible(flags.lower);
+    engine::AdvancePositions(tableSet_);
+}
 
 void MainForm::Timer1_Timer() { PreviewFrame(); }
 
@@ -192,7 +207,7 @@ void MainForm::Form_Unload() {
         services_.endProgram();
 }
 
-std::string MainForm::tableFileText(exporter::ExportStyle style) {
+std::string MainForm::tableFileText(exporter::ExportStyle style) const {
     exporter::ValuesOnLine count = 0;
     std::string text;
     exporter::WriteTableFile(text, tableSet_, style, count);

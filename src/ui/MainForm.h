@@ -1,14 +1,16 @@
 #pragma once
 
-#include "display/PreviewAnimation.h"
-#include "engine/InputRules.h"
+#include "engine/PreviewView.h"
 #include "engine/StartUp.h"
 #include "engine/TableSet.h"
 #include "export/TableFile.h"
 #include "ui/FormControls.h"
+#include "ui/ParameterInput.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string_view>
 
 namespace ondulix::ui {
@@ -16,10 +18,11 @@ namespace ondulix::ui {
 enum class EditStep : std::uint8_t;
 struct ChangeHandler;
 
-// The main window's behaviour, free of any toolkit: it owns the table set and the window's small
-// state, answers the text boxes' change notifications, the timer's ticks and the buttons' clicks,
-// and reads and writes the controls only through the toolkit interfaces. The Qt window (or the
-// in-memory one in tests) builds the controls and forwards the button clicks.
+// The main window's behaviour, free of any toolkit: it owns the model (the table set and the
+// preview's view) and the window's small state, answers the text boxes' change notifications,
+// the timer's ticks and the buttons' clicks, and reads and writes the controls only through the
+// toolkit interfaces. Whoever builds the controls (the Qt window, or the in-memory one) hands
+// them over and runs Form_Load before the window is first shown.
 class MainForm : private engine::StartUpSteps {
 public:
     MainForm(const FormControls& controls, const FormServices& services);
@@ -27,7 +30,6 @@ public:
     MainForm& operator=(const MainForm&) = delete;
 
     // Start-up: defaults, then for each table derive the centre form, show, compute and plot.
-    // Runs before the window is first shown.
     void Form_Load();
 
     void Command1_Click(); // "write file"
@@ -39,7 +41,7 @@ public:
     // One preview frame; the timer's tick.
     void Timer1_Timer();
 
-    // The procedures the handlers are made of, public for tests and the exporter.
+    // The procedures the handlers are made of, public for tests.
     void ShowTableParams(int table) override;
     void CalcTable(int table) override;
     void PreviewFrame();
@@ -51,14 +53,15 @@ public:
     void setHandlerTrace(HandlerTrace trace) { trace_ = std::move(trace); }
 
     const engine::TableSet& tableSet() const { return tableSet_; }
+    const engine::PreviewView& previewView() const { return previewView_; }
     exporter::ExportStyle exportStyle() const { return ExportStyle_; }
     bool isRefreshing() const { return Refreshing_; }
 
     // The file that "write file" would write now, in the given style.
-    std::string tableFileText(exporter::ExportStyle style);
+    std::string tableFileText(exporter::ExportStyle style) const;
 
 private:
-    void attachChangeHandlers();
+    void attachHandlers();
     void runChange(toolkit::TextBox& box, int table, const ChangeHandler& handler);
     void runStep(EditStep step, int table);
     void clearPreview();
@@ -66,11 +69,15 @@ private:
     FormControls controls_;
     FormServices services_;
     engine::TableSet tableSet_;
-    engine::InputRules inputRules_;
-    display::PreviewAnimation preview_;
+    engine::PreviewView previewView_;
+    ParameterInput input_;
     bool Refreshing_ = false;
     exporter::ExportStyle ExportStyle_ = exporter::ExportStyle::CArrays;
     exporter::ValuesOnLine ValuesOnLine_ = 0;
+    // The parameters each table's entries and plot were last computed from: a table whose
+    // parameters are the same again (the outer run of a clamped keystroke, after the nested run
+    // computed it) already shows exactly what computing it would show.
+    std::array<std::optional<engine::TableParams>, engine::kTableCount> computedFrom_{};
     HandlerTrace trace_;
 };
 

@@ -94,7 +94,7 @@ private:
 struct BoxEdit {
     enum class How { Type, Paste };
     int table;
-    ui::HeadlessWindow::Row<ui::HeadlessWindow::Box> ui::HeadlessWindow::*row;
+    ui::TableRow<toolkit::TextBox> ui::FormControls::*row;
     std::string text;
     How how = How::Type;
 };
@@ -104,7 +104,7 @@ inline std::string windowFile(const std::vector<BoxEdit>& edits, exporter::Expor
     ui::HeadlessWindow window;
     window.load();
     for (const BoxEdit& edit : edits) {
-        auto& box = (window.*edit.row)[static_cast<std::size_t>(edit.table)];
+        auto& box = window.control(edit.row, edit.table);
         if (edit.how == BoxEdit::How::Type)
             ui::HeadlessWindow::typeOver(box, edit.text);
         else

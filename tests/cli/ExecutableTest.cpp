@@ -90,7 +90,7 @@ TEST(ExportProgram, WritesTheFileTheWindowWrites) {
     EXPECT_EQ(std::set<std::string>{"tables.s"}, folder.names());
 
     using testing::BoxEdit;
-    using H = ui::HeadlessWindow;
+    using H = ui::FormControls;
     constexpr auto Type = BoxEdit::How::Type;
     const std::string expected = testing::windowFile({{1, &H::txtSinRange, "64", Type},
                                                       {1, &H::txtSinLen, "256", Type},

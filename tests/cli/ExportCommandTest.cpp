@@ -2,7 +2,7 @@
 
 #include "CliTestSupport.h"
 #include "cli/CommandLine.h"
-#include "cli/WindowExport.h"
+#include "cli/GivenTables.h"
 #include "toolkit/MemoryToolkit.h"
 
 #include <gtest/gtest.h>
@@ -54,7 +54,7 @@ TEST(ExportCommand, OutputFileGoesToTheStoreAndNothingToStandardOutput) {
     EXPECT_EQ("", run.err);
     ASSERT_EQ(1u, run.store.files.count("tables.s"));
     using testing::BoxEdit;
-    using H = ui::HeadlessWindow;
+    using H = ui::FormControls;
     EXPECT_SAME_BYTES(testing::windowFile({{0, &H::txtSinLen, "256", BoxEdit::How::Type},
                                            {0, &H::txtSinMin, "0", BoxEdit::How::Type},
                                            {0, &H::txtSinMax, "255", BoxEdit::How::Type}},

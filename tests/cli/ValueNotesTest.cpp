@@ -7,32 +7,6 @@
 namespace ondulix::cli {
 namespace {
 
-TEST(ScanLeadingNumber, FindsWhereTheBoxesReadingStops) {
-    struct Case {
-        std::string_view text;
-        bool found;
-        std::string_view ignored;
-    };
-    const Case cases[] = {
-        {"12", true, ""},        {"12abc", true, "abc"},   {" 1 2", true, ""},      {"-7", true, ""},
-        {"+.5", true, ""},       {"2.5", true, ""},        {"1.2.3", true, ".3"},   {"1e3", true, ""},
-        {"1D-2", true, ""},      {"1e", true, "e"},        {"1e+", true, "e+"},     {"0x10", true, "x10"},
-        {"1,5", true, ",5"},     {"&H10", true, ""},       {"&hFF", true, ""},      {"&H1G", true, "G"},
-        {"&O17", true, ""},      {"&O8", false, ""},       {"&H", false, ""},       {"&5", false, ""},
-        {"abc", false, ""},      {"-", false, ""},         {".", false, ""},        {"", false, ""},
-        {"e5", false, ""},       {"--5", false, ""},
-    };
-    for (const Case& c : cases) {
-        const LeadingNumber number = ScanLeadingNumber(c.text);
-        EXPECT_EQ(c.found, number.found) << '"' << c.text << '"';
-        EXPECT_EQ(c.ignored, number.ignored) << '"' << c.text << '"';
-        // Where no number begins the text, the boxes read it as 0.
-        if (!c.found) {
-            EXPECT_EQ(0.0, engine::ReadNumber(c.text)) << '"' << c.text << '"';
-        }
-    }
-}
-
 TEST(ValueNote, OneLinePerTextTheWindowDoesNotTakeAsGiven) {
     struct Case {
         int table;

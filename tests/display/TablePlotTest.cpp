@@ -1,5 +1,7 @@
 #include "display/TablePlot.h"
 
+#include "display/PlotColours.h"
+
 #include "engine/AmplitudeForms.h"
 #include "engine/Defaults.h"
 #include "engine/TableGenerator.h"
@@ -69,7 +71,7 @@ TEST(TablePlot, DefaultTableZeroSpansMinimumToMaximumInGreen) {
     EXPECT_EQ(drawn[64].x1, 128.0f);
     EXPECT_EQ(drawn[64].y1, 128.0f); // on the bottom edge
     for (const DrawOp& p : drawn)
-        ASSERT_EQ(p.colour, toolkit::kPlotGreen);
+        ASSERT_EQ(p.colour, kPlotGreen);
 }
 
 TEST(TablePlot, ZeroRangeKeepsTheHeightAndNegativeRangeTurnsTheAxis) {

@@ -27,6 +27,32 @@ TEST(ReadNumber, TakesTheLeadingNumberAndIgnoresTheRest) {
         EXPECT_EQ(ReadNumber(c.text), c.value) << '"' << c.text << '"';
 }
 
+TEST(ReadLeadingNumber, TellsWhereTheNumberEnds) {
+    struct Case {
+        std::string_view text;
+        bool found;
+        std::string_view ignored;
+    };
+    const Case cases[] = {
+        {"12", true, ""},        {"12abc", true, "abc"},   {" 1 2", true, ""},      {"-7", true, ""},
+        {"+.5", true, ""},       {"2.5", true, ""},        {"1.2.3", true, ".3"},   {"1e3", true, ""},
+        {"1D-2", true, ""},      {"1e", true, "e"},        {"1e+", true, "e+"},     {"0x10", true, "x10"},
+        {"1,5", true, ",5"},     {"&H10", true, ""},       {"&hFF", true, ""},      {"&H1G", true, "G"},
+        {"&O17", true, ""},      {"&O8", false, ""},       {"&H", false, ""},       {"&5", false, ""},
+        {"abc", false, ""},      {"-", false, ""},         {".", false, ""},        {"", false, ""},
+        {"e5", false, ""},       {"--5", false, ""},       {"1 e 3x", true, "x"},
+    };
+    for (const Case& c : cases) {
+        const LeadingNumber number = ReadLeadingNumber(c.text);
+        EXPECT_EQ(c.found, number.found) << '"' << c.text << '"';
+        EXPECT_EQ(c.ignored, number.ignored) << '"' << c.text << '"';
+        EXPECT_EQ(number.value, ReadNumber(c.text)) << '"' << c.text << '"';
+        if (!c.found) {
+            EXPECT_EQ(0.0, number.value) << '"' << c.text << '"';
+        }
+    }
+}
+
 TEST(ReadNumber, HugeExponentsAndLongTextsStayFinite) {
     EXPECT_EQ(ReadNumber("1e999"), std::numeric_limits<double>::infinity());
     EXPECT_EQ(ReadNumber("-1e999"), -std::numeric_limits<double>::infinity());

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cstdint>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -22,10 +25,13 @@ TableSet defaultSet() {
 }
 
 TEST(TableGenerator, PiIsTheSinglePrecisionValue) {
-    EXPECT_EQ(static_cast<double>(kSinglePrecisionPi), 3.1415927410125732);
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(Pi), 0x40490FDBu);
+    EXPECT_EQ(static_cast<double>(Pi), 3.1415927410125732);
+    // Nothing to set up: a table set made from scratch computes with it.
     TableSet set;
-    ApplyDefaults(set);
-    EXPECT_EQ(set.Pi, kSinglePrecisionPi);
+    set.table(0) = {.Length = 512, .Minimum = -128, .Maximum = 128, .Origin = 0, .Range = 256, .Periods = 1};
+    ComputeTable(set, 0);
+    EXPECT_EQ(set.values(0, 128), 128);
 }
 
 TEST(TableGenerator, DefaultTablesHaveTheKnownEntries) {

@@ -55,12 +55,15 @@ protected:
         return window->logic().tableSet().tables[static_cast<std::size_t>(t)];
     }
 
+    std::int32_t position(int t) const {
+        return window->logic().tableSet().preview.Position[static_cast<std::size_t>(t)];
+    }
+
     // Shows the window and waits for a preview frame to have run.
     bool waitForFrames(int frames) {
-        const auto start = table(0).Position;
+        const auto start = position(0);
         const auto length = table(0).Length;
-        return QTest::qWaitFor([&] { return ((table(0).Position - start) % length + length) % length >= frames; },
-                               10000);
+        return QTest::qWaitFor([&] { return ((position(0) - start) % length + length) % length >= frames; }, 10000);
     }
 };
 

@@ -1,4 +1,5 @@
 #include "Form1Fixture.h"
+#include "display/PlotColours.h"
 
 #include "ui/Form1Layout.h"
 
@@ -97,7 +98,7 @@ TEST_F(Form1Test, LinesDrawADarkEdgeJustOutsideEachPictureBox) {
     EXPECT_EQ(colourAt(shot, 80, 191), black);  // above it
     EXPECT_EQ(colourAt(shot, 30, 191), black);  // over the last row of its caption label
     EXPECT_EQ(colourAt(shot, 19, 250), black);  // left of it
-    EXPECT_EQ(colourAt(shot, 80, 192), toolkit::kDarkGrey); // its own first row: the box covers the line
+    EXPECT_EQ(colourAt(shot, 80, 192), display::kPlotBack); // its own first row: the box covers the line
     EXPECT_EQ(colourAt(shot, 300, 24), black);  // Line3 across the top band's label
     EXPECT_EQ(colourAt(shot, 300, 296), black); // Line1 over Label9
     EXPECT_EQ(colourAt(shot, 300, 312), black); // Line2 over Label9

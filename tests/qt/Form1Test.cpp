@@ -1,4 +1,5 @@
 #include "Form1Fixture.h"
+#include "display/PlotColours.h"
 
 #include "ui/AboutBoxes.h"
 #include "ui/HeadlessWindow.h"
@@ -14,8 +15,9 @@
 namespace ondulix::ui::qt {
 namespace {
 
-using toolkit::kDarkGrey;
-using toolkit::kPlotGreen;
+constexpr toolkit::Colour kDarkGrey = display::kPlotBack;
+using display::kPlotGreen;
+
 
 // --- start-up ------------------------------------------------------------------------------
 
@@ -85,7 +87,7 @@ TEST_F(Form1Test, KeysTypedIntoALengthBoxRecomputeThatTableAndItsPlot) {
     // The same keys typed into the window without a display give the same table.
     HeadlessWindow reference;
     reference.load();
-    HeadlessWindow::typeOver(reference.txtSinLen[1], "100");
+    HeadlessWindow::typeOver(reference.control(&FormControls::txtSinLen, 1), "100");
     for (int x = 0; x <= 100; ++x)
         ASSERT_EQ(window->logic().tableSet().values(1, x), reference.tableSet().values(1, x)) << "entry " << x;
     EXPECT_EQ(table(1), reference.tableSet().tables[1]);
@@ -134,10 +136,10 @@ TEST_F(Form1Test, ThePreviewStartsWithTheWindowAndAdvancesEveryTableEachTick) {
     EXPECT_NE(window->preview().picture(), before);
     // Every tick ran one whole frame: after n frames the steps 1, -3, 5, -7 have moved the four
     // tables by n, -3n, 5n and -7n entries (mod 512).
-    const int n = table(0).Position;
-    EXPECT_EQ(table(1).Position, ((-3 * n) % 512 + 512) % 512);
-    EXPECT_EQ(table(2).Position, (5 * n) % 512);
-    EXPECT_EQ(table(3).Position, ((-7 * n) % 512 + 512) % 512);
+    const int n = position(0);
+    EXPECT_EQ(position(1), ((-3 * n) % 512 + 512) % 512);
+    EXPECT_EQ(position(2), (5 * n) % 512);
+    EXPECT_EQ(position(3), ((-7 * n) % 512 + 512) % 512);
     // The default sums stay within -512 to 512: both markers off.
     EXPECT_TRUE(window->control<QLabel>("lblpeakhigh")->isHidden());
     EXPECT_TRUE(window->control<QLabel>("lblpeaklow")->isHidden());

@@ -2,14 +2,16 @@
 // pixels and doubles on the screen, and the plots are drawn at device pixels.
 
 #include "Form1Fixture.h"
+#include "display/PlotColours.h"
 
 #include <QScreen>
 
 namespace ondulix::ui::qt {
 namespace {
 
-using toolkit::kDarkGrey;
-using toolkit::kPlotGreen;
+constexpr toolkit::Colour kDarkGrey = display::kPlotBack;
+using display::kPlotGreen;
+
 
 TEST_F(Form1Test, AtADevicePixelRatioOfTwoThePlotsAreDrawnAtDevicePixels) {
     ASSERT_EQ(window->devicePixelRatio(), 2) << "run with QT_SCALE_FACTOR=2";

@@ -15,8 +15,9 @@ namespace ondulix::ui::qt {
 namespace {
 
 using toolkit::Colour;
-using toolkit::kDarkGrey;
-using toolkit::kPlotGreen;
+// The colours the window draws its pictures in.
+constexpr toolkit::Colour kDarkGrey{64, 64, 64};
+constexpr toolkit::Colour kPlotGreen{0, 255, 0};
 using toolkit::UserScale;
 
 constexpr Colour kRed{255, 0, 0};

@@ -15,6 +15,7 @@ namespace ondulix::ui {
 namespace {
 
 using Event = MainForm::HandlerEvent;
+using C = FormControls;
 
 // A started window whose handler runs are logged as "+name(i)", "-name(i)" and "~name(i)" for
 // started, finished and ignored.
@@ -28,7 +29,8 @@ protected:
         });
     }
     const engine::TableParams& table(int i) const { return w.tableSet().tables[static_cast<std::size_t>(i)]; }
-    int calcCount(int i) const { return w.SinusPic[static_cast<std::size_t>(i)].clearCount(); }
+    std::int32_t position(int i) const { return w.tableSet().preview.Position[static_cast<std::size_t>(i)]; }
+    int calcCount(int i) { return w.control(&C::SinusPic, i).clearCount(); }
 
     HeadlessWindow w;
     std::vector<std::string> log;
@@ -39,16 +41,16 @@ TEST_F(MainFormTest, StartUpShowsTheDefaultsAndTheDesignExtents) {
         {"512", "512", "512", "512"}, {"-128", "-96", "-64", "-32"}, {"128", "96", "64", "32"}, {"0", "0", "0", "0"},
         {"256", "192", "128", "64"},  {"0", "64", "128", "256"},     {"1", "2", "3", "4"},      {"1", "-3", "5", "-7"},
     };
-    HeadlessWindow::Row<HeadlessWindow::Box>* rows[] = {&w.txtSinLen,    &w.txtSinMin,   &w.txtSinMax,   &w.txtSinOrigin,
-                                                        &w.txtSinRange,  &w.txtSinOffs,  &w.txtSinWaves, &w.txtSinSpeed};
+    TableRow<toolkit::TextBox> FormControls::*rows[] = {&C::txtSinLen,   &C::txtSinMin,  &C::txtSinMax,   &C::txtSinOrigin,
+                                                         &C::txtSinRange, &C::txtSinOffs, &C::txtSinWaves, &C::txtSinSpeed};
     for (int r = 0; r < 8; ++r)
         for (int i = 0; i < 4; ++i)
-            EXPECT_EQ((*rows[r])[static_cast<std::size_t>(i)].text(), expected[r][i]) << "row " << r << " table " << i;
-    EXPECT_EQ(w.txtPrvXmax.text(), "512");
-    EXPECT_EQ(w.txtPrvYmin.text(), "-512");
-    EXPECT_EQ(w.txtPrvYmax.text(), "512");
+            EXPECT_EQ(w.control(rows[r], i).text(), expected[r][i]) << "row " << r << " table " << i;
+    EXPECT_EQ(w.control(&C::txtPrvXmax).text(), "512");
+    EXPECT_EQ(w.control(&C::txtPrvYmin).text(), "-512");
+    EXPECT_EQ(w.control(&C::txtPrvYmax).text(), "512");
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(table(i).Position, 0);
+        EXPECT_EQ(position(i), 0);
         EXPECT_EQ(calcCount(i), 1) << "each table computed and plotted once";
     }
     EXPECT_EQ(table(1).Range, 192);
@@ -58,16 +60,16 @@ TEST_F(MainFormTest, StartUpShowsTheDefaultsAndTheDesignExtents) {
 TEST_F(MainFormTest, ShowTableParamsRaisesNotificationsThatTheGuardIgnores) {
     // "12abc" is shown back as "12": that write notifies inside the handler, and the guard
     // stops it at once, without reading, recomputing or touching a caret.
-    HeadlessWindow::pasteOver(w.txtSinOffs[2], "12abc");
+    HeadlessWindow::pasteOver(w.control(&C::txtSinOffs, 2), "12abc");
     EXPECT_EQ(log, (std::vector<std::string>{"+txtSinOffs_Change(2)", "~txtSinOffs_Change(2)", "-txtSinOffs_Change(2)"}));
-    EXPECT_EQ(w.txtSinOffs[2].text(), "12");
+    EXPECT_EQ(w.control(&C::txtSinOffs, 2).text(), "12");
     EXPECT_EQ(calcCount(2), 2) << "start-up, then the edit once";
-    EXPECT_EQ(w.txtSinOffs[1].text(), "64") << "other rows untouched";
+    EXPECT_EQ(w.control(&C::txtSinOffs, 1).text(), "64") << "other rows untouched";
     EXPECT_FALSE(w.form().isRefreshing());
 }
 
-TEST_F(MainFormTest, ClampWriteBackRunsTheBoxHandlerNestedAndComputesTwice) {
-    auto& box = w.txtSinLen[0];
+TEST_F(MainFormTest, ClampWriteBackRunsTheBoxHandlerNestedAndComputesTheTableOnce) {
+    auto& box = w.control(&C::txtSinLen, 0);
     box.select(0, 3);
     box.type("2000");
     log.clear();
@@ -75,33 +77,33 @@ TEST_F(MainFormTest, ClampWriteBackRunsTheBoxHandlerNestedAndComputesTwice) {
     box.type("0"); // "20000" is above the limit
     EXPECT_EQ(log, (std::vector<std::string>{"+txtSinLen_Change(0)", "+txtSinLen_Change(0)", "-txtSinLen_Change(0)",
                                              "-txtSinLen_Change(0)"}));
-    EXPECT_EQ(calcCount(0) - before, 2);
+    EXPECT_EQ(calcCount(0) - before, 1) << "the outer run finds the table computed from the same parameters";
     EXPECT_EQ(box.text(), "16384");
     EXPECT_EQ(table(0).Length, 16384);
     EXPECT_EQ(box.caret(), 5) << "the caret stays where the user left it";
 }
 
 TEST_F(MainFormTest, TypingIntoMinimumClampsAndDerivesTheCentreForm) {
-    auto& box = w.txtSinMin[2];
+    auto& box = w.control(&C::txtSinMin, 2);
     HeadlessWindow::typeOver(box, "99999");
     EXPECT_EQ(box.text(), "16384");
     EXPECT_EQ(box.caret(), 5);
     EXPECT_EQ(table(2).Minimum, 16384);
     EXPECT_EQ(table(2).Range, 64 - 16384);
-    EXPECT_EQ(w.txtSinRange[2].text(), engine::IntegerText(64 - 16384));
-    EXPECT_EQ(w.txtSinOrigin[2].text(), engine::IntegerText(table(2).Origin));
+    EXPECT_EQ(w.control(&C::txtSinRange, 2).text(), engine::IntegerText(64 - 16384));
+    EXPECT_EQ(w.control(&C::txtSinOrigin, 2).text(), engine::IntegerText(table(2).Origin));
     EXPECT_EQ(table(2).Origin, 8224); // (64 - 16384) / 2 + 16384
 }
 
 TEST_F(MainFormTest, CaretReturnsAlsoWhenTheTextGetsShorter) {
-    auto& box = w.txtSinWaves[1];
+    auto& box = w.control(&C::txtSinWaves, 1);
     box.select(0, 1);
     box.type("7abc"); // each key re-normalises: the box ends as "7" after the letters
     EXPECT_EQ(box.text(), "7");
     EXPECT_EQ(box.caret(), 1) << "a caret past the new end goes to the end";
     EXPECT_EQ(table(1).Periods, 7);
 
-    auto& length = w.txtSinLen[3];
+    auto& length = w.control(&C::txtSinLen, 3);
     length.setCaret(1);
     length.type("0"); // "5012" stays: within limits, caret after the typed key
     EXPECT_EQ(length.text(), "5012");
@@ -110,40 +112,40 @@ TEST_F(MainFormTest, CaretReturnsAlsoWhenTheTextGetsShorter) {
 
 TEST_F(MainFormTest, NormalisedTextsAppearAtEveryKeystroke) {
     struct Case {
-        HeadlessWindow::Box* box;
+        toolkit::MemoryTextBox* box;
         const char* typed;
         const char* shown;
     };
     const Case cases[] = {
-        {&w.txtSinLen[0], "abc", "1"},     {&w.txtSinLen[0], "-7", "1"},       {&w.txtSinLen[0], "", "1"},
-        {&w.txtSinRange[0], "", "1"},      {&w.txtSinOffs[0], "", "0"},        {&w.txtSinOffs[0], "12abc", "12"},
-        {&w.txtSinWaves[0], "2.5", "2"},   {&w.txtSinWaves[0], "3.5", "4"},    {&w.txtSinWaves[0], "-2.5", "-2"},
-        {&w.txtSinSpeed[0], "300", "256"}, {&w.txtSinRange[0], "40000", "32768"}, {&w.txtSinLen[0], "16384.4", "16384"},
-        {&w.txtSinLen[0], "-16384", "1"},
+        {&w.control(&C::txtSinLen, 0), "abc", "1"},     {&w.control(&C::txtSinLen, 0), "-7", "1"},       {&w.control(&C::txtSinLen, 0), "", "1"},
+        {&w.control(&C::txtSinRange, 0), "", "1"},      {&w.control(&C::txtSinOffs, 0), "", "0"},        {&w.control(&C::txtSinOffs, 0), "12abc", "12"},
+        {&w.control(&C::txtSinWaves, 0), "2.5", "2"},   {&w.control(&C::txtSinWaves, 0), "3.5", "4"},    {&w.control(&C::txtSinWaves, 0), "-2.5", "-2"},
+        {&w.control(&C::txtSinSpeed, 0), "300", "256"}, {&w.control(&C::txtSinRange, 0), "40000", "32768"}, {&w.control(&C::txtSinLen, 0), "16384.4", "16384"},
+        {&w.control(&C::txtSinLen, 0), "-16384", "1"},
     };
     for (const Case& c : cases) {
         HeadlessWindow::pasteOver(*c.box, c.typed);
         EXPECT_EQ(c.box->text(), c.shown) << '"' << c.typed << '"';
     }
-    HeadlessWindow::pasteOver(w.txtSinRange[1], "-40000");
+    HeadlessWindow::pasteOver(w.control(&C::txtSinRange, 1), "-40000");
     EXPECT_EQ(table(1).Range, 1);
-    EXPECT_EQ(w.txtSinRange[1].text(), "1");
+    EXPECT_EQ(w.control(&C::txtSinRange, 1).text(), "1");
 }
 
 TEST_F(MainFormTest, OriginAndRangeEditsDeriveTheBounds) {
-    HeadlessWindow::pasteOver(w.txtSinRange[0], "3");
-    HeadlessWindow::pasteOver(w.txtSinOrigin[0], "1");
-    EXPECT_EQ(w.txtSinMin[0].text(), "0");
-    EXPECT_EQ(w.txtSinMax[0].text(), "3");
-    EXPECT_EQ(w.txtSinOrigin[0].text(), "1");
+    HeadlessWindow::pasteOver(w.control(&C::txtSinRange, 0), "3");
+    HeadlessWindow::pasteOver(w.control(&C::txtSinOrigin, 0), "1");
+    EXPECT_EQ(w.control(&C::txtSinMin, 0).text(), "0");
+    EXPECT_EQ(w.control(&C::txtSinMax, 0).text(), "3");
+    EXPECT_EQ(w.control(&C::txtSinOrigin, 0).text(), "1");
 
     // Bounds derived beyond what may be typed stay until a bound of that table is edited.
-    HeadlessWindow::pasteOver(w.txtSinRange[0], "32768");
-    HeadlessWindow::pasteOver(w.txtSinOrigin[0], "16384");
-    EXPECT_EQ(w.txtSinMax[0].text(), "32768");
+    HeadlessWindow::pasteOver(w.control(&C::txtSinRange, 0), "32768");
+    HeadlessWindow::pasteOver(w.control(&C::txtSinOrigin, 0), "16384");
+    EXPECT_EQ(w.control(&C::txtSinMax, 0).text(), "32768");
     log.clear();
-    HeadlessWindow::pasteOver(w.txtSinMin[0], "5");
-    EXPECT_EQ(w.txtSinMax[0].text(), "16384");
+    HeadlessWindow::pasteOver(w.control(&C::txtSinMin, 0), "5");
+    EXPECT_EQ(w.control(&C::txtSinMax, 0).text(), "16384");
     EXPECT_EQ(table(0).Maximum, 16384);
     EXPECT_EQ(table(0).Range, 16379);
     // The Maximum clamp ran that box's handler nested; its display rewrote the centre form,
@@ -153,95 +155,95 @@ TEST_F(MainFormTest, OriginAndRangeEditsDeriveTheBounds) {
 }
 
 TEST_F(MainFormTest, YminNotAboveYmaxRaisesYmaxThroughANestedRun) {
-    w.picPreview.forgetOperations();
-    const int clearsBefore = w.picPreview.clearCount();
-    HeadlessWindow::pasteOver(w.txtPrvYmax, "255");
+    w.control(&C::picPreview).forgetOperations();
+    const int clearsBefore = w.control(&C::picPreview).clearCount();
+    HeadlessWindow::pasteOver(w.control(&C::txtPrvYmax), "255");
     log.clear();
-    HeadlessWindow::pasteOver(w.txtPrvYmin, "300");
+    HeadlessWindow::pasteOver(w.control(&C::txtPrvYmin), "300");
     EXPECT_EQ(log, (std::vector<std::string>{"+txtPrvYmin_Change(0)", "+txtPrvYmax_Change(0)", "-txtPrvYmax_Change(0)",
                                              "-txtPrvYmin_Change(0)"}));
-    EXPECT_EQ(w.txtPrvYmax.text(), "301");
-    EXPECT_EQ(w.picPreview.scale().top, 300.0f);
-    EXPECT_EQ(w.picPreview.scale().height, 1.0f);
-    EXPECT_EQ(w.picPreview.clearCount() - clearsBefore, 3) << "Ymax once, then both runs of the Ymin edit";
+    EXPECT_EQ(w.control(&C::txtPrvYmax).text(), "301");
+    EXPECT_EQ(w.control(&C::picPreview).scale().top, 300.0f);
+    EXPECT_EQ(w.control(&C::picPreview).scale().height, 1.0f);
+    EXPECT_EQ(w.control(&C::picPreview).clearCount() - clearsBefore, 3) << "Ymax once, then both runs of the Ymin edit";
 
     // Equal values are treated the same way, fractions too.
-    HeadlessWindow::pasteOver(w.txtPrvYmax, "300");
-    EXPECT_EQ(w.txtPrvYmax.text(), "301");
-    HeadlessWindow::pasteOver(w.txtPrvYmin, "9.5");
-    HeadlessWindow::pasteOver(w.txtPrvYmax, "9");
-    EXPECT_EQ(w.txtPrvYmax.text(), "10.5");
+    HeadlessWindow::pasteOver(w.control(&C::txtPrvYmax), "300");
+    EXPECT_EQ(w.control(&C::txtPrvYmax).text(), "301");
+    HeadlessWindow::pasteOver(w.control(&C::txtPrvYmin), "9.5");
+    HeadlessWindow::pasteOver(w.control(&C::txtPrvYmax), "9");
+    EXPECT_EQ(w.control(&C::txtPrvYmax).text(), "10.5");
 }
 
 TEST_F(MainFormTest, PreviewBoxEditsPassTableZeroClearThePreviewAndComputeNothing) {
-    HeadlessWindow::pasteOver(w.txtSinSpeed[0], "0");
+    HeadlessWindow::pasteOver(w.control(&C::txtSinSpeed, 0), "0");
     const int calcs[] = {calcCount(0), calcCount(1), calcCount(2), calcCount(3)};
     log.clear();
-    const int clears = w.picPreview.clearCount();
-    HeadlessWindow::pasteOver(w.txtPrvXmax, "300.5");
+    const int clears = w.control(&C::picPreview).clearCount();
+    HeadlessWindow::pasteOver(w.control(&C::txtPrvXmax), "300.5");
     EXPECT_EQ(log, (std::vector<std::string>{"+txtPrvXmax_Change(0)", "-txtPrvXmax_Change(0)"}));
-    EXPECT_EQ(w.picPreview.clearCount(), clears + 1);
+    EXPECT_EQ(w.control(&C::picPreview).clearCount(), clears + 1);
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(calcCount(i), calcs[i]) << "table " << i;
-    EXPECT_EQ(w.txtPrvXmax.text(), "300.5") << "a fractional width shows back unrounded";
-    EXPECT_EQ(w.picPreview.scale().width, 300.5f);
-    EXPECT_EQ(w.picPreview.scale().left, 0.0f);
+    EXPECT_EQ(w.control(&C::txtPrvXmax).text(), "300.5") << "a fractional width shows back unrounded";
+    EXPECT_EQ(w.control(&C::picPreview).scale().width, 300.5f);
+    EXPECT_EQ(w.control(&C::picPreview).scale().left, 0.0f);
 
     struct Case {
         const char* typed;
         const char* shown;
     };
     for (const Case& c : {Case{"0.5", "1"}, Case{"0", "1"}, Case{"", "1"}, Case{"20000", "16384"}}) {
-        HeadlessWindow::pasteOver(w.txtPrvXmax, c.typed);
-        EXPECT_EQ(w.txtPrvXmax.text(), c.shown) << '"' << c.typed << '"';
+        HeadlessWindow::pasteOver(w.control(&C::txtPrvXmax), c.typed);
+        EXPECT_EQ(w.control(&C::txtPrvXmax).text(), c.shown) << '"' << c.typed << '"';
     }
 }
 
 TEST_F(MainFormTest, SpeedZeroResetsThePositionAtOnce) {
     for (int frame = 0; frame < 3; ++frame)
-        w.Timer1.tick();
-    EXPECT_EQ(table(2).Position, 15);
+        w.control(&C::Timer1).tick();
+    EXPECT_EQ(position(2), 15);
     const int calcs = calcCount(2);
-    HeadlessWindow::pasteOver(w.txtSinSpeed[2], "0");
+    HeadlessWindow::pasteOver(w.control(&C::txtSinSpeed, 2), "0");
     EXPECT_EQ(table(2).Speed, 0);
-    EXPECT_EQ(table(2).Position, 0);
+    EXPECT_EQ(position(2), 0);
     EXPECT_EQ(calcCount(2), calcs) << "speed does not change the entries";
-    w.Timer1.tick();
-    EXPECT_EQ(table(2).Position, 0);
+    w.control(&C::Timer1).tick();
+    EXPECT_EQ(position(2), 0);
     // A non-zero speed leaves the position where it is.
-    EXPECT_EQ(table(1).Position, 500);
-    HeadlessWindow::pasteOver(w.txtSinSpeed[1], "2");
-    EXPECT_EQ(table(1).Position, 500);
+    EXPECT_EQ(position(1), 500);
+    HeadlessWindow::pasteOver(w.control(&C::txtSinSpeed, 1), "2");
+    EXPECT_EQ(position(1), 500);
 }
 
 TEST_F(MainFormTest, ExtremePreviewExtentsAreClampedToFiniteEdges) {
     struct Case {
-        HeadlessWindow::Box* box;
+        toolkit::MemoryTextBox* box;
         const char* typed;
         const char* ymin;
         const char* ymax;
     };
     const Case cases[] = {
-        {&w.txtPrvYmin, "1e39", "1048575", "1048576"},
-        {&w.txtPrvYmin, "-1e999", "-1048576", "1048576"},
-        {&w.txtPrvYmax, "1e999", "-1048576", "1048576"},
-        {&w.txtPrvYmin, "9007199254740993", "1048575", "1048576"}, // 2^53 + 1: +1 would be lost
-        {&w.txtPrvYmax, "-5e300", "1048575", "1048576"},
-        {&w.txtPrvYmin, "0.1", "0.1", "1048576"},
-        {&w.txtPrvYmax, "0.1000000000000001", "0.1", "1.1"}, // above Ymin, but not by a float's height
+        {&w.control(&C::txtPrvYmin), "1e39", "1048575", "1048576"},
+        {&w.control(&C::txtPrvYmin), "-1e999", "-1048576", "1048576"},
+        {&w.control(&C::txtPrvYmax), "1e999", "-1048576", "1048576"},
+        {&w.control(&C::txtPrvYmin), "9007199254740993", "1048575", "1048576"}, // 2^53 + 1: +1 would be lost
+        {&w.control(&C::txtPrvYmax), "-5e300", "1048575", "1048576"},
+        {&w.control(&C::txtPrvYmin), "0.1", "0.1", "1048576"},
+        {&w.control(&C::txtPrvYmax), "0.1000000000000001", "0.1", "1.1"}, // above Ymin, but not by a float's height
     };
     for (const Case& c : cases) {
         HeadlessWindow::pasteOver(*c.box, c.typed);
-        EXPECT_EQ(w.txtPrvYmin.text(), c.ymin) << '"' << c.typed << '"';
-        EXPECT_EQ(w.txtPrvYmax.text(), c.ymax) << '"' << c.typed << '"';
-        const toolkit::UserScale s = w.picPreview.scale();
+        EXPECT_EQ(w.control(&C::txtPrvYmin).text(), c.ymin) << '"' << c.typed << '"';
+        EXPECT_EQ(w.control(&C::txtPrvYmax).text(), c.ymax) << '"' << c.typed << '"';
+        const toolkit::UserScale s = w.control(&C::picPreview).scale();
         EXPECT_TRUE(std::isfinite(s.top) && std::isfinite(s.height) && s.height > 0.0f) << '"' << c.typed << '"';
     }
 }
 
 TEST_F(MainFormTest, AboutBoxesAndQuit) {
-    w.form().Command2_Click();
-    w.form().Command3_Click();
+    w.control(&C::Command2).click();
+    w.control(&C::Command3).click();
     ASSERT_EQ(w.messageBox.shown.size(), 2u);
     EXPECT_EQ(w.messageBox.shown[0].title, "About Ondulix V1");
     EXPECT_TRUE(w.messageBox.shown[0].text.ends_with("made for you anyway ;)\r\n"));
@@ -252,7 +254,7 @@ TEST_F(MainFormTest, AboutBoxesAndQuit) {
     EXPECT_EQ(std::count(w.messageBox.shown[1].text.begin(), w.messageBox.shown[1].text.end(), '\n'), 9);
     EXPECT_EQ(calcCount(0), 1) << "about boxes change nothing";
 
-    w.form().cmdQuit_Click();
+    w.control(&C::cmdQuit).click();
     EXPECT_EQ(w.endProgramCalls, 1);
 }
 

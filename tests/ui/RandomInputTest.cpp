@@ -1,16 +1,19 @@
 #include "ui/HeadlessWindow.h"
 
 #include "engine/NumberText.h"
+#include "engine/TableGenerator.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 
 namespace ondulix::ui {
 namespace {
 
-using Box = HeadlessWindow::Box;
+using Box = toolkit::MemoryTextBox;
+using C = FormControls;
 
 // Texts a user (or a cat on the keyboard) might put into a box.
 std::string randomText(std::mt19937& rng) {
@@ -44,17 +47,16 @@ TEST(RandomInput, ThousandsOfRandomEditsKeepEveryInvariant) {
     std::mt19937 rng(20261207);
 
     std::vector<std::pair<Box*, int>> boxes; // box and the table whose row it edits
-    for (int i = 0; i < 4; ++i) {
-        const auto at = static_cast<std::size_t>(i);
-        for (auto* row : {&w.txtSinLen, &w.txtSinOffs, &w.txtSinWaves, &w.txtSinMin, &w.txtSinMax, &w.txtSinOrigin,
-                          &w.txtSinRange, &w.txtSinSpeed})
-            boxes.emplace_back(&(*row)[at], i);
-    }
-    for (Box* b : {&w.txtPrvXmax, &w.txtPrvYmin, &w.txtPrvYmax})
+    for (int i = 0; i < 4; ++i)
+        for (auto row : {&C::txtSinLen, &C::txtSinOffs, &C::txtSinWaves, &C::txtSinMin, &C::txtSinMax, &C::txtSinOrigin,
+                         &C::txtSinRange, &C::txtSinSpeed})
+            boxes.emplace_back(&w.control(row, i), i);
+    for (Box* b : {&w.control(&C::txtPrvXmax), &w.control(&C::txtPrvYmin), &w.control(&C::txtPrvYmax)})
         boxes.emplace_back(b, 0);
-    w.picPreview.setRecording(false);
-    for (auto& plot : w.SinusPic)
-        plot.setRecording(false);
+    w.control(&C::picPreview).setRecording(false);
+    for (int i = 0; i < 4; ++i)
+        w.control(&C::SinusPic, i).setRecording(false);
+    engine::TableSet fresh; // the edited table computed anew, to compare with what the window holds
 
     for (int edit = 0; edit < 4000; ++edit) {
         const auto& [box, t] = boxes[std::uniform_int_distribution<std::size_t>(0, boxes.size() - 1)(rng)];
@@ -64,7 +66,7 @@ TEST(RandomInput, ThousandsOfRandomEditsKeepEveryInvariant) {
         else
             HeadlessWindow::pasteOver(*box, text);
         if (edit % 7 == 0)
-            w.Timer1.tick();
+            w.control(&C::Timer1).tick();
 
         const auto& p = w.tableSet().tables[static_cast<std::size_t>(t)];
         SCOPED_TRACE("edit " + std::to_string(edit) + ": \"" + text.substr(0, 60) + "\"");
@@ -77,24 +79,29 @@ TEST(RandomInput, ThousandsOfRandomEditsKeepEveryInvariant) {
         expectWithin(p.Origin, -16384, 16384, "Origin", t);
         EXPECT_EQ(p.Range, p.Maximum - p.Minimum);
         // A shrunk Length wraps the position at the next frame, not at once.
-        expectWithin(p.Position, 0, 16383, "Position", t);
+        expectWithin(w.tableSet().preview.Position[static_cast<std::size_t>(t)], 0, 16383, "Position", t);
+        // A table the window did not compute again holds what computing it would give.
+        fresh.table(t) = p;
+        engine::ComputeTable(fresh, t);
+        const auto held = w.tableSet().values.row(t).first(static_cast<std::size_t>(p.Length) + 1);
+        EXPECT_TRUE(std::ranges::equal(held, fresh.values.row(t).first(held.size()))) << "entries of table " << t;
 
-        const auto at = static_cast<std::size_t>(t);
-        EXPECT_EQ(w.txtSinLen[at].text(), engine::IntegerText(p.Length));
-        EXPECT_EQ(w.txtSinOffs[at].text(), engine::IntegerText(p.Offset));
-        EXPECT_EQ(w.txtSinWaves[at].text(), engine::IntegerText(p.Periods));
-        EXPECT_EQ(w.txtSinMin[at].text(), engine::IntegerText(p.Minimum));
-        EXPECT_EQ(w.txtSinMax[at].text(), engine::IntegerText(p.Maximum));
-        EXPECT_EQ(w.txtSinOrigin[at].text(), engine::IntegerText(p.Origin));
-        EXPECT_EQ(w.txtSinRange[at].text(), engine::IntegerText(p.Range));
-        EXPECT_EQ(w.txtSinSpeed[at].text(), engine::IntegerText(p.Speed));
+        const int at = t;
+        EXPECT_EQ(w.control(&C::txtSinLen, at).text(), engine::IntegerText(p.Length));
+        EXPECT_EQ(w.control(&C::txtSinOffs, at).text(), engine::IntegerText(p.Offset));
+        EXPECT_EQ(w.control(&C::txtSinWaves, at).text(), engine::IntegerText(p.Periods));
+        EXPECT_EQ(w.control(&C::txtSinMin, at).text(), engine::IntegerText(p.Minimum));
+        EXPECT_EQ(w.control(&C::txtSinMax, at).text(), engine::IntegerText(p.Maximum));
+        EXPECT_EQ(w.control(&C::txtSinOrigin, at).text(), engine::IntegerText(p.Origin));
+        EXPECT_EQ(w.control(&C::txtSinRange, at).text(), engine::IntegerText(p.Range));
+        EXPECT_EQ(w.control(&C::txtSinSpeed, at).text(), engine::IntegerText(p.Speed));
 
-        const toolkit::UserScale s = w.picPreview.scale();
+        const toolkit::UserScale s = w.control(&C::picPreview).scale();
         EXPECT_TRUE(std::isfinite(s.left) && std::isfinite(s.top) && std::isfinite(s.width) && std::isfinite(s.height));
         EXPECT_NE(s.height, 0.0f);
-        EXPECT_EQ(w.txtPrvXmax.text(), engine::FloatText(s.width + s.left));
-        EXPECT_EQ(w.txtPrvYmin.text(), engine::FloatText(s.top));
-        EXPECT_EQ(w.txtPrvYmax.text(), engine::FloatText(s.height + s.top));
+        EXPECT_EQ(w.control(&C::txtPrvXmax).text(), engine::FloatText(s.width + s.left));
+        EXPECT_EQ(w.control(&C::txtPrvYmin).text(), engine::FloatText(s.top));
+        EXPECT_EQ(w.control(&C::txtPrvYmax).text(), engine::FloatText(s.height + s.top));
         EXPECT_FALSE(w.form().isRefreshing());
         if (::testing::Test::HasFailure())
             break; // one broken invariant is enough to read

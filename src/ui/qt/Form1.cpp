@@ -1,7 +1,10 @@
 #include "ui/qt/Form1.h"
 
+#include "display/PlotColours.h"
+#include "ui/FormBuilder.h"
 #include "ui/MainForm.h"
 #include "ui/qt/Form1Fonts.h"
+#include "ui/qt/QtButton.h"
 #include "ui/qt/QtCheckBox.h"
 #include "ui/qt/QtFileStore.h"
 #include "ui/qt/QtLabel.h"
@@ -60,41 +63,123 @@ QRect toPixels(const TwipLine& l) {
     return {x1 - half, y1 - half, x2 - x1 + l.widthPx, y2 - y1 + l.widthPx};
 }
 
-// Windowed controls cover everything on the window background, and the lines cover the labels:
-// sibling widgets stack in the order they are created.
-int stackingLayer(ControlKind kind) {
-    switch (kind) {
-    case ControlKind::Label:
-        return 0;
-    case ControlKind::Line:
-        return 1;
-    default:
-        return 2;
-    }
+QLabel* makeLabel(const LayoutItem& item, QWidget* parent) {
+    auto* label = new QLabel(fromUtf8(item.caption), parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment((item.alignRight ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
+    // Labels are opaque; without colours of their own they take the platform's button face,
+    // which makes the two header bands light.
+    const QPalette standard = QApplication::palette();
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, item.back ? toQColor(*item.back) : standard.color(QPalette::Button));
+    palette.setColor(QPalette::WindowText, item.fore ? toQColor(*item.fore) : standard.color(QPalette::ButtonText));
+    label->setPalette(palette);
+    label->setAutoFillBackground(true);
+    label->setGeometry(toPixels(item.rect));
+    return label;
 }
 
-using TextBoxArray = toolkit::ControlArray<toolkit::TextBox> engine::ParameterBoxes::*;
-using SingleTextBox = toolkit::TextBox* engine::ParameterBoxes::*;
+QWidget* makeLine(const LayoutItem& item, QWidget* parent) {
+    auto* line = new QWidget(parent);
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::Window, QApplication::palette().color(QPalette::WindowText));
+    line->setPalette(palette);
+    line->setAutoFillBackground(true);
+    line->setAttribute(Qt::WA_TransparentForMouseEvents);
+    line->setGeometry(toPixels(item.line));
+    return line;
+}
 
-constexpr std::pair<std::string_view, TextBoxArray> kTextBoxArrays[] = {
-    {"txtSinLen", &engine::ParameterBoxes::txtSinLen},       {"txtSinOffs", &engine::ParameterBoxes::txtSinOffs},
-    {"txtSinWaves", &engine::ParameterBoxes::txtSinWaves},   {"txtSinMin", &engine::ParameterBoxes::txtSinMin},
-    {"txtSinMax", &engine::ParameterBoxes::txtSinMax},       {"txtSinOrigin", &engine::ParameterBoxes::txtSinOrigin},
-    {"txtSinRange", &engine::ParameterBoxes::txtSinRange},   {"txtSinSpeed", &engine::ParameterBoxes::txtSinSpeed},
-};
-constexpr std::pair<std::string_view, SingleTextBox> kSingleTextBoxes[] = {
-    {"txtPrvXmax", &engine::ParameterBoxes::txtPrvXmax},
-    {"txtPrvYmin", &engine::ParameterBoxes::txtPrvYmin},
-    {"txtPrvYmax", &engine::ParameterBoxes::txtPrvYmax},
-};
+QLineEdit* makeLineEdit(const LayoutItem& item, QWidget* parent) {
+    auto* edit = new QLineEdit(fromUtf8(item.caption), parent);
+    edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter); // numbers line up by their last digit
+    edit->setGeometry(toPixels(item.rect));
+    return edit;
+}
+
+QCheckBox* makeCheckBox(const LayoutItem& item, QWidget* parent) {
+    auto* box = new QCheckBox(parent);
+    box->setChecked(item.checked);
+    QPalette palette = box->palette();
+    // A button fills its background with the button colour, not the window colour.
+    palette.setColor(box->backgroundRole(), toQColor(item.back.value_or(kFormBack)));
+    palette.setColor(QPalette::WindowText, toQColor(item.fore.value_or(kFormFore)));
+    box->setPalette(palette);
+    box->setAutoFillBackground(true);
+    box->setGeometry(toPixels(item.rect));
+    return box;
+}
+
+QtSurface* makeSurface(const LayoutItem& item, QWidget* parent) {
+    auto* surface = new QtSurface(item.back.value_or(display::kPlotBack), item.scale, item.sunkenBorder, parent);
+    // The plots are pictures only; the preview takes its place in the tab order.
+    surface->setFocusPolicy(item.sunkenBorder ? Qt::TabFocus : Qt::NoFocus);
+    surface->setGeometry(toPixels(item.rect));
+    return surface;
+}
+
+QPushButton* makeButton(const LayoutItem& item, QWidget* parent) {
+    auto* button = new QPushButton(fromUtf8(item.caption), parent);
+    button->setAutoDefault(false);
+    button->setGeometry(toPixels(item.rect));
+    return button;
+}
 
 } // namespace
 
+// Makes each control as a widget of the window, in the fonts chosen for it, named as the layout
+// names it, and with the toolkit backend over the controls the logic touches.
+class Form1::Factory final : public ControlFactory {
+public:
+    Factory(Form1& window, const Form1Fonts& fonts) : w_(window), fonts_(fonts) {}
+
+    toolkit::TextBox* textBox(const LayoutItem& item) override {
+        return new QtTextBox(*place(item, makeLineEdit(item, &w_))); // owned by its line edit
+    }
+    toolkit::CheckBox* checkBox(const LayoutItem& item) override {
+        QCheckBox* box = place(item, makeCheckBox(item, &w_));
+        return w_.checkBoxes_.emplace_back(std::make_unique<QtCheckBox>(*box)).get();
+    }
+    toolkit::Surface* pictureBox(const LayoutItem& item) override { return place(item, makeSurface(item, &w_)); }
+    toolkit::Label* label(const LayoutItem& item) override {
+        QLabel* label = place(item, makeLabel(item, &w_));
+        if (!item.isBound())
+            return nullptr;
+        return w_.labels_.emplace_back(std::make_unique<QtLabel>(*label)).get();
+    }
+    toolkit::Button* button(const LayoutItem& item) override {
+        return new QtButton(*place(item, makeButton(item, &w_))); // owned by its button
+    }
+    void line(const LayoutItem& item) override { place(item, makeLine(item, &w_)); }
+    toolkit::Timer* timer(const LayoutItem& item) override {
+        w_.timer_ = new QtTimer(item.intervalMs, &w_);
+        w_.timer_->setObjectName(fromUtf8(controlName(item)));
+        return w_.timer_;
+    }
+    void commonDialog(const LayoutItem& item) override {
+        w_.commonDialog_ = new QtSaveDialog(&w_);
+        w_.commonDialog_->setObjectName(fromUtf8(controlName(item)));
+    }
+
+private:
+    template <class Widget>
+    Widget* place(const LayoutItem& item, Widget* widget) {
+        widget->setObjectName(fromUtf8(controlName(item)));
+        if (item.font != FontRole::Dialog)
+            widget->setFont(fonts_.forRole(item.font));
+        if (item.tabIndex >= 0)
+            w_.tabStops_.emplace_back(item.tabIndex, widget);
+        return widget;
+    }
+
+    Form1& w_;
+    const Form1Fonts& fonts_;
+};
+
 Form1::Form1(Form1Services services, QWidget* parent) : QWidget(parent, Qt::Window) {
+    setUpWindow();
     createControls();
-    FormControls controls = createBackend();
-    logic_ = std::make_unique<MainForm>(controls, createServices(std::move(services)));
-    connectButtons();
+    logic_ = std::make_unique<MainForm>(controls_, createServices(std::move(services)));
     // Start-up runs before the window is first shown, so it opens with every box and plot filled.
     logic_->Form_Load();
     setWindowState(Qt::WindowNoState);
@@ -105,7 +190,7 @@ Form1::~Form1() {
         timer_->stop();
 }
 
-void Form1::createControls() {
+void Form1::setUpWindow() {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(fromUtf8(windowCaption()));
     // A fixed window with a close and a minimise button, no maximise.
@@ -122,116 +207,23 @@ void Form1::createControls() {
     palette.setColor(QPalette::WindowText, toQColor(kFormFore));
     setPalette(palette);
     setAutoFillBackground(true);
+}
 
+void Form1::createControls() {
     const Form1Fonts fonts = Form1Fonts::choose();
     setFont(fonts.dialog);
-
-    for (int layer = 0; layer <= 2; ++layer) {
-        for (const LayoutItem& item : kForm1Layout) {
-            if (stackingLayer(item.kind) != layer)
-                continue;
-            if (QWidget* widget = createWidget(item)) {
-                widget->setObjectName(fromUtf8(controlName(item)));
-                if (item.font != FontRole::Dialog)
-                    widget->setFont(fonts.forRole(item.font));
-            }
-        }
-    }
-    createTimerAndDialog();
+    Factory factory(*this, fonts);
+    controls_ = BuildForm(factory);
     setTabOrder();
     centreOnScreen();
 }
 
-QWidget* Form1::createWidget(const LayoutItem& item) {
-    const QString text = fromUtf8(item.caption);
-    switch (item.kind) {
-    case ControlKind::Label: {
-        auto* label = new QLabel(text, this);
-        label->setTextFormat(Qt::PlainText);
-        label->setAlignment((item.alignRight ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
-        // Labels are opaque; without colours of their own they take the platform's button face,
-        // which makes the two header bands light.
-        const QPalette standard = QApplication::palette();
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::Window, item.back ? toQColor(*item.back) : standard.color(QPalette::Button));
-        palette.setColor(QPalette::WindowText, item.fore ? toQColor(*item.fore) : standard.color(QPalette::ButtonText));
-        label->setPalette(palette);
-        label->setAutoFillBackground(true);
-        label->setGeometry(toPixels(item.rect));
-        return label;
-    }
-    case ControlKind::Line: {
-        auto* line = new QWidget(this);
-        QPalette palette = line->palette();
-        palette.setColor(QPalette::Window, QApplication::palette().color(QPalette::WindowText));
-        line->setPalette(palette);
-        line->setAutoFillBackground(true);
-        line->setAttribute(Qt::WA_TransparentForMouseEvents);
-        line->setGeometry(toPixels(item.line));
-        return line;
-    }
-    case ControlKind::TextBox: {
-        auto* edit = new QLineEdit(text, this);
-        edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter); // numbers line up by their last digit
-        edit->setGeometry(toPixels(item.rect));
-        return edit;
-    }
-    case ControlKind::CheckBox: {
-        auto* box = new QCheckBox(this);
-        box->setChecked(item.checked);
-        QPalette palette = box->palette();
-        // A button fills its background with the button colour, not the window colour.
-        palette.setColor(box->backgroundRole(), toQColor(item.back.value_or(kFormBack)));
-        palette.setColor(QPalette::WindowText, toQColor(item.fore.value_or(kFormFore)));
-        box->setPalette(palette);
-        box->setAutoFillBackground(true);
-        box->setGeometry(toPixels(item.rect));
-        return box;
-    }
-    case ControlKind::PictureBox: {
-        auto* surface = new QtSurface(item.back.value_or(toolkit::kDarkGrey), item.scale, item.sunkenBorder, this);
-        // The plots are pictures only; the preview takes its place in the tab order.
-        surface->setFocusPolicy(item.sunkenBorder ? Qt::TabFocus : Qt::NoFocus);
-        surface->setGeometry(toPixels(item.rect));
-        return surface;
-    }
-    case ControlKind::Button: {
-        auto* button = new QPushButton(text, this);
-        button->setAutoDefault(false);
-        button->setGeometry(toPixels(item.rect));
-        return button;
-    }
-    case ControlKind::Timer:
-    case ControlKind::CommonDialog:
-        break;
-    }
-    return nullptr;
-}
-
-void Form1::createTimerAndDialog() {
-    for (const LayoutItem& item : kForm1Layout) {
-        if (item.kind == ControlKind::Timer) {
-            timer_ = new QtTimer(item.intervalMs, this);
-            timer_->setObjectName(fromUtf8(controlName(item)));
-        } else if (item.kind == ControlKind::CommonDialog) {
-            commonDialog_ = new QtSaveDialog(this);
-            commonDialog_->setObjectName(fromUtf8(controlName(item)));
-        }
-    }
-    assert(timer_ && commonDialog_ && "the layout table names Timer1 and CommonDialog");
-}
-
 void Form1::setTabOrder() {
-    std::vector<const LayoutItem*> order;
-    for (const LayoutItem& item : kForm1Layout)
-        if (item.tabIndex >= 0)
-            order.push_back(&item);
-    std::sort(order.begin(), order.end(), [](auto* a, auto* b) { return a->tabIndex < b->tabIndex; });
-
+    std::stable_sort(tabStops_.begin(), tabStops_.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
     QWidget* previous = nullptr;
-    for (const LayoutItem* item : order) {
-        auto* widget = control<QWidget>(controlName(*item));
-        if (!widget || !(widget->focusPolicy() & Qt::TabFocus))
+    for (const auto& [position, widget] : tabStops_) {
+        if (!(widget->focusPolicy() & Qt::TabFocus))
             continue;
         if (previous)
             QWidget::setTabOrder(previous, widget);
@@ -239,48 +231,6 @@ void Form1::setTabOrder() {
             widget->setFocus(); // the first control that takes focus has it when the window opens
         previous = widget;
     }
-}
-
-FormControls Form1::createBackend() {
-    FormControls controls;
-    for (const LayoutItem& item : kForm1Layout) {
-        const std::string name = controlName(item);
-        const auto at = static_cast<std::size_t>(std::max(item.index, 0));
-        switch (item.kind) {
-        case ControlKind::TextBox: {
-            auto* box = new QtTextBox(*control<QLineEdit>(name)); // owned by its line edit
-            for (const auto& [arrayName, member] : kTextBoxArrays)
-                if (item.name == arrayName)
-                    (controls.boxes.*member)[at] = box;
-            for (const auto& [boxName, member] : kSingleTextBoxes)
-                if (item.name == boxName)
-                    controls.boxes.*member = box;
-            break;
-        }
-        case ControlKind::CheckBox:
-            checkBoxes_.push_back(std::make_unique<QtCheckBox>(*control<QCheckBox>(name)));
-            controls.checkSin[at] = checkBoxes_.back().get();
-            break;
-        case ControlKind::PictureBox:
-            if (item.name == "picPreview")
-                controls.picPreview = &preview();
-            else
-                controls.SinusPic[at] = &plot(item.index);
-            break;
-        case ControlKind::Label:
-            if (item.name == "lblpeakhigh" || item.name == "lblpeaklow") {
-                labels_.push_back(std::make_unique<QtLabel>(*control<QLabel>(name)));
-                (item.name == "lblpeakhigh" ? controls.lblpeakhigh : controls.lblpeaklow) = labels_.back().get();
-            }
-            break;
-        case ControlKind::Timer:
-            controls.Timer1 = timer_;
-            break;
-        default:
-            break;
-        }
-    }
-    return controls;
 }
 
 FormServices Form1::createServices(Form1Services services) {
@@ -301,13 +251,6 @@ FormServices Form1::createServices(Form1Services services) {
     return form;
 }
 
-void Form1::connectButtons() {
-    connect(control<QPushButton>("Command1"), &QPushButton::clicked, this, [this] { logic_->Command1_Click(); });
-    connect(control<QPushButton>("Command2"), &QPushButton::clicked, this, [this] { logic_->Command2_Click(); });
-    connect(control<QPushButton>("Command3"), &QPushButton::clicked, this, [this] { logic_->Command3_Click(); });
-    connect(control<QPushButton>("cmdQuit"), &QPushButton::clicked, this, [this] { logic_->cmdQuit_Click(); });
-}
-
 void Form1::centreOnScreen() {
     if (const QScreen* screen = this->screen())
         setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen->availableGeometry()));
@@ -321,12 +264,11 @@ QObject* Form1::control(std::string_view name) const {
 }
 
 QtSurface& Form1::plot(int table) const {
-    auto* surface = control<QtSurface>("SinusPic(" + std::to_string(table) + ")");
-    assert(surface && "SinusPic takes a table index from 0 to 3");
-    return *surface;
+    assert(table >= 0 && table < engine::kTableCount && "SinusPic takes a table index from 0 to 3");
+    return static_cast<QtSurface&>(*controls_.SinusPic[static_cast<std::size_t>(table)]);
 }
 
-QtSurface& Form1::preview() const { return *control<QtSurface>("picPreview"); }
+QtSurface& Form1::preview() const { return static_cast<QtSurface&>(*controls_.picPreview); }
 
 void Form1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);

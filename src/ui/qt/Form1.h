@@ -34,10 +34,10 @@ struct Form1Services {
     std::function<void()> quitApplication; // runs after the window has closed
 };
 
-// The main window: builds every control of the layout table, puts the toolkit backend over the
-// ones the window logic touches, and hands them to MainForm, whose start-up runs before the window
-// is first shown. Buttons and closing are forwarded to its handlers; the preview timer starts
-// when the window is shown.
+// The main window: the walk over the layout table makes every control as a Qt widget, with the
+// toolkit backend over the ones the window logic touches, and hands them to MainForm, whose
+// start-up runs before the window is first shown. Closing is forwarded to its handler; the
+// preview timer starts when the window is shown.
 class Form1 final : public QWidget {
 public:
     explicit Form1(Form1Services services = {}, QWidget* parent = nullptr);
@@ -45,8 +45,8 @@ public:
 
     MainForm& logic() { return *logic_; }
 
-    // A control by its name in the layout, "txtSinLen(1)" or "Label23"; Timer1 and CommonDialog
-    // are objects, not widgets.
+    // A control by its name in the layout, "txtSinLen(1)" or "Label23", for tests and
+    // measurements; Timer1 and CommonDialog are objects, not widgets.
     QObject* control(std::string_view name) const;
     template <class T>
     T* control(std::string_view name) const {
@@ -62,16 +62,17 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    class Factory;
+
+    void setUpWindow();
     void createControls();
-    QWidget* createWidget(const LayoutItem& item);
-    void createTimerAndDialog();
     void setTabOrder();
-    FormControls createBackend();
     FormServices createServices(Form1Services services);
-    void connectButtons();
     void centreOnScreen();
     void endProgram();
 
+    FormControls controls_;
+    std::vector<std::pair<int, QWidget*>> tabStops_; // tab position and widget, as created
     std::vector<std::unique_ptr<toolkit::CheckBox>> checkBoxes_;
     std::vector<std::unique_ptr<toolkit::Label>> labels_;
     std::unique_ptr<toolkit::MessageBox> ownMessageBox_;

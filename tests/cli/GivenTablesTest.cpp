@@ -1,16 +1,20 @@
-#include "cli/WindowExport.h"
+#include "cli/GivenTables.h"
 
 #include "CliTestSupport.h"
 #include "cli/CommandLine.h"
+#include "engine/InputRules.h"
 
 #include <gtest/gtest.h>
+
+#include <random>
 
 namespace ondulix::cli {
 namespace {
 
 using testing::BoxEdit;
-using H = ui::HeadlessWindow;
+using H = ui::FormControls;
 using exporter::ExportStyle;
+using TableRow = ui::TableRow<toolkit::TextBox> ui::FormControls::*;
 constexpr auto Type = BoxEdit::How::Type;
 constexpr auto Paste = BoxEdit::How::Paste;
 
@@ -104,25 +108,32 @@ const std::vector<WindowCase>& windowCases() {
     return cases;
 }
 
-class WindowExportTest : public ::testing::TestWithParam<std::tuple<std::size_t, ExportStyle>> {};
+std::string fileOf(const GivenTables& given, ExportStyle style) {
+    exporter::ValuesOnLine count = 0;
+    std::string text;
+    exporter::WriteTableFile(text, given.set, style, count);
+    return text;
+}
 
-TEST_P(WindowExportTest, WritesTheWindowsFileByteForByte) {
+class GivenTablesTest : public ::testing::TestWithParam<std::tuple<std::size_t, ExportStyle>> {};
+
+TEST_P(GivenTablesTest, WritesTheWindowsFileByteForByte) {
     const auto [index, style] = GetParam();
     const WindowCase& c = windowCases()[index];
     const ParsedCommandLine parsed = ParseCommandLine(c.args);
     ASSERT_TRUE(parsed.ok()) << parsed.error;
 
-    const ExportedTables exported = ExportThroughWindow(parsed.request.tables, style);
-    EXPECT_SAME_BYTES(testing::windowFile(c.edits, style), exported.text);
+    const GivenTables given = TablesFromTexts(parsed.request.tables);
+    EXPECT_SAME_BYTES(testing::windowFile(c.edits, style), fileOf(given, style));
 
     std::vector<std::string> notes;
-    for (const ValueNote& note : exported.notes)
+    for (const ValueNote& note : given.notes)
         notes.push_back(DescribeNote(note, false));
     EXPECT_EQ(c.notes, notes);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, WindowExportTest,
+    Cases, GivenTablesTest,
     ::testing::Combine(::testing::Range<std::size_t>(0, windowCases().size()),
                        ::testing::Values(ExportStyle::CArrays, ExportStyle::AssemblerBytes)),
     [](const auto& param) {
@@ -130,11 +141,45 @@ INSTANTIATE_TEST_SUITE_P(
                (std::get<1>(param.param) == ExportStyle::CArrays ? "_C" : "_Asm");
     });
 
-TEST(WindowExport, DefaultTablesEqualTheGoldenFiles) {
-    const std::array<TableTexts, engine::kTableCount> none{};
-    EXPECT_SAME_BYTES(testing::goldenFile("default-tables-c.txt"), ExportThroughWindow(none, ExportStyle::CArrays).text);
-    EXPECT_SAME_BYTES(testing::goldenFile("default-tables-asm.txt"),
-                      ExportThroughWindow(none, ExportStyle::AssemblerBytes).text);
+// Random texts for random keys of every table, one amplitude form each, computed from the model
+// and pasted into the window's boxes in the order the command line documents: the files match
+// byte for byte, and every value noted as used is the one the window stored.
+TEST(GivenTables, RandomTextsGiveTheWindowsFile) {
+    static const std::vector<std::string> pieces = {
+        "0",  "1",  "7",   "-", "+",  ".",    "e",     "E",      "&H",  "&O",    "F",      "x",      " ",
+        "5",  "12", "abc", ",", "2.5", "1e3", "16384", "-16384", "256", "32768", "-40000", "1e999", "99999",
+    };
+    std::mt19937 rng(7);
+    auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng); };
+    for (int run = 0; run < 300; ++run) {
+        std::array<TableTexts, engine::kTableCount> tables{};
+        std::vector<testing::BoxEdit> edits;
+        for (int t = 0; t < engine::kTableCount; ++t) {
+            const bool bounds = pick(2) == 0;
+            for (const TableKey key : kTableKeys) {
+                if ((bounds ? IsCentreKey(key) : IsBoundsKey(key)) || pick(3) == 0)
+                    continue;
+                std::string text;
+                for (std::size_t n = pick(4); n > 0; --n)
+                    text += pieces[pick(pieces.size())];
+                tables[static_cast<std::size_t>(t)][static_cast<std::size_t>(key)] = text;
+                constexpr TableRow rows[] = {&H::txtSinLen, &H::txtSinOffs, &H::txtSinWaves, &H::txtSinSpeed,
+                                             &H::txtSinMin, &H::txtSinMax,  &H::txtSinOrigin, &H::txtSinRange};
+                edits.push_back({t, rows[static_cast<std::size_t>(key)], text, testing::BoxEdit::How::Paste});
+            }
+        }
+        const GivenTables given = TablesFromTexts(tables);
+        for (const ExportStyle style : {ExportStyle::CArrays, ExportStyle::AssemblerBytes})
+            ASSERT_TRUE(testing::windowFile(edits, style) == fileOf(given, style)) << "run " << run;
+        for (const ValueNote& note : given.notes)
+            EXPECT_EQ(note.used, given.set.table(note.table).*engine::RuleOf(note.key).member);
+    }
+}
+
+TEST(GivenTables, DefaultTablesEqualTheGoldenFiles) {
+    const GivenTables none = TablesFromTexts({});
+    EXPECT_SAME_BYTES(testing::goldenFile("default-tables-c.txt"), fileOf(none, ExportStyle::CArrays));
+    EXPECT_SAME_BYTES(testing::goldenFile("default-tables-asm.txt"), fileOf(none, ExportStyle::AssemblerBytes));
 }
 
 } // namespace

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace ondulix::engine {
+
+// Texts for messages that echo what a user gave.
+
+// The longest part of a value a message quotes; the rest is cut and marked with "…", so that a
+// value of a hundred thousand characters still gives a message of one readable line.
+inline constexpr std::size_t kQuotedCharacters = 60;
+
+// "\"12abc\"": the value in double quotes, at most kQuotedCharacters characters of it (UTF-8
+// characters, never cut in the middle of one) followed by "…" when it is longer, and control
+// characters written as escapes ("\n", "\t", "\x01") so that the message stays on one line.
+std::string Quoted(std::string_view value);
+
+// ASCII letters in lower case; every other byte as it is.
+std::string LowerCase(std::string_view text);
+
+} // namespace ondulix::engine
