@@ -17,7 +17,8 @@ void PrepareTablePlot(toolkit::Surface& plot, const engine::TableParams& table) 
 }
 
 int PlotStride(std::int32_t length) {
-    const int stride = engine::RoundHalfEven(static_cast<double>(length) / 256.0);
+    constexpr double kPointsAcross = 256.0;
+    const int stride = engine::RoundHalfEven(static_cast<double>(length) / kPointsAcross);
     return stride < 1 ? 1 : stride;
 }
 

@@ -29,8 +29,9 @@ void PreviewView::setHeight(float height) {
 
 void PreviewView::placeColumns() {
     // The input rules keep the width within 1 to 16384; a frame never trusts a width beyond that.
+    constexpr double kColumnsAcross = 128.0;
     lastColumn_ = std::min(ReadNumber(FloatText(Xmax())), kWidestPreview);
-    columnStep_ = std::max(1, RoundHalfEven(lastColumn_ / 128.0));
+    columnStep_ = std::max(1, RoundHalfEven(lastColumn_ / kColumnsAcross));
 }
 
 void AdvancePositions(TableSet& set) {
