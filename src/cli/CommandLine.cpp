@@ -67,6 +67,11 @@ public:
             }
             readOption(arg);
         }
+        const PreviewTexts& preview = result_.request.preview;
+        const bool previewGiven = preview.steps || preview.top || preview.bottom || preview.on;
+        if (result_.ok() && result_.request.action == ExportRequest::Action::Export && previewGiven &&
+            !result_.request.check)
+            fail("--preview is read by --check only; add --check");
         return result_;
     }
 
@@ -91,7 +96,12 @@ private:
         }
 
         int table = 0;
-        if (name == "--strict") {
+        if (name == "--check") {
+            readCheck(attached);
+        } else if (name == "--preview") {
+            if (const auto value = takeValue(name, attached, "key=value,..."))
+                readPreview(*value);
+        } else if (name == "--strict") {
             if (attached)
                 return fail("--strict takes no value");
             result_.request.strict = true;
@@ -143,34 +153,49 @@ private:
         result_.request.outputPath = std::string(value);
     }
 
+    // "key=value,key=value": calls take(key, value) for each entry, in order, until one fails.
+    // Returns false when the list is malformed or an entry was refused.
+    template <class Take>
+    bool readKeyValues(const std::string& option, std::string_view list, Take take) {
+        std::size_t start = 0;
+        while (start <= list.size() && result_.ok()) {
+            const std::size_t comma = std::min(list.find(',', start), list.size());
+            const std::string_view item = list.substr(start, comma - start);
+            start = comma + 1;
+
+            if (trimmed(item).empty()) {
+                fail(option + ": empty entry in " + Quoted(list));
+                break;
+            }
+            const std::size_t eq = item.find('=');
+            const std::string_view keyName = trimmed(item.substr(0, std::min(eq, item.size())));
+            if (eq == std::string_view::npos || keyName.empty()) {
+                fail(option + ": " + Quoted(item) + " is not key=value");
+                break;
+            }
+            take(keyName, item.substr(eq + 1));
+        }
+        return result_.ok();
+    }
+
     // "length=256,min=0,max=255". A table may be given more than once; its keys are then merged,
     // and a key given twice is an error, so the order of the arguments never matters.
     void readTable(std::string_view name, int table, std::string_view list) {
         const std::string option(name);
         TableTexts& texts = result_.request.tables[static_cast<std::size_t>(table)];
-        std::size_t start = 0;
-        while (start <= list.size()) {
-            const std::size_t comma = std::min(list.find(',', start), list.size());
-            const std::string_view item = list.substr(start, comma - start);
-            start = comma + 1;
-
-            if (trimmed(item).empty())
-                return fail(option + ": empty entry in " + Quoted(list));
-            const std::size_t eq = item.find('=');
-            const std::string_view keyName = trimmed(item.substr(0, std::min(eq, item.size())));
-            if (eq == std::string_view::npos || keyName.empty())
-                return fail(option + ": " + Quoted(item) + " is not key=value");
+        const bool read = readKeyValues(option, list, [&](std::string_view keyName, std::string_view value) {
             const auto key = FindTableKey(keyName);
             if (!key)
                 return fail(option + ": unknown key " + Quoted(keyName) +
                             "; the keys are length, offset, periods, speed, minimum (min), maximum (max), origin, range");
-            const std::string_view value = item.substr(eq + 1);
             if (trimmed(value).empty())
                 return fail(option + ": " + std::string(KeyName(*key)) + " has no value");
             if (texts[slot(*key)])
                 return fail(option + ": " + std::string(KeyName(*key)) + " is given twice");
             texts[slot(*key)] = std::string(value);
-        }
+        });
+        if (!read)
+            return;
 
         const auto given = [&](bool (*form)(TableKey)) {
             return std::any_of(kTableKeys.begin(), kTableKeys.end(),
@@ -178,6 +203,59 @@ private:
         };
         if (given(IsBoundsKey) && given(IsCentreKey))
             fail(option + ": the amplitude is given both as minimum/maximum and as origin/range; give one form");
+    }
+
+    // "steps=512,top=-512,bottom=512,on=1111": the numbers are read as the preview's boxes read
+    // them; "on" is one digit per table, 1 for a table that takes part and 0 for one that does not.
+    void readPreview(std::string_view list) {
+        const std::string option = "--preview";
+        PreviewTexts& preview = result_.request.preview;
+        readKeyValues(option, list, [&](std::string_view keyName, std::string_view value) {
+            const std::string key = LowerCase(keyName);
+            std::optional<std::string>* text = key == "steps" ? &preview.steps
+                                              : key == "top"  ? &preview.top
+                                              : key == "bottom" ? &preview.bottom
+                                                                : nullptr;
+            if (!text && key != "on")
+                return fail(option + ": unknown key " + Quoted(keyName) + "; the keys are steps, top, bottom, on");
+            if (trimmed(value).empty())
+                return fail(option + ": " + key + " has no value");
+            if (text ? text->has_value() : preview.on.has_value())
+                return fail(option + ": " + key + " is given twice");
+            if (text) {
+                *text = std::string(value);
+                return;
+            }
+            const auto on = readParticipation(value);
+            if (!on)
+                return fail(option + ": on=" + Quoted(value) +
+                            " is not one digit 0 or 1 per table, such as 1111 or 1010");
+            preview.on = on;
+        });
+    }
+
+    static std::optional<engine::Participation> readParticipation(std::string_view digits) {
+        engine::Participation on{};
+        if (digits.size() != on.size())
+            return std::nullopt;
+        for (std::size_t t = 0; t < on.size(); ++t) {
+            if (digits[t] != '0' && digits[t] != '1')
+                return std::nullopt;
+            on[t] = digits[t] == '1';
+        }
+        return on;
+    }
+
+    void readCheck(std::optional<std::string_view> format) {
+        if (result_.request.check)
+            return fail("--check is given twice");
+        const std::string lower = LowerCase(format.value_or("text"));
+        if (lower == "text")
+            result_.request.check = ExportRequest::CheckReport::Text;
+        else if (lower == "json")
+            result_.request.check = ExportRequest::CheckReport::Json;
+        else
+            fail("--check=" + std::string(format.value_or("")) + ": use --check or --check=json");
     }
 
     std::span<const std::string_view> args_;

@@ -14,11 +14,25 @@ namespace ondulix::cli {
 // The texts given for one table, by key; a key not given keeps the table's start-up value.
 using TableTexts = std::array<std::optional<std::string>, kTableKeyCount>;
 
+// The preview's settings for --check, as the window's preview boxes and check boxes hold them;
+// anything not given keeps the window's start-up value.
+struct PreviewTexts {
+    std::optional<std::string> steps;  // the "Steps:" box, the preview's width
+    std::optional<std::string> top;    // its top bound
+    std::optional<std::string> bottom; // its bottom bound
+    std::optional<engine::Participation> on; // the tables that take part, "1111" to "0000"
+};
+
 // What the command line asks for, fully checked: every key known, at most one text per key, at
-// most one amplitude form per table.
+// most one amplitude form per table, --preview only with --check.
 struct ExportRequest {
     enum class Action { Export, Help, Version };
+    enum class CheckReport { Text, Json };
     Action action = Action::Export;
+    // --check: whether the preview's sum stays within its bounds, reported in plain lines or as
+    // JSON; the file is then written only where -o asks for it.
+    std::optional<CheckReport> check;
+    PreviewTexts preview;
     exporter::ExportStyle style = exporter::ExportStyle::CArrays;
     std::optional<std::string> outputPath; // nothing, or "-": standard output
     bool strict = false;

@@ -56,4 +56,24 @@ std::optional<std::string> RaisedBottomText(double ymin, double ymax) {
 
 float PreviewHeight(double ymin, double ymax) { return static_cast<float>(ymax - ymin); }
 
+PreviewReading ReadPreview(std::string_view xmax, std::string_view ymin, std::string_view ymax) {
+    PreviewReading reading;
+    reading.xmax = ReadValue(xmax, kPreviewWidthLimits);
+    reading.ymin = ReadValue(ymin, kPreviewTopLimits);
+    reading.ymax = ReadValue(ymax, kPreviewBottomLimits);
+    const double top = reading.ymin.value;
+    double bottom = reading.ymax.value;
+    reading.raisedYmax = RaisedBottomText(top, bottom);
+    if (reading.raisedYmax)
+        bottom = ReadNumber(*reading.raisedYmax);
+    reading.view.setWidth(static_cast<float>(reading.xmax.value));
+    reading.view.setTop(static_cast<float>(top));
+    reading.view.setHeight(PreviewHeight(top, bottom));
+    return reading;
+}
+
+PreviewView SettledView(const PreviewView& view) {
+    return ReadPreview(FloatText(view.Xmax()), FloatText(view.Ymin()), FloatText(view.Ymax())).view;
+}
+
 } // namespace ondulix::engine

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/NumberText.h"
+#include "engine/PreviewView.h"
 #include "engine/TableSet.h"
 
 #include <array>
@@ -100,5 +101,22 @@ std::optional<std::string> RaisedBottomText(double ymin, double ymax);
 
 // The preview's height between the two extents, in single precision.
 float PreviewHeight(double ymin, double ymax);
+
+// The texts of the preview's three extent boxes read in one step, for callers without a box:
+// each text clamped, the bottom raised to Ymin + 1 where it is not below the top, and the view
+// they give. The same view as the window's after those texts replace its boxes' texts.
+struct PreviewReading {
+    ValueReading xmax;
+    ValueReading ymin;
+    ValueReading ymax;                      // as typed, before any raise
+    std::optional<std::string> raisedYmax; // the text Ymax was raised to, when it was
+    PreviewView view;
+};
+PreviewReading ReadPreview(std::string_view xmax, std::string_view ymin, std::string_view ymax);
+
+// The view once the window has read its preview boxes again: the boxes show the edges with at
+// most seven significant digits, and every edit reads them back, so a bound typed with more
+// digits is from then on the one the box shows ("300.00003" becomes 300).
+PreviewView SettledView(const PreviewView& view);
 
 } // namespace ondulix::engine

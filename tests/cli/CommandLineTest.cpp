@@ -91,6 +91,34 @@ TEST(CommandLine, StrictHelpAndVersion) {
     EXPECT_FALSE(ParseCommandLine(std::vector<std::string_view>{"--bogus", "--help"}).ok());
 }
 
+TEST(CommandLine, CheckAndItsPreview) {
+    using Report = ExportRequest::CheckReport;
+    EXPECT_FALSE(parse({}).check);
+    EXPECT_EQ(Report::Text, parse({"--check"}).check);
+    EXPECT_EQ(Report::Json, parse({"--check=json"}).check);
+    const ExportRequest request = parse({"--check", "--preview", "steps=300,TOP=-5", "--preview=on=1010,bottom=7"});
+    EXPECT_EQ("300", request.preview.steps.value_or("(none)"));
+    EXPECT_EQ("-5", request.preview.top.value_or("(none)"));
+    EXPECT_EQ("7", request.preview.bottom.value_or("(none)"));
+    EXPECT_EQ((engine::Participation{true, false, true, false}), request.preview.on);
+
+    const std::pair<std::vector<std::string_view>, std::string_view> refused[] = {
+        {{"--check", "--preview", "width=5"}, "unknown key"},
+        {{"--check", "--preview", "on=11"}, "one digit 0 or 1 per table"},
+        {{"--check", "--preview", "on=1121"}, "one digit 0 or 1 per table"},
+        {{"--check", "--preview", "top=1,top=2"}, "given twice"},
+        {{"--check", "--preview", "steps"}, "not key=value"},
+        {{"--check", "--preview", "steps="}, "has no value"},
+        {{"--check=xml"}, "use --check or --check=json"},
+        {{"--check", "--check"}, "given twice"},
+        {{"--preview", "steps=5"}, "add --check"},
+    };
+    for (const auto& [args, message] : refused) {
+        const ParsedCommandLine parsed = ParseCommandLine(args);
+        EXPECT_NE(std::string::npos, parsed.error.find(message)) << args.back() << ": " << parsed.error;
+    }
+}
+
 TEST(CommandLine, KeyNamesRoundTrip) {
     for (const TableKey key : kTableKeys)
         EXPECT_EQ(key, FindTableKey(KeyName(key))) << KeyName(key);
