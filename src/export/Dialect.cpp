@@ -67,7 +67,7 @@ constexpr std::array<Dialect, 6> kDialects{{
      .data = {{{"!byte"}, {"!byte"}, {"!word"}, {"!word"}}},
      .reservedLabels = kBitInstructions},
     // .byte and .word refuse negative values: .lobytes stores the low byte of each value, and
-    // .loword() makes a negative word its unsigned twin.
+    // .loword() turns a negative word into the unsigned one of the same bits.
     {.name = "ca65",
      .description = "6502 data for ca65 (cc65)",
      .comment = "; ",
@@ -91,7 +91,8 @@ constexpr std::array<Dialect, 6> kDialects{{
      .splitsWords = true,
      .data = {{{"dc.b"}, {"dc.b"}, {"dc.w"}, {"dc.w"}}},
      .reservedLabels = {}},
-    // .byt refuses a negative value; "<" takes the low byte of it. .word takes either sign.
+    // .byt refuses a negative value; "<", the low byte of it, is the same bits. .word takes either
+    // sign.
     {.name = "xa",
      .description = "6502 data for xa (xa65)",
      .comment = "; ",

@@ -14,12 +14,13 @@ namespace ondulix::exporter {
 // adding a row. Every dialect holds the tables only, with no origin, segment or processor of its
 // own: the file is included in the user's source.
 
-// How one data form is written: the directive (in C, the element type) and what surrounds every
-// value, for an assembler whose byte directive takes no negative value.
+// How one data form is written: the directive (in C, the element type) and, for a directive that
+// takes no negative value, what surrounds a negative one to make it the unsigned byte or word of
+// the same bits.
 struct DataSyntax {
     std::string_view directive;
-    std::string_view valueOpen = "";
-    std::string_view valueClose = "";
+    std::string_view negativeOpen = "";
+    std::string_view negativeClose = "";
 };
 
 struct Dialect {

@@ -53,9 +53,10 @@ void appendTable(std::string& out, const Dialect& dialect, std::string_view labe
         } else {
             out += kValueSeparator;
         }
-        out += syntax.valueOpen;
+        const bool negative = values[i] < 0;
+        out += negative ? syntax.negativeOpen : "";
         out += text(values[i]);
-        out += syntax.valueClose;
+        out += negative ? syntax.negativeClose : "";
     }
     out += dialect.tableClosing;
 }
