@@ -62,10 +62,11 @@ void appendTable(std::string& out, const Dialect& dialect, std::string_view labe
 }
 
 // One byte of each 16-bit entry, as the little-endian word holds it (two's complement).
-std::vector<std::int32_t> wordBytes(std::span<const std::int32_t> entries, int shift) {
+std::vector<std::int32_t> wordBytes(std::span<const std::int32_t> entries, unsigned shift) {
     std::vector<std::int32_t> bytes(entries.size());
     std::transform(entries.begin(), entries.end(), bytes.begin(), [shift](std::int32_t entry) {
-        return static_cast<std::int32_t>((static_cast<std::uint16_t>(entry) >> shift) & 0xFFu);
+        const std::uint32_t word = static_cast<std::uint16_t>(entry);
+        return static_cast<std::int32_t>((word >> shift) & 0xFFu);
     });
     return bytes;
 }
@@ -178,9 +179,9 @@ private:
         const auto entries = WrittenEntries(set_, table);
         if (splitsTable(table)) {
             appendTable(out_, dialect_, label + std::string(kLowBytesSuffix), DataForm::UnsignedBytes,
-                        wordBytes(entries, 0));
+                        wordBytes(entries, 0u));
             appendTable(out_, dialect_, label + std::string(kHighBytesSuffix), DataForm::UnsignedBytes,
-                        wordBytes(entries, 8));
+                        wordBytes(entries, 8u));
         } else {
             appendTable(out_, dialect_, label, formOf(table), entries);
         }
