@@ -32,8 +32,8 @@ struct DialectFile {
     bool ok() const { return problem.empty(); }
 };
 
-// A problem, and no text, for a label prefix that LabelPrefixProblem refuses, or a table with an
-// entry beyond 16 bits (which the input rules never let through).
+// A problem, and no text, for a label prefix that LabelPrefixProblem refuses, or a table with a
+// Length outside 1 to 16384 or an entry beyond 16 bits (neither gets past the input rules).
 DialectFile WriteDialectFile(const engine::TableSet& set, const Dialect& dialect, const DialectOptions& options);
 
 // "ondulix-export --style 64tass [--label PREFIX] [--split] --sin1 length=...,min=...,max=... ...":
