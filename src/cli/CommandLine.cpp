@@ -67,6 +67,8 @@ public:
             }
             readOption(arg);
         }
+        if (result_.ok() && result_.request.action == ExportRequest::Action::Export)
+            checkDialectOptions();
         const PreviewTexts& preview = result_.request.preview;
         const bool previewGiven = preview.steps || preview.top || preview.bottom || preview.on;
         if (result_.ok() && result_.request.action == ExportRequest::Action::Export && previewGiven &&
@@ -106,8 +108,15 @@ private:
                 return fail("--strict takes no value");
             result_.request.strict = true;
         } else if (name == "--style") {
-            if (const auto value = takeValue(name, attached, "c, asm, 1 or 2"))
+            if (const auto value = takeValue(name, attached, styleNames()))
                 readStyle(*value);
+        } else if (name == "--label") {
+            if (const auto value = takeValue(name, attached, "a label prefix, such as sin"))
+                readLabel(*value);
+        } else if (name == "--split") {
+            if (attached)
+                return fail("--split takes no value");
+            result_.request.dialectOptions.split = true;
         } else if (name == "-o" || name == "--output") {
             if (const auto value = takeValue(name, attached, "a file name"))
                 readOutput(name, *value);
@@ -137,14 +146,40 @@ private:
         return value;
     }
 
+    static std::string styleNames() { return "c (or 1), asm (or 2), " + exporter::DialectNames(); }
+
     void readStyle(std::string_view value) {
         const auto style = findStyle(value);
-        if (!style)
-            return fail("--style: unknown style " + Quoted(value) + "; use c, asm, 1 or 2");
+        const exporter::Dialect* dialect = exporter::FindDialect(value);
+        if (!style && !dialect)
+            return fail("--style: unknown style " + Quoted(value) + "; use " + styleNames());
         if (styleGiven_)
             return fail("--style is given twice");
         styleGiven_ = true;
-        result_.request.style = *style;
+        if (style)
+            result_.request.style = *style;
+        result_.request.dialect = dialect;
+    }
+
+    void readLabel(std::string_view prefix) {
+        if (labelGiven_)
+            return fail("--label is given twice");
+        labelGiven_ = true;
+        result_.request.dialectOptions.labelPrefix = std::string(prefix);
+    }
+
+    // What the style takes: a label prefix for any dialect, --split for the assemblers'.
+    void checkDialectOptions() {
+        const ExportRequest& request = result_.request;
+        const std::string dialects = exporter::DialectNames();
+        if (labelGiven_ && !request.dialect)
+            return fail("--label needs a --style of " + dialects + "; the styles c and asm name their tables SinTab1 to SinTab4");
+        if (request.dialectOptions.split && (!request.dialect || !request.dialect->splitsWords))
+            return fail("--split is for the assembler styles; " +
+                        std::string(request.dialect ? request.dialect->name : "this style") +
+                        " writes 16-bit tables whole");
+        if (std::string problem = exporter::LabelPrefixProblem(request.dialectOptions.labelPrefix); !problem.empty())
+            return fail("--label: " + problem);
     }
 
     void readOutput(std::string_view name, std::string_view value) {
@@ -261,6 +296,7 @@ private:
     std::span<const std::string_view> args_;
     std::size_t next_ = 0;
     bool styleGiven_ = false;
+    bool labelGiven_ = false;
     ParsedCommandLine result_;
 };
 

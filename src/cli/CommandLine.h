@@ -1,6 +1,8 @@
 #pragma once
 
 #include "cli/TableKeys.h"
+#include "export/Dialect.h"
+#include "export/DialectFile.h"
 #include "export/TableFile.h"
 
 #include <array>
@@ -24,7 +26,8 @@ struct PreviewTexts {
 };
 
 // What the command line asks for, fully checked: every key known, at most one text per key, at
-// most one amplitude form per table, --preview only with --check.
+// most one amplitude form per table, --label and --split only where the style has them, a label
+// prefix every toolchain takes, --preview only with --check.
 struct ExportRequest {
     enum class Action { Export, Help, Version };
     enum class CheckReport { Text, Json };
@@ -34,6 +37,9 @@ struct ExportRequest {
     std::optional<CheckReport> check;
     PreviewTexts preview;
     exporter::ExportStyle style = exporter::ExportStyle::CArrays;
+    // A dialect made for one toolchain instead of the style, with its label prefix and --split.
+    const exporter::Dialect* dialect = nullptr;
+    exporter::DialectOptions dialectOptions;
     std::optional<std::string> outputPath; // nothing, or "-": standard output
     bool strict = false;
     std::array<TableTexts, engine::kTableCount> tables{};

@@ -4,7 +4,12 @@
 #include "cli/GivenTables.h"
 #include "engine/Defaults.h"
 #include "engine/MessageText.h"
+#include "export/ByteBounds.h"
+#include "export/DataForm.h"
 #include "export/TableFile.h"
+
+#include <algorithm>
+#include <vector>
 
 #include <iomanip>
 #include <ostream>
@@ -13,21 +18,39 @@
 namespace ondulix::cli {
 namespace {
 
-constexpr std::string_view kHelpHead = R"(Usage: ondulix-export [--sin1 KEY=VALUE,...] ... [--style STYLE] [-o FILE] [--strict]
+constexpr std::string_view kHelpHead = R"(Usage: ondulix-export [--sin1 KEY=VALUE,...] ... [--style STYLE] [--label PREFIX] [--split]
+                      [-o FILE] [--strict] [--check[=json] [--preview KEY=VALUE,...]]
 
 Writes the four sine tables of Ondulix V1, byte for byte as the window's "write file" writes
-them after the same texts are typed into the same boxes.
+them after the same texts are typed into the same boxes; or checks whether the sum the window's
+preview draws ever leaves its bounds.
 
 Options:
   --sin1 KEY=VALUE,...  set parameters of table 1; likewise --sin2, --sin3 and --sin4.
                         A table may be given more than once; its keys are merged.
   --style STYLE         c or 1: C array initialisers ("Array, AnsiC-Style"), the default
                         asm or 2: assembler .byte lines ("Bytes, TassC64-Style")
+                        or a file that a toolchain takes as it stands, LF line ends:
+                        c99 (C99 and C++ with stdint.h), 64tass, acme, ca65, dasm, xa
+                        (6502 assemblers). Each table in the narrowest data form that
+                        holds it: unsigned or signed bytes, else 16-bit words.
+  --label PREFIX        with c99 and the assemblers: label the tables PREFIX1 to PREFIX4
+                        (default sin1 to sin4)
+  --split               with the assemblers: write a table that needs 16-bit words as two
+                        byte tables, PREFIXn_lo (low bytes) then PREFIXn_hi (high bytes)
   -o, --output FILE     write FILE as a whole: it is replaced only once the new content
                         is complete. Without -o, or with "-o -", the file goes to
-                        standard output, CR LF line ends included.
+                        standard output (the styles c and asm with CR LF line ends).
   --strict              refuse, instead of report, a value the window would not take as
                         given (see below); nothing is written then
+  --check[=json]        instead of writing the file, report whether the sum of the ticked
+                        tables stays within the preview's bounds over every frame the
+                        animation will ever reach (plain lines, or one JSON object);
+                        with -o the file is written as well
+  --preview KEY=VALUE,...  the preview's settings for --check, as in the window:
+                        steps (its width, 1 to 16384), top and bottom (its bounds), and
+                        on (which tables take part, one digit per table); default
+                        steps=512,top=-512,bottom=512,on=1111
   -h, --help            show this help and exit
   --version             show the version and exit
 Options may also be written --style=asm, --output=FILE, --sin1=KEY=VALUE,...
@@ -49,8 +72,13 @@ the file is written with the value the window would use.
 Example:
   ondulix-export --style asm --sin1 length=256,min=0,max=255 --sin2 length=256,origin=0,range=64 -o tables.s
 
-Exit status: 0 written; 1 the file could not be written; 2 bad command line, or a value refused
-by --strict. In every case but 0 no FILE is created, and an existing FILE is left as it was.
+With c99 and the assemblers, a table that needs 16-bit words is reported on standard error,
+with bounds that would make it fit a byte. Every such file begins with a comment that names
+each table's parameters and the ondulix-export command that writes the same file again.
+
+Exit status: 0 written (with --check: the sum stays within the bounds); 1 the file could not
+be written; 2 bad command line, or a value refused by --strict; 3 with --check: the sum leaves
+the bounds. On 1 and 2 no FILE is created, and an existing FILE is left as it was.
 )";
 
 // The start-up values, from the same table the window starts from.
@@ -67,6 +95,37 @@ std::string defaultsTable() {
 }
 
 std::ostream& report(std::ostream& err) { return err << kProgramName << ": "; }
+
+// The file the request asks for: one of the two styles, or a dialect.
+std::string fileText(const ExportRequest& request, const engine::TableSet& set) {
+    if (request.dialect)
+        return exporter::WriteDialectFile(set, *request.dialect, request.dialectOptions).text;
+    exporter::ValuesOnLine valuesOnLine = 0;
+    std::string text;
+    exporter::WriteTableFile(text, set, request.style, valuesOnLine);
+    return text;
+}
+
+// "sin1 needs 16-bit signed words: its entries run from -128 to 128; min=-128,max=127 would
+// make it fit signed bytes", for each table of a dialect file that a byte does not hold.
+std::vector<std::string> wideTableNotes(const engine::TableSet& set) {
+    std::vector<std::string> notes;
+    for (int i = 0; i < engine::kTableCount; ++i) {
+        const auto entries = exporter::WrittenEntries(set, i);
+        const std::optional<exporter::DataForm> form = exporter::NarrowestForm(entries);
+        if (!form || exporter::IsByteForm(*form))
+            continue;
+        const auto [lowest, highest] = std::minmax_element(entries.begin(), entries.end());
+        std::string note = "sin" + std::to_string(i + 1) + " needs " +
+                           std::string(exporter::TraitsOf(*form).description) + ": its entries run from " +
+                           std::to_string(*lowest) + " to " + std::to_string(*highest);
+        if (const auto bounds = exporter::SuggestByteBounds(set.table(i)))
+            note += "; min=" + std::to_string(bounds->Minimum) + ",max=" + std::to_string(bounds->Maximum) +
+                    " would make it fit " + std::string(exporter::TraitsOf(bounds->form).description);
+        notes.push_back(std::move(note));
+    }
+    return notes;
+}
 
 } // namespace
 
@@ -99,9 +158,10 @@ int RunExportCommand(std::span<const std::string_view> args, std::ostream& out, 
     if (request.strict && !given.notes.empty())
         return kExitUsage;
 
-    exporter::ValuesOnLine valuesOnLine = 0;
-    std::string text;
-    exporter::WriteTableFile(text, given.set, request.style, valuesOnLine);
+    if (request.dialect)
+        for (const std::string& note : wideTableNotes(given.set))
+            report(err) << note << '\n';
+    const std::string text = fileText(request, given.set);
 
     if (!request.outputPath || *request.outputPath == "-") {
         out.write(text.data(), static_cast<std::streamsize>(text.size()));

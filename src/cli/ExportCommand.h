@@ -1,5 +1,6 @@
 #pragma once
 
+#include "export/DialectFile.h"
 #include "toolkit/Dialogs.h"
 
 #include <iosfwd>
@@ -17,7 +18,7 @@ inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitWriteFailed = 1;
 inline constexpr int kExitUsage = 2;
 
-inline constexpr std::string_view kProgramName = "ondulix-export";
+inline constexpr std::string_view kProgramName = exporter::kExportProgram;
 
 int RunExportCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err,
                      toolkit::FileStore& store);

@@ -1,6 +1,7 @@
 #include "export/DialectFile.h"
 
 #include "engine/AmplitudeForms.h"
+#include "engine/InputRules.h"
 #include "export/DataForm.h"
 
 #include <algorithm>
@@ -72,11 +73,17 @@ std::vector<std::int32_t> wordBytes(std::span<const std::int32_t> entries, unsig
 }
 
 // The bounds give back the generator's Origin and Range unless the table came from a centre form
-// that the bounds cannot carry: an odd Range whose Origin is not the rounded midpoint.
+// that the bounds cannot carry: an odd Range whose Origin is not the rounded midpoint, or bounds
+// derived beyond the limits of a typed bound (Origin 16384 with Range 32768 has Maximum 32768).
 bool boundsReproduce(const TableParams& table) {
+    const auto typable = [](engine::TableField field, std::int32_t value) {
+        const engine::Limits limits = engine::RuleOf(field).limits;
+        return value >= limits.low && value <= limits.high;
+    };
     TableParams fromBounds = table;
     engine::OriginRangeFromMinMax(fromBounds);
-    return fromBounds.Origin == table.Origin && fromBounds.Range == table.Range;
+    return fromBounds.Origin == table.Origin && fromBounds.Range == table.Range &&
+           typable(engine::TableField::Minimum, table.Minimum) && typable(engine::TableField::Maximum, table.Maximum);
 }
 
 std::string tableKeys(const TableParams& t) {

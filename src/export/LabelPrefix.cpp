@@ -1,5 +1,6 @@
 #include "export/LabelPrefix.h"
 
+#include "engine/MessageText.h"
 #include "engine/TableSet.h"
 #include "export/Dialect.h"
 
@@ -12,7 +13,7 @@ namespace {
 bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool isIdentifierChar(char c) { return isAsciiLetter(c) || (c >= '0' && c <= '9') || c == '_'; }
 
-std::string named(std::string_view prefix) { return "the label prefix \"" + std::string(prefix) + "\""; }
+std::string named(std::string_view prefix) { return "the label prefix " + engine::Quoted(prefix); }
 
 // The longest label is that of table 4's high bytes.
 constexpr std::size_t kMaxPrefixLength =

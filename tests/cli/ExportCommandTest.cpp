@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <sstream>
 
 namespace ondulix::cli {
@@ -118,13 +119,18 @@ TEST(ExportCommand, BadCommandLinesWriteNothing) {
         {{"--sin1"}, "--sin1 needs a value: key=value,..."},
         {{"--sin1", "--style", "asm"}, "--sin1 needs a value: key=value,..."},
         {{"--sin1="}, "--sin1 needs a value: key=value,..."},
-        {{"--style"}, "--style needs a value: c, asm, 1 or 2"},
-        {{"--style="}, "--style needs a value: c, asm, 1 or 2"},
+        {{"--style"}, "--style needs a value: c (or 1), asm (or 2), c99, 64tass, acme, ca65, dasm, xa"},
+        {{"--style="}, "--style needs a value: c (or 1), asm (or 2), c99, 64tass, acme, ca65, dasm, xa"},
         {{"-o"}, "-o needs a value: a file name"},
         {{"--output", "--strict"}, "--output needs a value: a file name"},
-        {{"--style", "pascal"}, R"(--style: unknown style "pascal"; use c, asm, 1 or 2)"},
-        {{"--style", "3"}, R"(--style: unknown style "3"; use c, asm, 1 or 2)"},
+        {{"--style", "pascal"}, R"(--style: unknown style "pascal"; use c (or 1), asm (or 2), c99, 64tass, acme, ca65, dasm, xa)"},
+        {{"--style", "3"}, R"(--style: unknown style "3"; use c (or 1), asm (or 2), c99, 64tass, acme, ca65, dasm, xa)"},
         {{"--style", "c", "--style", "c"}, "--style is given twice"},
+        {{"--style", "acme", "--label", "tab-le"},
+         R"(--label: the label prefix "tab-le" holds other characters than ASCII letters, digits and _)"},
+        {{"--style", "asm", "--label", "t"},
+         "--label needs a --style of c99, 64tass, acme, ca65, dasm, xa; the styles c and asm name their tables SinTab1 to SinTab4"},
+        {{"--style", "c99", "--split"}, "--split is for the assembler styles; c99 writes 16-bit tables whole"},
         {{"-o", "a", "--output", "b"}, "--output is given twice"},
         {{"--strict=yes"}, "--strict takes no value"},
         {{"--sin1", "length256"}, R"(--sin1: "length256" is not key=value)"},
@@ -198,6 +204,47 @@ TEST(ExportCommand, VersionNamesOndulixV1) {
     const CommandRun run({"--version"});
     EXPECT_EQ(kExitSuccess, run.status);
     EXPECT_EQ("ondulix-export (Ondulix V1)\n", run.out);
+}
+
+// A dialect file names the command that writes it again: run that command, get the same bytes.
+// The cases take every amplitude form the bounds cannot carry (an odd Range typed with the other
+// neighbour of its midpoint as Origin, bounds beyond +-16384 derived from the centre form, a
+// Minimum above the Maximum), a label and the split form.
+TEST(ExportCommand, ADialectFileIsWrittenAgainByTheCommandInItsHeader) {
+    const std::vector<std::string_view> cases[] = {
+        {"--style", "64tass"},
+        {"--style", "ca65", "--split", "--label", "wave_", "--sin1", "origin=3,range=5,length=100", "--sin2",
+         "origin=16384,range=32768", "--sin3", "min=100,max=50,periods=-3", "--sin4", "length=1,speed=0"},
+        {"--style=c99", "--sin2", "origin=1,range=3", "--sin3", "length=16384,periods=16384,offset=-16384"},
+    };
+    for (const auto& args : cases) {
+        const CommandRun first(args);
+        ASSERT_EQ(kExitSuccess, first.status) << first.err;
+        // The fourth line: the comment marker, two blanks, the command.
+        std::istringstream lines(first.out);
+        std::string line;
+        for (int i = 0; i < 4; ++i)
+            std::getline(lines, line);
+        const std::size_t start = line.find("ondulix-export ");
+        ASSERT_NE(std::string::npos, start) << line;
+        std::istringstream words(line.substr(start + std::string_view("ondulix-export ").size()));
+        const std::vector<std::string> command{std::istream_iterator<std::string>(words),
+                                               std::istream_iterator<std::string>()};
+        const CommandRun again(std::vector<std::string_view>(command.begin(), command.end()));
+        ASSERT_EQ(kExitSuccess, again.status) << again.err;
+        EXPECT_SAME_BYTES(first.out, again.out);
+    }
+}
+
+TEST(ExportCommand, SixteenBitTablesAreReportedWithBoundsThatFitAByte) {
+    const CommandRun run({"--style", "acme", "--sin3", "min=0,max=300", "-o", "t.a"});
+    EXPECT_EQ(kExitSuccess, run.status);
+    EXPECT_EQ("ondulix-export: sin1 needs 16-bit signed words: its entries run from -128 to 128; min=-128,max=127 "
+              "would make it fit signed bytes\n"
+              "ondulix-export: sin3 needs 16-bit unsigned words: its entries run from 0 to 300; min=0,max=255 "
+              "would make it fit unsigned bytes\n",
+              run.err);
+    EXPECT_EQ(1u, run.store.files.count("t.a"));
 }
 
 } // namespace
