@@ -1,5 +1,8 @@
 #include "export/SaveCommand.h"
 
+#include "export/Dialect.h"
+#include "export/DialectFile.h"
+
 namespace ondulix::exporter {
 
 SaveOutcome RunSaveCommand(toolkit::SaveDialog& dialog, toolkit::FileStore& store, const engine::TableSet& set,
@@ -10,18 +13,24 @@ SaveOutcome RunSaveCommand(toolkit::SaveDialog& dialog, toolkit::FileStore& stor
     request.title = kSaveDialogTitle;
     request.proposedName = kProposedFileName;
     request.folder = programFolder;
-    request.filterEntries = {std::string(kCArraysFilter), std::string(kAssemblerBytesFilter)};
+    request.filterEntries = SaveFilterEntries();
 
     const auto choice = dialog.askForFile(request);
     if (!choice)
         return {};
 
-    // The style follows the filter entry, never the name typed; an entry the dialog should not
-    // return falls back to the C arrays.
-    state.style = choice->filterIndex == 2 ? ExportStyle::AssemblerBytes : ExportStyle::CArrays;
-    state.valuesOnLine = 0;
+    // The file follows the filter entry, never the name typed: the two styles first, then the
+    // dialects; an entry the dialog should not return falls back to the C arrays.
+    const std::span<const Dialect> dialects = Dialects();
+    const auto dialect = static_cast<std::size_t>(choice->filterIndex - kFirstDialectEntry);
     std::string text;
-    WriteTableFile(text, set, state.style, state.valuesOnLine);
+    if (choice->filterIndex >= kFirstDialectEntry && dialect < dialects.size()) {
+        text = WriteDialectFile(set, dialects[dialect], DialectOptions{}).text;
+    } else {
+        state.style = choice->filterIndex == 2 ? ExportStyle::AssemblerBytes : ExportStyle::CArrays;
+        state.valuesOnLine = 0;
+        WriteTableFile(text, set, state.style, state.valuesOnLine);
+    }
 
     SaveOutcome outcome;
     outcome.path = choice->path;
@@ -32,6 +41,13 @@ SaveOutcome RunSaveCommand(toolkit::SaveDialog& dialog, toolkit::FileStore& stor
         outcome.result = SaveOutcome::Result::Saved;
     }
     return outcome;
+}
+
+std::vector<std::string> SaveFilterEntries() {
+    std::vector<std::string> entries{std::string(kCArraysFilter), std::string(kAssemblerBytesFilter)};
+    for (const Dialect& dialect : Dialects())
+        entries.emplace_back(dialect.description);
+    return entries;
 }
 
 std::string SaveFailureMessage(const SaveOutcome& outcome) {

@@ -5,12 +5,14 @@
 #include "toolkit/Dialogs.h"
 
 #include <string>
+#include <vector>
 
 namespace ondulix::exporter {
 
-// "write file": asks for a file and a style, then writes the four tables to it as a whole. The
-// old file stays intact when the write fails, and the failure is returned for the window to show;
-// a cancelled dialog touches nothing.
+// "write file": asks for a file and a style (one of the two original styles, or a dialect made
+// for one toolchain), then writes the four tables to it as a whole. The old file stays intact
+// when the write fails, and the failure is returned for the window to show; a cancelled dialog
+// touches nothing.
 struct SaveOutcome {
     enum class Result { Cancelled, Saved, Failed };
     Result result = Result::Cancelled;
@@ -22,6 +24,9 @@ inline constexpr std::string_view kSaveDialogTitle = "Save Tables as ...";
 inline constexpr std::string_view kProposedFileName = "sinus";
 inline constexpr std::string_view kCArraysFilter = "Array, AnsiC-Style";
 inline constexpr std::string_view kAssemblerBytesFilter = "Bytes, TassC64-Style";
+// The dialog's entries 1 and 2 are the two styles, 3 onwards the dialects in their order.
+inline constexpr int kFirstDialectEntry = 3;
+std::vector<std::string> SaveFilterEntries();
 
 struct ExportState {
     ExportStyle& style;

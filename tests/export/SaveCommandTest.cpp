@@ -1,5 +1,7 @@
 #include "ui/HeadlessWindow.h"
 
+#include "export/Dialect.h"
+#include "export/DialectFile.h"
 #include "export/SaveCommand.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +20,12 @@ TEST(SaveCommand, DialogIsSetUpAfreshAndTheEntryChoosesTheStyle) {
     EXPECT_EQ(r.title, "Save Tables as ...");
     EXPECT_EQ(r.proposedName, "sinus");
     EXPECT_EQ(r.folder, ".");
-    EXPECT_EQ(r.filterEntries, (std::vector<std::string>{"Array, AnsiC-Style", "Bytes, TassC64-Style"}));
+    // The two styles first and in their order, then one entry per dialect.
+    ASSERT_EQ(r.filterEntries.size(), 2 + exporter::Dialects().size());
+    EXPECT_EQ(r.filterEntries[0], "Array, AnsiC-Style");
+    EXPECT_EQ(r.filterEntries[1], "Bytes, TassC64-Style");
+    for (std::size_t i = 0; i < exporter::Dialects().size(); ++i)
+        EXPECT_EQ(r.filterEntries[2 + i], exporter::Dialects()[i].description);
 
     EXPECT_EQ(w.form().exportStyle(), exporter::ExportStyle::AssemblerBytes);
     EXPECT_EQ(w.fileStore.files.at("/out/tables.c"), w.form().tableFileText(exporter::ExportStyle::AssemblerBytes));
@@ -33,6 +40,15 @@ TEST(SaveCommand, DialogIsSetUpAfreshAndTheEntryChoosesTheStyle) {
     w.form().Command1_Click();
     EXPECT_EQ(w.form().exportStyle(), exporter::ExportStyle::CArrays);
     EXPECT_EQ(w.fileStore.files.at("/out/sinus"), w.form().tableFileText(exporter::ExportStyle::CArrays));
+
+    // A dialect's entry writes that dialect, with the default labels; the style stays as it was.
+    for (std::size_t i = 0; i < exporter::Dialects().size(); ++i) {
+        w.saveDialog.answer = toolkit::SaveChoice{"/out/sinus", exporter::kFirstDialectEntry + static_cast<int>(i)};
+        w.form().Command1_Click();
+        EXPECT_EQ(w.fileStore.files.at("/out/sinus"),
+                  exporter::WriteDialectFile(w.tableSet(), exporter::Dialects()[i], {}).text);
+    }
+    EXPECT_EQ(w.form().exportStyle(), exporter::ExportStyle::CArrays);
 }
 
 TEST(SaveCommand, CancelTouchesNothingAndFailuresAreShown) {
