@@ -1,4 +1,3 @@
-#include "ui/qt/QtFileStore.h"
 #include "ui/qt/QtMessageBox.h"
 #include "ui/qt/QtSaveDialog.h"
 
@@ -7,7 +6,6 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QProxyStyle>
@@ -17,24 +15,8 @@
 
 #include <gtest/gtest.h>
 
-#ifdef Q_OS_UNIX
-#include <csignal>
-#include <sys/resource.h>
-#endif
-
 namespace ondulix::ui::qt {
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 // --- the message box -----------------------------------------------------------------------
 
@@ -127,68 +109,6 @@ TEST(QtSaveDialog, ReturnsThePathAndTheEntryAndOffersThatEntryAgainNextTime) {
     EXPECT_EQ(again.selectedNameFilter(), "Bytes, TassC64-Style");
     EXPECT_EQ(again.selectedFiles(), QStringList{QDir(folder.path()).filePath("sinus")}); // the name is proposed anew
 }
-
-// --- the file store ------------------------------------------------------------------------
-
-TEST(QtFileStore, WritesExactlyTheBytesAndReplacesAnOldFile) {
-    QTemporaryDir folder;
-    const QString path = folder.filePath("sinus");
-    writeAll(path, QByteArray(5000, 'x'));
-    const std::string bytes = "\r\n/* x */\r\n.byte  59 , 95 \r\n";
-    QtFileStore store;
-    EXPECT_EQ(store.replaceFile(path.toStdString(), bytes), std::nullopt);
-    EXPECT_EQ(readAll(path), QByteArray::fromStdString(bytes)); // CR LF untouched, old tail gone
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"sinus"}); // no temporary left
-}
-
-TEST(QtFileStore, AFolderThatDoesNotExistGivesTheReasonAndCreatesNothing) {
-    QTemporaryDir folder;
-    const QString path = folder.filePath("missing/sinus");
-    QtFileStore store;
-    const auto failure = store.replaceFile(path.toStdString(), "data");
-    ASSERT_TRUE(failure);
-    EXPECT_FALSE(failure->empty());
-    EXPECT_FALSE(QFile::exists(path));
-    EXPECT_TRUE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
-}
-
-#ifdef Q_OS_UNIX
-// Lowers the largest file this process may write, as a full disk would stop it, for one scope.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN); // fail the write instead of killing us
-        rlimit lowered = saved_;
-        lowered.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*previousHandler_)(int) = nullptr;
-};
-
-TEST(QtFileStore, AWriteThatFailsPartWayLeavesTheOldFileAsItWas) {
-    QTemporaryDir folder;
-    const QString path = folder.filePath("sinus");
-    const QByteArray old = "the tables saved last time\r\n";
-    writeAll(path, old);
-    std::optional<std::string> failure;
-    {
-        FileSizeLimit limit(1024);
-        failure = QtFileStore().replaceFile(path.toStdString(), std::string(20000, '7'));
-    }
-    ASSERT_TRUE(failure);
-    EXPECT_FALSE(failure->empty());
-    EXPECT_EQ(readAll(path), old);
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"sinus"}); // the partial copy is gone
-}
-#endif
 
 } // namespace
 } // namespace ondulix::ui::qt

@@ -1,9 +1,9 @@
 #include "ui/qt/Form1.h"
 
+#include "export/AtomicFileStore.h"
 #include "ui/MainForm.h"
 #include "ui/qt/Form1Fonts.h"
 #include "ui/qt/QtCheckBox.h"
-#include "ui/qt/QtFileStore.h"
 #include "ui/qt/QtLabel.h"
 #include "ui/qt/QtMessageBox.h"
 #include "ui/qt/QtSaveDialog.h"
@@ -290,7 +290,7 @@ FormServices Form1::createServices(Form1Services services) {
         ownMessageBox_ = std::make_unique<QtMessageBox>(this);
     form.messageBox = services.messageBox ? services.messageBox : ownMessageBox_.get();
     if (!services.fileStore)
-        ownFileStore_ = std::make_unique<QtFileStore>();
+        ownFileStore_ = std::make_unique<exporter::AtomicFileStore>();
     form.fileStore = services.fileStore ? services.fileStore : ownFileStore_.get();
     form.programFolder = services.programFolder ? *services.programFolder
                                                 : QCoreApplication::applicationDirPath().toStdString();
