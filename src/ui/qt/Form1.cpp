@@ -132,8 +132,7 @@ void Form1::createControls() {
                 continue;
             if (QWidget* widget = createWidget(item)) {
                 widget->setObjectName(fromUtf8(controlName(item)));
-                if (item.font != FontRole::Dialog)
-                    widget->setFont(fonts.forRole(item.font));
+                widget->setFont(fonts.forControl(item));
             }
         }
     }
