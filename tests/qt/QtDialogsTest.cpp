@@ -1,6 +1,8 @@
 #include "ui/qt/QtMessageBox.h"
 #include "ui/qt/QtSaveDialog.h"
 
+#include "support/AsNormalUser.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
@@ -12,6 +14,8 @@
 #include <QPushButton>
 #include <QStyleFactory>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -108,6 +112,36 @@ TEST(QtSaveDialog, ReturnsThePathAndTheEntryAndOffersThatEntryAgainNextTime) {
     saveDialog.configure(again, request(folder.path()));
     EXPECT_EQ(again.selectedNameFilter(), "Bytes, TassC64-Style");
     EXPECT_EQ(again.selectedFiles(), QStringList{QDir(folder.path()).filePath("sinus")}); // the name is proposed anew
+}
+
+// Installed, the program's folder (/usr/bin) takes no new file from a normal user, and the
+// proposed "sinus" there could never be saved.
+TEST(QtSaveDialog, StartsInTheDocumentsFolderOrHomeWhenTheProgramFolderTakesNoNewFile) {
+    QTemporaryDir scratch;
+    const QDir root(scratch.path());
+    for (const char* folder : {"installed", "home", "home/Documents", "bare-home", "open"})
+        ASSERT_TRUE(root.mkpath(folder));
+    // Every folder readable by the user the check runs as; only "open" writable by everyone.
+    const auto mode = [&](const char* folder, mode_t bits) { ::chmod(root.filePath(folder).toLocal8Bit(), bits); };
+    mode(".", 0755);
+    mode("installed", 0555);
+    for (const char* folder : {"home", "home/Documents", "bare-home"}) {
+        mode(folder, 0755);
+        ondulix::testing::giveToNormalUser(root.filePath(folder).toStdString());
+    }
+    mode("open", 0777);
+
+    const auto starts = ondulix::testing::asNormalUser([&] {
+        const auto startWithHome = [&](const char* home, const char* programFolder) {
+            qputenv("HOME", root.filePath(home).toLocal8Bit());
+            qunsetenv("XDG_CONFIG_HOME");
+            return QDir(root.path()).relativeFilePath(QtSaveDialog::startFolder(root.filePath(programFolder)));
+        };
+        return (startWithHome("home", "installed") + " " + startWithHome("bare-home", "installed") + " " +
+                startWithHome("home", "open"))
+            .toStdString();
+    });
+    EXPECT_EQ(starts.value_or("could not run as a normal user"), "home/Documents bare-home open");
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QStringList>
 
 namespace ondulix::ui::qt {
@@ -22,6 +24,17 @@ QStringList nameFilters(const toolkit::SaveRequest& request) {
 
 QtSaveDialog::QtSaveDialog(QWidget* parent) : QObject(parent), parent_(parent) {}
 
+QString QtSaveDialog::startFolder(const QString& requested) {
+    const auto takesNewFiles = [](const QString& folder) {
+        const QFileInfo info(folder);
+        return info.isDir() && info.isWritable();
+    };
+    if (takesNewFiles(requested))
+        return requested;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && takesNewFiles(documents) ? documents : QDir::homePath();
+}
+
 void QtSaveDialog::configure(QFileDialog& dialog, const toolkit::SaveRequest& request) const {
     dialog.setWindowTitle(fromUtf8(request.title));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -33,7 +46,7 @@ void QtSaveDialog::configure(QFileDialog& dialog, const toolkit::SaveRequest& re
     dialog.setNameFilters(filters);
     if (lastFilter_ >= 1 && lastFilter_ <= filters.size())
         dialog.selectNameFilter(filters.at(lastFilter_ - 1));
-    dialog.setDirectory(fromUtf8(request.folder));
+    dialog.setDirectory(startFolder(fromUtf8(request.folder)));
     dialog.selectFile(fromUtf8(request.proposedName));
 }
 
