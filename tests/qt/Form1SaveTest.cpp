@@ -1,9 +1,16 @@
 #include "Form1Fixture.h"
 
+#include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QGuiApplication>
 #include <QPushButton>
+#include <QStyleHints>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QWindow>
 
 #include <fstream>
 #include <iterator>
@@ -127,6 +134,65 @@ TEST_F(Form1Save, AWriteThatFailsPartWayIsReportedAndKeepsTheOldFile) {
     EXPECT_EQ(files(), QStringList{"sinus"});
 }
 #endif
+
+// The window with the platform's save dialog itself, driven by mouse events sent to the windows
+// at the place of a button, as the windowing system delivers them.
+class Form1RealSaveDialog : public Form1Save {
+protected:
+    Form1Services services() override {
+        Form1Services s = Form1Save::services();
+        s.saveDialog = nullptr;
+        return s;
+    }
+
+    static QPoint centreInWindow(const QWidget& widget) {
+        return widget.mapTo(widget.window(), widget.rect().center());
+    }
+    static void click(const QWidget& widget) {
+        QTest::mouseClick(widget.window()->windowHandle(), Qt::LeftButton, {}, centreInWindow(widget));
+    }
+    static void doubleClick(const QWidget& widget) {
+        QTest::mouseDClick(widget.window()->windowHandle(), Qt::LeftButton, {}, centreInWindow(widget));
+    }
+};
+
+TEST_F(Form1RealSaveDialog, TheClicksThatOpenedTheDialogPressNoneOfItsButtons) {
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
+
+    bool openAfterQuickClicks = false;
+    QStringList filesAfterQuickClicks{"<not run>"};
+    QFileDialog* dialog = nullptr;
+    // The dialog is modal: what happens while it is up runs from timers inside its event loop.
+    QTimer::singleShot(0, [&] {
+        dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        auto* buttons = dialog->findChild<QDialogButtonBox*>();
+        QPushButton* save = buttons ? buttons->button(QDialogButtonBox::Save) : nullptr;
+        if (!save || !QTest::qWaitForWindowExposed(dialog)) {
+            dialog->reject();
+            return;
+        }
+        // The second click of a double-click on "write file" lands on Save, right under the
+        // pointer; then two more quick ones.
+        click(*save);
+        doubleClick(*save);
+        openAfterQuickClicks = dialog->isVisible();
+        filesAfterQuickClicks = files();
+        // Once the double-click interval is over, a click on Save is the user's choice.
+        QTimer::singleShot(interval + 100, dialog, [save] { click(*save); });
+        QTimer::singleShot(interval + 5000, dialog, [&] { dialog->reject(); }); // never hang the suite
+    });
+    click(*window->control<QPushButton>("Command1")); // returns when the dialog has closed
+
+    ASSERT_NE(dialog, nullptr) << "\"write file\" opened no file dialog";
+    EXPECT_TRUE(openAfterQuickClicks);
+    EXPECT_TRUE(filesAfterQuickClicks.isEmpty()) << filesAfterQuickClicks.join(", ").toStdString();
+    EXPECT_EQ(files(), QStringList{"sinus"}); // the later click saved the proposal
+    EXPECT_EQ(readFile(path("sinus")), golden("default-tables-c.txt"));
+}
 
 } // namespace
 } // namespace ondulix::ui::qt

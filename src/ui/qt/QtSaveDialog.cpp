@@ -1,5 +1,7 @@
 #include "ui/qt/QtSaveDialog.h"
 
+#include "ui/qt/OpeningClickGuard.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -36,6 +38,9 @@ QString QtSaveDialog::startFolder(const QString& requested) {
 }
 
 void QtSaveDialog::configure(QFileDialog& dialog, const toolkit::SaveRequest& request) const {
+    // Qt's own dialog on every desktop: a native one's buttons are beyond the reach of the guard
+    // against the clicks that opened it. Set first, as the other settings go to the dialog chosen.
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setWindowTitle(fromUtf8(request.title));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -67,6 +72,7 @@ std::optional<toolkit::SaveChoice> QtSaveDialog::choiceFrom(const QFileDialog& d
 std::optional<toolkit::SaveChoice> QtSaveDialog::askForFile(const toolkit::SaveRequest& request) {
     QFileDialog dialog(parent_);
     configure(dialog, request);
+    const OpeningClickGuard guard(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return choiceFrom(dialog, request);
