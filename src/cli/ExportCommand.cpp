@@ -39,7 +39,8 @@ Options:
   --split               with the assemblers: write a table that needs 16-bit words as two
                         byte tables, PREFIXn_lo (low bytes) then PREFIXn_hi (high bytes)
   -o, --output FILE     write FILE as a whole: it is replaced only once the new content
-                        is complete. Without -o, or with "-o -", the file goes to
+                        is complete (in a folder that takes no new file, an existing
+                        writable FILE is written in place). Without -o, or "-o -", to
                         standard output (the styles c and asm with CR LF line ends).
   --strict              refuse, instead of report, a value the window would not take as
                         given (see below); nothing is written then
@@ -78,7 +79,8 @@ each table's parameters and the ondulix-export command that writes the same file
 
 Exit status: 0 written (with --check: the sum stays within the bounds); 1 the file could not
 be written; 2 bad command line, or a value refused by --strict; 3 with --check: the sum leaves
-the bounds. On 1 and 2 no FILE is created, and an existing FILE is left as it was.
+the bounds. On 1 and 2 no FILE is created, and an existing FILE is left as it was, except where
+a write in place broke off part way, which the message names.
 )";
 
 // The start-up values, from the same table the window starts from.

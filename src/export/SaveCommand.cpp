@@ -51,8 +51,12 @@ std::vector<std::string> SaveFilterEntries() {
 }
 
 std::string SaveFailureMessage(const SaveOutcome& outcome) {
-    return "The tables could not be saved to\r\n" + outcome.path + "\r\n\r\n" + outcome.reason +
-           "\r\n\r\nAny file that was there is unchanged.";
+    std::string message = "The tables could not be saved to\r\n" + outcome.path + "\r\n\r\n" + outcome.reason;
+    // Only a write in place that broke off part way can have changed the file, and its reason
+    // already says so.
+    if (!outcome.reason.ends_with(toolkit::kFileLeftIncomplete))
+        message += "\r\n\r\nAny file that was there is unchanged.";
+    return message;
 }
 
 } // namespace ondulix::exporter

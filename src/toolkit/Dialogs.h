@@ -34,7 +34,12 @@ public:
     virtual void show(std::string_view title, std::string_view text) = 0;
 };
 
-// Replaces a file's content as a whole: on any failure the old file stays as it was.
+// Ends the reason of the one failure that cannot keep the old file: a write in place that broke
+// off part way.
+inline constexpr std::string_view kFileLeftIncomplete = "the file is now incomplete";
+
+// Replaces a file's content as a whole: on any failure the old file stays as it was, unless the
+// reason ends with kFileLeftIncomplete.
 class FileStore {
 public:
     virtual ~FileStore() = default;

@@ -1,12 +1,18 @@
 #include "export/AtomicFileStore.h"
 
+#include "support/AsNormalUser.h"
+
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <set>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace ondulix::exporter {
 namespace {
@@ -117,12 +123,93 @@ TEST_F(AtomicFileStoreTest, FailuresLeaveEverythingAsItWas) {
 
 TEST_F(AtomicFileStoreTest, RefusesAReadOnlyFile) {
     put(at("ro"), "old");
-    fs::permissions(at("ro"), fs::perms::owner_read);
-    if (std::ofstream(at("ro"), std::ios::app))
-        GTEST_SKIP() << "this user may write read-only files (running as root)";
-    EXPECT_EQ("Permission denied", store_.replaceFile(at("ro"), kBytes).value_or("(written)"));
+    ondulix::testing::giveToNormalUser(at("ro"));
+    fs::permissions(at("ro"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const auto reason =
+        ondulix::testing::asNormalUser([&] { return store_.replaceFile(at("ro"), kBytes).value_or("written"); });
+    EXPECT_EQ("Permission denied", reason.value_or("could not run as a normal user"));
     EXPECT_EQ("old", contentOf(at("ro")));
     EXPECT_EQ(std::set<std::string>{"ro"}, names());
+}
+
+// Lowers the largest file this process may write, as a full disk would stop it, for one scope.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN); // fail the write instead of ending the process
+        rlimit lowered = saved_;
+        lowered.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*previousHandler_)(int) = nullptr;
+};
+
+TEST_F(AtomicFileStoreTest, AWriteThatFailsPartWayOrAtTheLastBytesLeavesTheOldFileAsItWas) {
+    const std::string old = "the tables saved last time\r\n";
+    // 20000 bytes fail on the first write past the limit, 1100 bytes only on their last 76.
+    for (const std::size_t size : {std::size_t{20000}, std::size_t{1100}}) {
+        put(at("sinus"), old);
+        std::optional<std::string> failure;
+        {
+            const FileSizeLimit limit(1024);
+            failure = store_.replaceFile(at("sinus"), std::string(size, '7'));
+        }
+        EXPECT_EQ("File too large", failure.value_or("(written)")) << size;
+        EXPECT_EQ(old, contentOf(at("sinus"))) << size;
+        EXPECT_EQ(std::set<std::string>{"sinus"}, names()) << size; // the partial copy is gone
+    }
+}
+
+// A folder the user may not write to, holding a file the user may write: the window's program
+// folder after an install, say, with a file made writable for the user.
+class ClosedFolderTest : public AtomicFileStoreTest {
+protected:
+    ClosedFolderTest() {
+        put(at("sinus"), std::string(5000, '#'));
+        ondulix::testing::giveToNormalUser(at("sinus"));
+        fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::remove);
+        fs::permissions(folder_, fs::perms::owner_read | fs::perms::owner_exec, fs::perm_options::add);
+    }
+    ~ClosedFolderTest() override { fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::add); }
+
+    static ino_t inode(const std::string& path) {
+        struct stat info {};
+        ::stat(path.c_str(), &info);
+        return info.st_ino;
+    }
+};
+
+TEST_F(ClosedFolderTest, AWritableFileIsWrittenInPlaceAndANewOneIsRefused) {
+    const ino_t before = inode(at("sinus"));
+    const auto reasons = ondulix::testing::asNormalUser([&] {
+        AtomicFileStore store;
+        return store.replaceFile(at("sinus"), kBytes).value_or("written") + "|" +
+               store.replaceFile(at("new"), kBytes).value_or("written");
+    });
+    ASSERT_TRUE(reasons) << "could not run as a normal user";
+    EXPECT_EQ("written|Permission denied", *reasons);
+    EXPECT_EQ(kBytes, contentOf(at("sinus"))); // the old, longer content is cut off at the new end
+    EXPECT_EQ(before, inode(at("sinus")));     // the same file, not a replacement
+    EXPECT_EQ(std::set<std::string>{"sinus"}, names());
+}
+
+TEST_F(ClosedFolderTest, AWriteInPlaceThatBreaksOffSaysTheFileIsIncomplete) {
+    const auto reason = ondulix::testing::asNormalUser([&] {
+        const FileSizeLimit limit(8192);
+        return AtomicFileStore().replaceFile(at("sinus"), std::string(20000, '7')).value_or("written");
+    });
+    ASSERT_TRUE(reason) << "could not run as a normal user";
+    EXPECT_EQ("File too large while writing it in place; the file is now incomplete", *reason);
+    EXPECT_EQ(std::string(8192, '7'), contentOf(at("sinus")));
+    EXPECT_EQ(std::set<std::string>{"sinus"}, names());
 }
 
 } // namespace

@@ -69,6 +69,13 @@ TEST(SaveCommand, CancelTouchesNothingAndFailuresAreShown) {
               "The tables could not be saved to\r\n/read-only/sinus\r\n\r\nPermission denied\r\n\r\n"
               "Any file that was there is unchanged.");
     EXPECT_TRUE(w.fileStore.files.empty());
+
+    // A write in place that broke off has changed the file: the message must not say otherwise.
+    w.fileStore.failure = "File too large while writing it in place; the file is now incomplete";
+    w.form().Command1_Click();
+    ASSERT_EQ(w.messageBox.shown.size(), 2u);
+    EXPECT_EQ(w.messageBox.shown[1].text, "The tables could not be saved to\r\n/read-only/sinus\r\n\r\n" +
+                                              *w.fileStore.failure);
 }
 
 } // namespace

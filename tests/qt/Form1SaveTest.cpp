@@ -1,9 +1,20 @@
 #include "Form1Fixture.h"
 
+#include "export/Dialect.h"
+#include "export/DialectFile.h"
+#include "export/SaveCommand.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QGuiApplication>
 #include <QPushButton>
+#include <QStyleHints>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QWindow>
 
 #include <fstream>
 #include <iterator>
@@ -52,7 +63,7 @@ TEST_F(Form1Save, AsksForTheFileWithTheSameSettingsOnEveryClick) {
         EXPECT_EQ(request.title, "Save Tables as ...");
         EXPECT_EQ(request.proposedName, "sinus");
         EXPECT_EQ(request.folder, folder.path().toStdString());
-        EXPECT_EQ(request.filterEntries, (std::vector<std::string>{"Array, AnsiC-Style", "Bytes, TassC64-Style"}));
+        EXPECT_EQ(request.filterEntries, exporter::SaveFilterEntries());
     }
 }
 
@@ -127,6 +138,100 @@ TEST_F(Form1Save, AWriteThatFailsPartWayIsReportedAndKeepsTheOldFile) {
     EXPECT_EQ(files(), QStringList{"sinus"});
 }
 #endif
+
+// The window with the platform's save dialog itself, driven by mouse events sent to the windows
+// at the place of a button, as the windowing system delivers them.
+class Form1RealSaveDialog : public Form1Save {
+protected:
+    Form1Services services() override {
+        Form1Services s = Form1Save::services();
+        s.saveDialog = nullptr;
+        return s;
+    }
+
+    static QPoint centreInWindow(const QWidget& widget) {
+        return widget.mapTo(widget.window(), widget.rect().center());
+    }
+    static void click(const QWidget& widget) {
+        QTest::mouseClick(widget.window()->windowHandle(), Qt::LeftButton, {}, centreInWindow(widget));
+    }
+    static void doubleClick(const QWidget& widget) {
+        QTest::mouseDClick(widget.window()->windowHandle(), Qt::LeftButton, {}, centreInWindow(widget));
+    }
+};
+
+TEST_F(Form1RealSaveDialog, TheClicksThatOpenedTheDialogPressNoneOfItsButtons) {
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
+
+    bool openAfterQuickClicks = false;
+    QStringList filesAfterQuickClicks{"<not run>"};
+    QFileDialog* dialog = nullptr;
+    // The dialog is modal: what happens while it is up runs from timers inside its event loop.
+    QTimer::singleShot(0, [&] {
+        dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        auto* buttons = dialog->findChild<QDialogButtonBox*>();
+        QPushButton* save = buttons ? buttons->button(QDialogButtonBox::Save) : nullptr;
+        if (!save || !QTest::qWaitForWindowExposed(dialog)) {
+            dialog->reject();
+            return;
+        }
+        // The second click of a double-click on "write file" lands on Save, right under the
+        // pointer; then two more quick ones.
+        click(*save);
+        doubleClick(*save);
+        openAfterQuickClicks = dialog->isVisible();
+        filesAfterQuickClicks = files();
+        // Once the double-click interval is over, a click on Save is the user's choice.
+        QTimer::singleShot(interval + 100, dialog, [save] { click(*save); });
+        QTimer::singleShot(interval + 5000, dialog, [&] { dialog->reject(); }); // never hang the suite
+    });
+    click(*window->control<QPushButton>("Command1")); // returns when the dialog has closed
+
+    ASSERT_NE(dialog, nullptr) << "\"write file\" opened no file dialog";
+    EXPECT_TRUE(openAfterQuickClicks);
+    EXPECT_TRUE(filesAfterQuickClicks.isEmpty()) << filesAfterQuickClicks.join(", ").toStdString();
+    EXPECT_EQ(files(), QStringList{"sinus"}); // the later click saved the proposal
+    EXPECT_EQ(readFile(path("sinus")), golden("default-tables-c.txt"));
+}
+
+// Every toolchain's entry of the platform's dialog writes that toolchain's file, and is offered
+// again the next time.
+TEST_F(Form1RealSaveDialog, EachDialectEntryWritesItsFileAndIsOfferedAgain) {
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    QString previous = "Array, AnsiC-Style"; // the first entry, offered on the first save of a run
+    for (const exporter::Dialect& dialect : exporter::Dialects()) {
+        const QString name = QString::fromUtf8(dialect.name.data(), static_cast<qsizetype>(dialect.name.size()));
+        const QString description = QString::fromUtf8(dialect.description.data(),
+                                                      static_cast<qsizetype>(dialect.description.size()));
+        QString offered;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            offered = dialog->selectedNameFilter();
+            const QStringList filters = dialog->nameFilters();
+            const auto entry = std::find_if(filters.begin(), filters.end(),
+                                            [&](const QString& f) { return f.startsWith(description + " ("); });
+            if (entry == filters.end())
+                return dialog->reject();
+            dialog->selectNameFilter(*entry);
+            dialog->selectFile(path(qPrintable("tables-" + name)));
+            static_cast<QDialog*>(dialog)->accept(); // as its Save button does
+        });
+        window->control<QPushButton>("Command1")->click();
+        EXPECT_TRUE(offered.startsWith(previous)) << offered.toStdString();
+        EXPECT_EQ(readFile(path(qPrintable("tables-" + name))),
+                  exporter::WriteDialectFile(window->logic().tableSet(), dialect, {}).text)
+            << dialect.name;
+        previous = description;
+    }
+    EXPECT_TRUE(messageBox.shown.empty());
+}
 
 } // namespace
 } // namespace ondulix::ui::qt

@@ -1,13 +1,13 @@
-#include "ui/qt/QtFileStore.h"
 #include "ui/qt/QtMessageBox.h"
 #include "ui/qt/QtSaveDialog.h"
+
+#include "support/AsNormalUser.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QProxyStyle>
@@ -15,26 +15,12 @@
 #include <QStyleFactory>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
+#include <sys/stat.h>
 
-#ifdef Q_OS_UNIX
-#include <csignal>
-#include <sys/resource.h>
-#endif
+#include <gtest/gtest.h>
 
 namespace ondulix::ui::qt {
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 // --- the message box -----------------------------------------------------------------------
 
@@ -128,67 +114,35 @@ TEST(QtSaveDialog, ReturnsThePathAndTheEntryAndOffersThatEntryAgainNextTime) {
     EXPECT_EQ(again.selectedFiles(), QStringList{QDir(folder.path()).filePath("sinus")}); // the name is proposed anew
 }
 
-// --- the file store ------------------------------------------------------------------------
-
-TEST(QtFileStore, WritesExactlyTheBytesAndReplacesAnOldFile) {
-    QTemporaryDir folder;
-    const QString path = folder.filePath("sinus");
-    writeAll(path, QByteArray(5000, 'x'));
-    const std::string bytes = "\r\n/* x */\r\n.byte  59 , 95 \r\n";
-    QtFileStore store;
-    EXPECT_EQ(store.replaceFile(path.toStdString(), bytes), std::nullopt);
-    EXPECT_EQ(readAll(path), QByteArray::fromStdString(bytes)); // CR LF untouched, old tail gone
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"sinus"}); // no temporary left
-}
-
-TEST(QtFileStore, AFolderThatDoesNotExistGivesTheReasonAndCreatesNothing) {
-    QTemporaryDir folder;
-    const QString path = folder.filePath("missing/sinus");
-    QtFileStore store;
-    const auto failure = store.replaceFile(path.toStdString(), "data");
-    ASSERT_TRUE(failure);
-    EXPECT_FALSE(failure->empty());
-    EXPECT_FALSE(QFile::exists(path));
-    EXPECT_TRUE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
-}
-
-#ifdef Q_OS_UNIX
-// Lowers the largest file this process may write, as a full disk would stop it, for one scope.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN); // fail the write instead of killing us
-        rlimit lowered = saved_;
-        lowered.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lowered);
+// Installed, the program's folder (/usr/bin) takes no new file from a normal user, and the
+// proposed "sinus" there could never be saved.
+TEST(QtSaveDialog, StartsInTheDocumentsFolderOrHomeWhenTheProgramFolderTakesNoNewFile) {
+    QTemporaryDir scratch;
+    const QDir root(scratch.path());
+    for (const char* folder : {"installed", "home", "home/Documents", "bare-home", "open"})
+        ASSERT_TRUE(root.mkpath(folder));
+    // Every folder readable by the user the check runs as; only "open" writable by everyone.
+    const auto mode = [&](const char* folder, mode_t bits) { ::chmod(root.filePath(folder).toLocal8Bit(), bits); };
+    mode(".", 0755);
+    mode("installed", 0555);
+    for (const char* folder : {"home", "home/Documents", "bare-home"}) {
+        mode(folder, 0755);
+        ondulix::testing::giveToNormalUser(root.filePath(folder).toStdString());
     }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
+    mode("open", 0777);
 
-private:
-    rlimit saved_{};
-    void (*previousHandler_)(int) = nullptr;
-};
-
-TEST(QtFileStore, AWriteThatFailsPartWayLeavesTheOldFileAsItWas) {
-    QTemporaryDir folder;
-    const QString path = folder.filePath("sinus");
-    const QByteArray old = "the tables saved last time\r\n";
-    writeAll(path, old);
-    std::optional<std::string> failure;
-    {
-        FileSizeLimit limit(1024);
-        failure = QtFileStore().replaceFile(path.toStdString(), std::string(20000, '7'));
-    }
-    ASSERT_TRUE(failure);
-    EXPECT_FALSE(failure->empty());
-    EXPECT_EQ(readAll(path), old);
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"sinus"}); // the partial copy is gone
+    const auto starts = ondulix::testing::asNormalUser([&] {
+        const auto startWithHome = [&](const char* home, const char* programFolder) {
+            qputenv("HOME", root.filePath(home).toLocal8Bit());
+            qunsetenv("XDG_CONFIG_HOME");
+            return QDir(root.path()).relativeFilePath(QtSaveDialog::startFolder(root.filePath(programFolder)));
+        };
+        return (startWithHome("home", "installed") + " " + startWithHome("bare-home", "installed") + " " +
+                startWithHome("home", "open"))
+            .toStdString();
+    });
+    EXPECT_EQ(starts.value_or("could not run as a normal user"), "home/Documents bare-home open");
 }
-#endif
 
 } // namespace
 } // namespace ondulix::ui::qt

@@ -1,12 +1,12 @@
 #include "ui/qt/Form1.h"
 
 #include "display/PlotColours.h"
+#include "export/AtomicFileStore.h"
 #include "ui/FormBuilder.h"
 #include "ui/MainForm.h"
 #include "ui/qt/Form1Fonts.h"
 #include "ui/qt/QtButton.h"
 #include "ui/qt/QtCheckBox.h"
-#include "ui/qt/QtFileStore.h"
 #include "ui/qt/QtLabel.h"
 #include "ui/qt/QtMessageBox.h"
 #include "ui/qt/QtSaveDialog.h"
@@ -165,8 +165,7 @@ private:
     template <class Widget>
     Widget* place(const LayoutItem& item, Widget* widget) {
         widget->setObjectName(fromUtf8(controlName(item)));
-        if (item.font != FontRole::Dialog)
-            widget->setFont(fonts_.forRole(item.font));
+        widget->setFont(fonts_.forControl(item));
         if (item.tabIndex >= 0)
             w_.tabStops_.emplace_back(item.tabIndex, widget);
         return widget;
@@ -240,7 +239,7 @@ FormServices Form1::createServices(Form1Services services) {
         ownMessageBox_ = std::make_unique<QtMessageBox>(this);
     form.messageBox = services.messageBox ? services.messageBox : ownMessageBox_.get();
     if (!services.fileStore)
-        ownFileStore_ = std::make_unique<QtFileStore>();
+        ownFileStore_ = std::make_unique<exporter::AtomicFileStore>();
     form.fileStore = services.fileStore ? services.fileStore : ownFileStore_.get();
     form.programFolder = services.programFolder ? *services.programFolder
                                                 : QCoreApplication::applicationDirPath().toStdString();

@@ -24,8 +24,8 @@ class QtSurface;
 class QtTimer;
 
 // What the window uses from outside itself. Every service left empty is the real one: the
-// platform's save dialog and message box, files replaced through QSaveFile, the executable's
-// folder, and leaving the application's event loop. Tests put in-memory ones in instead.
+// platform's save dialog and message box, files replaced through exporter::AtomicFileStore, the
+// executable's folder, and leaving the application's event loop. Tests put in-memory ones in instead.
 struct Form1Services {
     toolkit::SaveDialog* saveDialog = nullptr;
     toolkit::MessageBox* messageBox = nullptr;

@@ -1,84 +1,112 @@
 #include "ui/qt/Form1Fonts.h"
 
 #include <QFontDatabase>
-#include <QFontInfo>
 #include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QRect>
+#include <QStringList>
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
+#include <utility>
 
 namespace ondulix::ui::qt {
 namespace {
 
-// Point sizes of the design at its 120 dots per inch, in pixels: 8 pt, 7.8 pt and 10.8 pt.
-constexpr int kDialogPixels = 13;
-constexpr int kHeadingPixels = 13;
-constexpr int kPeakPixels = 18;
+// The faces for one font, best first, and its designed size in pixels of the layout.
+//
+// "MS Sans Serif" and "Terminal" are Windows bitmap faces, and Debian has no scalable copy of
+// either (Wine's "MS Sans Serif" is a bitmap too, and Qt draws only its first size, the 96-dpi
+// one). Of the packaged faces measured at 13 pixels against the designed face's character widths
+// and the labels' rectangles, Lato is the closest whose captions fit their labels: within 8.7 %
+// of the designed widths (root mean square), only the f(x) formula one pixel too wide. Liberation
+// Sans (6.1 %) and FreeSans (5.2 %) come closer in width, but "Sin1" to "Sin4" then cover 26
+// pixels of their 25-pixel labels. For the markers, Liberation Mono bold puts "peak" in 43 x 20
+// of the 45 x 20 pixels the designed "Terminal" filled. Both come from Debian (fonts-lato,
+// fonts-liberation2) and are found through fontconfig.
+struct FaceChoice {
+    QStringList faces;
+    bool bold;
+    int pixels;
+};
+
+const FaceChoice kDialogFaces{{QStringLiteral("MS Sans Serif"), QStringLiteral("Lato")}, false, 13};
+const FaceChoice kHeadingFaces{{QStringLiteral("MS Sans Serif"), QStringLiteral("Lato")}, true, 13};
+const FaceChoice kPeakFaces{{QStringLiteral("Terminal"), QStringLiteral("Liberation Mono")}, true, 18};
+
 constexpr int kSmallestPixels = 8;
 
-// Room a caption leaves inside its control: buttons lose their bevel and a little padding.
-QSize captionRoom(const LayoutItem& item) {
-    const int width = item.rect.width / kTwipsPerPixel;
-    const int height = item.rect.height / kTwipsPerPixel;
-    if (item.kind == ControlKind::Button)
-        return {width - 8, height - 4};
-    return {width, height};
-}
-
-// How much the role's captions could grow (above 1) or must shrink (below 1) to fit their
-// controls in this font: the tightest ratio of room to text over all of them.
-double fitRatio(const QFont& font, FontRole role) {
-    const QFontMetrics metrics(font);
-    double ratio = std::numeric_limits<double>::infinity();
-    for (const LayoutItem& item : kForm1Layout) {
-        const bool hasCaption = item.kind == ControlKind::Label || item.kind == ControlKind::Button;
-        if (!hasCaption || item.font != role || item.caption.empty())
-            continue;
-        const QSize room = captionRoom(item);
-        const QString text = QString::fromUtf8(item.caption.data(), static_cast<qsizetype>(item.caption.size()));
-        const int advance = std::max(1, metrics.horizontalAdvance(text));
-        ratio = std::min({ratio, static_cast<double>(room.width()) / advance,
-                          static_cast<double>(room.height()) / std::max(1, metrics.height())});
+// The first face of the choice that the machine can draw at every size. Asked of the font
+// database, which knows without loading a font engine: loading one costs start-up time.
+QFont pick(const FaceChoice& choice, const QFont& platformFace) {
+    QFont font = platformFace;
+    for (const QString& face : choice.faces) {
+        if (QFontDatabase::hasFamily(face) && QFontDatabase::isSmoothlyScalable(face)) {
+            font = QFont(face);
+            break;
+        }
     }
-    return ratio;
-}
-
-bool captionsFit(QFont& font, FontRole role, int pixels) {
-    font.setPixelSize(pixels);
-    return fitRatio(font, role) >= 1.0;
-}
-
-// A size from `pixels` down to the smallest at which the role's captions fit. Every size measured
-// costs a font engine, a millisecond or more of start-up where the designed face is missing, so
-// instead of stepping down a pixel at a time from the designed size, the ratio measured there
-// gives the size directly (text grows in proportion to its size, give or take hinting), and one
-// more measurement confirms it; only where it does not fit does the search go on downward.
-int fittingSize(QFont& font, FontRole role, int pixels) {
-    if (pixels <= kSmallestPixels)
-        return pixels;
-    font.setPixelSize(pixels);
-    const double ratio = fitRatio(font, role);
-    if (ratio >= 1.0)
-        return pixels;
-    int size = std::clamp(static_cast<int>(std::floor(pixels * ratio)), kSmallestPixels, pixels - 1);
-    while (size > kSmallestPixels && !captionsFit(font, role, size))
-        --size;
-    return size;
-}
-
-// The designed face when installed, else the fallback face; at the designed size unless its
-// captions do not fit, then shrunk until they do.
-QFont choose(const QString& designed, QFont fallback, bool bold, int pixels, FontRole role) {
-    // Looked up in the font database rather than through QFontInfo, which would load a font
-    // engine and, for a missing face, sort every installed font for a substitute: a few
-    // milliseconds of the window's start-up for each face.
-    QFont font(designed);
-    if (!QFontDatabase::hasFamily(designed))
-        font = fallback;
-    font.setBold(bold);
-    font.setPixelSize(fittingSize(font, role, pixels));
+    font.setBold(choice.bold);
+    font.setPixelSize(choice.pixels);
     return font;
+}
+
+QString captionOf(const LayoutItem& item) {
+    const bool hasCaption = item.kind == ControlKind::Label || item.kind == ControlKind::Button;
+    return hasCaption ? QString::fromUtf8(item.caption.data(), static_cast<qsizetype>(item.caption.size()))
+                      : QString();
+}
+
+// The part of a control its caption may cover, in pixels of the window: what the client area
+// leaves visible of it, less a button's bevel and padding.
+QRect captionRoom(const LayoutItem& item) {
+    const QRect control(item.rect.left / kTwipsPerPixel, item.rect.top / kTwipsPerPixel,
+                        item.rect.width / kTwipsPerPixel, item.rect.height / kTwipsPerPixel);
+    const QRect visible =
+        control.intersected(QRect(0, 0, kClientWidthTwips / kTwipsPerPixel, kClientHeightTwips / kTwipsPerPixel));
+    return item.kind == ControlKind::Button ? visible.adjusted(4, 2, -4, -2) : visible;
+}
+
+// The first and last column the text's pixels cover when it is drawn from x = 0. Drawn rather
+// than taken from the font metrics, whose glyph boxes are rounded outward and can claim a column
+// no pixel is drawn in: one column decides whether "Sin1" fits its label.
+std::pair<int, int> inkColumns(const QFont& font, const QString& text) {
+    const QFontMetrics metrics(font);
+    const int margin = metrics.height();
+    QImage image(metrics.horizontalAdvance(text) + 2 * margin, 2 * metrics.height(), QImage::Format_Alpha8);
+    image.fill(0);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.drawText(margin, metrics.ascent(), text);
+    painter.end();
+    int first = image.width();
+    int last = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        const uchar* row = image.constScanLine(y);
+        for (int x = 0; x < image.width(); ++x) {
+            if (row[x] != 0) {
+                first = std::min(first, x);
+                last = std::max(last, x);
+            }
+        }
+    }
+    return {first - margin, last - margin};
+}
+
+// Whether every pixel of the caption lands inside its room, placed as its control places it:
+// headings end at the right edge, button captions are centred, other labels start at the left.
+bool captionFits(const QFont& font, const LayoutItem& item, const QString& text) {
+    const QFontMetrics metrics(font);
+    const QRect room = captionRoom(item);
+    const int controlLeft = item.rect.left / kTwipsPerPixel;
+    const int controlWidth = item.rect.width / kTwipsPerPixel;
+    const int advance = metrics.horizontalAdvance(text);
+    const int origin = item.alignRight                     ? controlLeft + controlWidth - advance
+                       : item.kind == ControlKind::Button ? controlLeft + (controlWidth - advance) / 2
+                                                           : controlLeft;
+    const auto [first, last] = inkColumns(font, text);
+    return origin + first >= room.left() && origin + last <= room.right() && metrics.height() <= room.height();
 }
 
 } // namespace
@@ -92,12 +120,7 @@ Form1Fonts Form1Fonts::choose() {
         fixed = QFont(QStringLiteral("monospace"));
         fixed.setStyleHint(QFont::Monospace);
     }
-    return {
-        .dialog = ondulix::ui::qt::choose(QStringLiteral("MS Sans Serif"), sans, false, kDialogPixels, FontRole::Dialog),
-        .heading = ondulix::ui::qt::choose(QStringLiteral("MS Sans Serif"), sans, true, kHeadingPixels,
-                                           FontRole::BoldHeading),
-        .peak = ondulix::ui::qt::choose(QStringLiteral("Terminal"), fixed, true, kPeakPixels, FontRole::PeakMarker),
-    };
+    return {.dialog = pick(kDialogFaces, sans), .heading = pick(kHeadingFaces, sans), .peak = pick(kPeakFaces, fixed)};
 }
 
 const QFont& Form1Fonts::forRole(FontRole role) const {
@@ -110,6 +133,22 @@ const QFont& Form1Fonts::forRole(FontRole role) const {
         break;
     }
     return dialog;
+}
+
+QFont Form1Fonts::forControl(const LayoutItem& item) const {
+    QFont font = forRole(item.font);
+    const QString text = captionOf(item);
+    if (text.isEmpty() || captionFits(font, item, text))
+        return font;
+    // Text grows in proportion to its size, give or take hinting: the ratio of room to text gives
+    // the size at once, and a measurement confirms it. Each size measured loads a font engine.
+    const int designed = font.pixelSize();
+    const auto [first, last] = inkColumns(font, text);
+    const double ratio = static_cast<double>(captionRoom(item).width()) / std::max(1, last - first + 1);
+    int size = std::clamp(static_cast<int>(std::floor(designed * ratio)), kSmallestPixels, designed - 1);
+    for (font.setPixelSize(size); size > kSmallestPixels && !captionFits(font, item, text);)
+        font.setPixelSize(--size);
+    return font;
 }
 
 } // namespace ondulix::ui::qt

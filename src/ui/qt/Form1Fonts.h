@@ -6,11 +6,14 @@
 
 namespace ondulix::ui::qt {
 
-// The window's three fonts. Each is the designed face at its designed size where the machine has
-// it ("MS Sans Serif" and "Terminal" are Windows faces); elsewhere the platform's sans-serif or
-// fixed-pitch face, at the designed pixel size or, where that face runs wider, the largest size
-// at which every caption of its controls still fits them. Sizes are in pixels of the layout, so
-// the text keeps its proportion to the controls at any screen resolution.
+// The window's three fonts, each at its designed size: 8 pt, 7.8 pt bold and 10.8 pt bold at the
+// layout's 120 dots per inch, that is 13, 13 and 18 pixels of the layout. The face is the designed
+// one where the machine can draw it at that size, else the packaged face whose measured metrics
+// come closest to it, else the platform's sans-serif or fixed-pitch face. Sizes are in pixels of
+// the layout, so the text keeps its proportion to the controls at any screen resolution.
+//
+// A caption too wide for its control even so gets a smaller font of its own; every other caption
+// keeps the designed size.
 struct Form1Fonts {
     QFont dialog;  // every control without a font of its own
     QFont heading; // bold, "Tables" and "Preview "
@@ -18,6 +21,10 @@ struct Form1Fonts {
 
     static Form1Fonts choose();
     const QFont& forRole(FontRole role) const;
+
+    // The font of one control: its role's font, or, for a caption that does not fit its control
+    // at that size, the same face shrunk until it does.
+    QFont forControl(const LayoutItem& item) const;
 };
 
 } // namespace ondulix::ui::qt

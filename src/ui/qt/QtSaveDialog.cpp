@@ -1,7 +1,11 @@
 #include "ui/qt/QtSaveDialog.h"
 
+#include "ui/qt/OpeningClickGuard.h"
+
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QStringList>
 
 namespace ondulix::ui::qt {
@@ -22,7 +26,21 @@ QStringList nameFilters(const toolkit::SaveRequest& request) {
 
 QtSaveDialog::QtSaveDialog(QWidget* parent) : QObject(parent), parent_(parent) {}
 
+QString QtSaveDialog::startFolder(const QString& requested) {
+    const auto takesNewFiles = [](const QString& folder) {
+        const QFileInfo info(folder);
+        return info.isDir() && info.isWritable();
+    };
+    if (takesNewFiles(requested))
+        return requested;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && takesNewFiles(documents) ? documents : QDir::homePath();
+}
+
 void QtSaveDialog::configure(QFileDialog& dialog, const toolkit::SaveRequest& request) const {
+    // Qt's own dialog on every desktop: a native one's buttons are beyond the reach of the guard
+    // against the clicks that opened it. Set first, as the other settings go to the dialog chosen.
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setWindowTitle(fromUtf8(request.title));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -33,7 +51,7 @@ void QtSaveDialog::configure(QFileDialog& dialog, const toolkit::SaveRequest& re
     dialog.setNameFilters(filters);
     if (lastFilter_ >= 1 && lastFilter_ <= filters.size())
         dialog.selectNameFilter(filters.at(lastFilter_ - 1));
-    dialog.setDirectory(fromUtf8(request.folder));
+    dialog.setDirectory(startFolder(fromUtf8(request.folder)));
     dialog.selectFile(fromUtf8(request.proposedName));
 }
 
@@ -54,6 +72,7 @@ std::optional<toolkit::SaveChoice> QtSaveDialog::choiceFrom(const QFileDialog& d
 std::optional<toolkit::SaveChoice> QtSaveDialog::askForFile(const toolkit::SaveRequest& request) {
     QFileDialog dialog(parent_);
     configure(dialog, request);
+    const OpeningClickGuard guard(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return choiceFrom(dialog, request);

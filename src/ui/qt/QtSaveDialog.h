@@ -3,6 +3,7 @@
 #include "toolkit/Dialogs.h"
 
 #include <QObject>
+#include <QString>
 
 class QFileDialog;
 class QWidget;
@@ -13,6 +14,9 @@ namespace ondulix::ui::qt {
 // folder, and one filter entry per request entry, each matching every file and shown with its
 // description alone. No default suffix and no question before replacing a file. The entry last
 // chosen is offered again on the next request within a run.
+//
+// A folder the user may not create files in (the program's folder once installed) would make the
+// proposed file fail; the dialog then starts in the user's documents folder instead.
 class QtSaveDialog final : public QObject, public toolkit::SaveDialog {
 public:
     explicit QtSaveDialog(QWidget* parent);
@@ -25,6 +29,10 @@ public:
     std::optional<toolkit::SaveChoice> choiceFrom(const QFileDialog& dialog, const toolkit::SaveRequest& request);
 
     int lastFilterIndex() const { return lastFilter_; }
+
+    // The requested folder when the user may create files in it; else the user's documents
+    // folder, or the home folder where there is none.
+    static QString startFolder(const QString& requested);
 
 private:
     QWidget* parent_;
