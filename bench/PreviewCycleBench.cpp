@@ -1,7 +1,7 @@
 // The preview's cycle analysis on the start-up tables (at most 1 ms) and on the hardest parameter
-// sets we could construct (at most 50 ms): cycles of up to 7 * 10^16 frames, the widest preview,
-// and bounds just inside the extremes, so that every first crossing is as rare and late as the
-// tables allow.
+// sets we could construct (at most 50 ms, but for the one slow case at the end): cycles of up to
+// 7 * 10^16 frames, the widest preview, and bounds just inside the extremes, so that every first
+// crossing is as rare and late as the tables allow.
 #include "display/PreviewAnimation.h"
 #include "engine/AmplitudeForms.h"
 #include "engine/Defaults.h"
@@ -99,16 +99,27 @@ BENCHMARK_CAPTURE(BM_PreviewCycleWorst, primes_many_periods, primeSines(16384, {
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_PreviewCycleWorst, primes_default_amplitudes, primeSines(128, {1, 2, 3, 4}), 16384.0)
     ->Unit(benchmark::kMillisecond);
-// Shared factors: every period 16384 (the frame classes alone decide), then round lengths whose
-// periods share 2, 3 and 5 pairwise (60000 frame classes), with equal and with different speeds.
-BENCHMARK_CAPTURE(BM_PreviewCycleWorst, powers_of_two, sines({16384, 16384, 16384, 16384}, 16384, {1, 1, 1, 1}, {1, -3, 5, -7}),
-                  16384.0)
+// Shared factors: every period 16384 (the frame classes alone decide), round lengths whose
+// periods share 2, 3 and 5 pairwise (60000 frame classes) with equal and with different speeds,
+// and twice four primes near 8190 (2 frame classes, a cycle of 8.9 * 10^15 frames).
+BENCHMARK_CAPTURE(BM_PreviewCycleWorst, powers_of_two,
+                  sines({16384, 16384, 16384, 16384}, 16384, {1, 1, 1, 1}, {1, -3, 5, -7}), 16384.0)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_PreviewCycleWorst, round_lengths, sines({12000, 15000, 10000, 16384}, 16384, {1, 1, 1, 1}, {1, 1, 1, 1}),
-                  16384.0)
+BENCHMARK_CAPTURE(BM_PreviewCycleWorst, round_lengths,
+                  sines({12000, 15000, 10000, 16384}, 16384, {1, 1, 1, 1}, {1, 1, 1, 1}), 16384.0)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_PreviewCycleWorst, round_lengths_speeds, sines({12000, 15000, 10000, 16384}, 16384, {1, 1, 1, 1}, {1, -7, 11, -13}),
-                  16384.0)
+BENCHMARK_CAPTURE(BM_PreviewCycleWorst, round_lengths_speeds,
+                  sines({12000, 15000, 10000, 16384}, 16384, {1, 1, 1, 1}, {1, -7, 11, -13}), 16384.0)
     ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PreviewCycleWorst, twice_primes,
+                  sines({16382, 16358, 16342, 16334}, 16384, {1, 1, 1, 1}, {1, -3, 5, -7}), 16384.0)
+    ->Unit(benchmark::kMillisecond);
+// The known slow case, about a second: flat crests of about 230 equal entries per table and frame
+// class, with the first extreme just before frame M Q_A, so that the search checks nearly every
+// combination of group A in every frame class and column (about 12 million).
+BENCHMARK_CAPTURE(BM_PreviewCycleWorst, twice_primes_default_amplitudes,
+                  sines({16382, 16358, 16342, 16334}, 128, {1, 2, 3, 4}, {1, -3, 5, -7}), 16384.0)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 } // namespace

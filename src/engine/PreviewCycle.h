@@ -11,33 +11,34 @@ namespace ondulix::engine {
 
 // Will the preview's sum ever leave its bounds? Answers exactly, over every frame the animation
 // will ever reach, what the preview frame computes: column x of frame f sums, over the ticked
-// tables t, entry (Position(t) + f * Speed(t) + x) mod Length(t), and the frame lights
-// lblpeakhigh for a sum below the top edge and lblpeaklow for one below the bottom edge. Frame 0
-// is the first frame drawn from the start positions. Never draws and never reads a box.
+// tables t, entry (Position(t) + f * Speed(t) + x) mod Length(t); the y axis grows downward, so
+// the frame lights lblpeakhigh for a sum above the top edge (less than Ymin) and lblpeaklow for
+// one below the bottom edge (greater than Ymax). Frame 0 is the first frame drawn from the start
+// positions. Never draws and never reads a box.
 //
 // How it stays exact and fast. Table t's position repeats every P(t) = Length / gcd(Length,
 // Speed) frames, so the cycle is lcm(P) frames, up to about 7 * 10^16 for four prime lengths near
-// 16384: far too many to walk. Let M be the product, over primes p, of the second-highest power of
-// p among the ticked periods (equivalently the lcm of their pairwise gcds). Given m = f mod M, f
-// mod P(t) may be any residue congruent to m modulo gcd(P(t), M), independently for every table
-// (the remaining factors are pairwise coprime: Chinese remainder theorem). So for a fixed column
-// and frame class m each table contributes an independent choice from its class, and the
-// smallest and largest sums are sums of per-class extremes.
+// 16384: far too many to walk. Let M be the lcm of the pairwise gcds of the ticked periods (every
+// prime to its second-highest power among them). Frames that agree modulo M (a frame class) let
+// each table show any entry of one class of its entries, independently of the other tables, as
+// the remaining factors of the periods are pairwise coprime (Chinese remainder theorem). So the
+// smallest and largest sums are sums of per-class extremes, swept over every frame class of
+// every column (columns that see the same classes shifted share one sweep).
 //
-// Finding the FIRST frame where a sum is at most a threshold (an extreme, or past an edge; large
-// sums are searched with the entries negated) is a best-first search over a tree: the root of a
-// column has a node per frame class m; a node at depth j has fixed the residues of the first j
-// tables (in an order chosen once), which pins the frame modulo a growing modulus, and its key is
-// the smallest frame with those residues. A node is cut when even the smallest entries of the
-// free tables' classes cannot reach the threshold, and is a hit, without descending, when even
-// their largest entries reach it (every frame below it passes, and its key is the first).
-// Entries are popped in (frame, column) order, so the first hit popped is the answer. The
-// children of a node, in increasing frame order, walk the next table's entries along a fixed
-// stride (an orbit); a segment tree over each orbit finds the next child that can still reach the
-// threshold in O(log Length), so only children that survive the bound and lie before the answer
-// are ever touched. Cost: one pass over M * columns * tables for the extremes and the first
-// level, plus O(log Length) per surviving node whose key is below the answer; see the benchmarks
-// for the worst cases constructed.
+// The FIRST frame where a sum is at most a threshold (an extreme, or past an edge; large sums are
+// searched with the entries negated) is found by meeting in the middle, in cycle/CrtSearch.h: in
+// a frame class m, frame m + M f' moves each table one place along its orbit per f'. The tables
+// with a choice split into two groups; the places of the sparser group A that can still reach the
+// threshold are indexed by the step at which they come (a CRT combination, linear in f'), so each
+// column's candidate frames below M Q_A come in increasing order straight from the index and are
+// checked directly, merged over columns and frame classes in frame order. If none hits, each
+// candidate's next chance is one successor lookup in group B's index. Frame classes are visited
+// lazily and only where their class extremes can reach the threshold. Where an index would grow
+// too large (thresholds that are reached very often) the frames are walked, or B stepped through.
+// Cost: the sweep is (frame classes M) x (columns, or fewer) x (tables) additions; a search is
+// the index builds (at most a few hundred thousand combinations each) plus one check per
+// candidate frame before the answer, or one lookup per candidate when the answer comes after
+// frame M Q_A. See bench/PreviewCycleBench.cpp for the cases measured.
 //
 // Preconditions (checked; std::invalid_argument names the one broken): every Length within 1 to
 // 16384; every ticked table with at least Length entries, each within +-2^22 so that a sum of

@@ -1,4 +1,5 @@
 #include "engine/PreviewCycle.h"
+#include "engine/cycle/CycleAnalysis.h"
 
 #include "display/PreviewAnimation.h"
 #include "engine/NumberText.h"
@@ -59,7 +60,8 @@ PreviewCycleReport walkRealPreview(const PreviewCycleInput& in) {
         set.tables[t].Position = table.Position;
         boxes[t].setChecked(table.ticked);
         controls.checkSin[t] = &boxes[t];
-        std::copy_n(table.entries.begin(), table.ticked ? table.Length : 0, set.values.row(static_cast<int>(t)).begin());
+        const auto row = set.values.row(static_cast<int>(t));
+        std::copy_n(table.entries.begin(), table.ticked ? table.Length : 0, row.begin());
     }
     EXPECT_EQ(in.top + (in.bottom - in.top), in.bottom) << "the bounds need a height that adds back exactly";
     EXPECT_EQ(display::PreviewAnimation::ColumnStep(in.lastColumn), in.columnStep);
@@ -141,14 +143,18 @@ void randomise(Tables& c, std::mt19937& rng) {
     c.input.lastColumn = widths[static_cast<std::size_t>(pick(rng, 0, 7))];
     c.input.columnStep = display::PreviewAnimation::ColumnStep(c.input.lastColumn);
     // Keeps the walk to about 50000 columns.
-    const auto columns = static_cast<std::uint64_t>(std::max(0.0, c.input.lastColumn)) / static_cast<std::uint64_t>(c.input.columnStep) + 1;
+    const auto columns = static_cast<std::uint64_t>(std::max(0.0, c.input.lastColumn)) /
+                             static_cast<std::uint64_t>(c.input.columnStep) + 1;
     std::uint64_t cycle = 0;
     do {
         cycle = 1;
         for (std::size_t t = 0; t < kTableCount; ++t) {
             PreviewCycleTable& table = c.input.tables[t];
             const std::int32_t kind = pick(rng, 0, 9);
-            table.Length = kind == 0 ? 1 : kind < 7 ? pick(rng, 2, 24) : kind < 9 ? pick(rng, 25, 60) : 16384 >> pick(rng, 0, 5);
+            table.Length = kind == 0   ? 1
+                           : kind < 7 ? pick(rng, 2, 24)
+                           : kind < 9 ? pick(rng, 25, 60)
+                                      : 16384 >> pick(rng, 0, 5); // speeds of 64 * k visit few entries
             table.Speed = kind == 9 ? 64 * pick(rng, -4, 4) : pick(rng, 0, 6) == 0 ? 0 : pick(rng, -256, 256);
             table.Position = pick(rng, 0, 100000);
             table.ticked = pick(rng, 0, 4) != 0;
@@ -184,13 +190,18 @@ void randomise(Tables& c, std::mt19937& rng) {
     c.input.bottom = c.input.top + (height == 0.0f ? 1.0f : height);
 }
 
+// Also with indexes limited to a few combinations, which sends the search down its other ways:
+// walking the frames, and stepping to the second group of tables instead of looking it up.
 TEST(PreviewCycleTest, AgreesWithTheRealFrameOverWholeShortCycles) {
     std::mt19937 rng(20240611);
     for (int n = 0; n < 2000; ++n) {
         Tables c;
         randomise(c, rng);
         SCOPED_TRACE("case " + std::to_string(n));
-        ASSERT_EQ(AnalysePreviewCycle(c.input), walkRealPreview(c.input));
+        const PreviewCycleReport real = walkRealPreview(c.input);
+        ASSERT_EQ(AnalysePreviewCycle(c.input), real);
+        for (const std::size_t most : {std::size_t{0}, std::size_t{4}, std::size_t{16}})
+            ASSERT_EQ(AnalysePreviewCycle(c.input, cycle::SearchLimits{most, std::size_t{1} << 24}), real) << most;
     }
 }
 
