@@ -27,7 +27,6 @@ private:
     int sign_;
     std::int32_t threshold_;
     std::uint64_t cycle_;
-    std::array<std::int32_t, kTableCount> columnStep_{}; // the column step modulo each Length
 };
 
 } // namespace ondulix::engine::cycle
