@@ -43,7 +43,7 @@ CrtSearch::Outcome CrtSearch::run(const std::vector<std::int32_t>& representativ
             pushNextClass(node.column, node.key + 1);
             continue;
         }
-        if (node.level == kSettled || sumAt(node.key, node.column) <= threshold_) {
+        if (node.level == kSettled || candidateSum(at(cursors_, node.level), node.key) <= threshold_) {
             hit_ = Hit{node.key, node.column};
             return Outcome::Found;
         }
@@ -130,6 +130,16 @@ std::uint64_t CrtSearch::stepsOf(const Cursor& cursor, const StepIndex::Step& s)
 std::uint64_t CrtSearch::frameOf(const Cursor& cursor) const {
     const std::vector<StepIndex::Step>& steps = cursor.a->bySteps();
     return cursor.frameClass + modulus_ * stepsOf(cursor, steps[(cursor.first + cursor.next) % steps.size()]);
+}
+
+// The signed sum in the frame of the cursor's current candidate: A's part is in its index entry.
+std::int32_t CrtSearch::candidateSum(const Cursor& cursor, std::uint64_t frame) const {
+    const std::vector<StepIndex::Step>& steps = cursor.a->bySteps();
+    std::int32_t sum = cursor.constant + steps[(cursor.first + cursor.next) % steps.size()].sum;
+    const std::int32_t x = columns_.x(cursor.column);
+    for (const TickedTable* t : b_.tables)
+        sum += sign_ * t->entry(t->motion.indexAt(frame, x));
+    return sum;
 }
 
 std::int32_t CrtSearch::sumAt(std::uint64_t frame, std::int32_t column) const {

@@ -95,6 +95,7 @@ private:
     std::uint64_t stepsOf(const Cursor& cursor, const StepIndex::Step& s) const;
     std::uint64_t frameOf(const Cursor& cursor) const;
     std::int32_t sumAt(std::uint64_t frame, std::int32_t column) const;
+    std::int32_t candidateSum(const Cursor& cursor, std::uint64_t frame) const;
     void settleAfterA(const Cursor& cursor);
     std::optional<std::uint64_t> settleByIndex(const Cursor& cursor, const StepIndex& b) const;
     std::optional<std::uint64_t> settleByStepping(const Cursor& cursor) const;

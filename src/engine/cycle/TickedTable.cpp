@@ -12,7 +12,11 @@ Motion::Motion(const PreviewCycleTable& t)
       period(t.Length / std::gcd(t.Length, step)) {}
 
 std::int32_t Motion::indexAt(std::uint64_t frame, std::int32_t x) const {
-    const auto turn = static_cast<std::uint32_t>(modOf(frame, length)) * static_cast<std::uint32_t>(step);
+    // A 32-bit remainder is much cheaper, and most frames asked about fit.
+    const auto length32 = static_cast<std::uint32_t>(length);
+    const std::uint32_t turns = frame <= 0xFFFFFFFFu ? static_cast<std::uint32_t>(frame) % length32
+                                                     : static_cast<std::uint32_t>(modOf(frame, length));
+    const auto turn = turns * static_cast<std::uint32_t>(step);
     const auto index = (turn + static_cast<std::uint32_t>(start + x)) % static_cast<std::uint32_t>(length);
     return static_cast<std::int32_t>(index);
 }
