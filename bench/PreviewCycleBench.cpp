@@ -1,0 +1,127 @@
+// The preview's cycle analysis on the start-up tables (at most 1 ms) and on the hardest parameter
+// sets we could construct (at most 50 ms, but for the one slow case at the end): cycles of up to
+// 7 * 10^16 frames, the widest preview, and bounds just inside the extremes, so that every first
+// crossing is as rare and late as the tables allow.
+#include "engine/PreviewView.h"
+#include "engine/AmplitudeForms.h"
+#include "engine/Defaults.h"
+#include "engine/PreviewCycle.h"
+#include "engine/TableGenerator.h"
+
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <memory>
+
+namespace {
+
+using namespace ondulix;
+
+// Tables as the generator computes them, and the analysis input over them.
+struct Preview {
+    engine::TableSet set;
+    engine::PreviewCycleInput input;
+};
+
+using Tables = std::array<engine::TableDefaults, engine::kTableCount>;
+
+std::unique_ptr<Preview> previewOf(const Tables& tables, double xmax, float top, float bottom) {
+    auto p = std::make_unique<Preview>();
+    engine::ApplyDefaults(p->set);
+    for (int i = 0; i < engine::kTableCount; ++i) {
+        const engine::TableDefaults& d = tables[static_cast<std::size_t>(i)];
+        engine::TableParams& t = p->set.tables[static_cast<std::size_t>(i)];
+        t = {d.Length, d.Minimum, d.Maximum, 0, 0, d.Offset, d.Periods, d.Speed};
+        engine::OriginRangeFromMinMax(t);
+        engine::ComputeTable(p->set, i);
+        p->input.tables[static_cast<std::size_t>(i)] = {p->set.values.row(i), t.Length, t.Speed, 0, true};
+    }
+    engine::PreviewView view;
+    view.setWidth(static_cast<float>(xmax));
+    p->input.columnStep = view.columnStep();
+    p->input.lastColumn = xmax;
+    p->input.top = top;
+    p->input.bottom = bottom;
+    return p;
+}
+
+// Bounds half a unit inside the smallest and largest sum: only the extremes pass them.
+std::unique_ptr<Preview> rarePreviewOf(const Tables& tables, double xmax) {
+    auto p = previewOf(tables, xmax, 0.0f, 0.0f);
+    const engine::PreviewCycleReport r = engine::AnalysePreviewCycle(p->input);
+    p->input.top = static_cast<float>(r.smallest->sum) + 0.5f;
+    p->input.bottom = static_cast<float>(r.largest->sum) - 0.5f;
+    return p;
+}
+
+void run(benchmark::State& state, const Preview& p) {
+    engine::PreviewCycleReport r;
+    for (auto _ : state) {
+        r = engine::AnalysePreviewCycle(p.input);
+        benchmark::DoNotOptimize(r);
+    }
+    state.counters["cycle"] = static_cast<double>(r.cycleFrames);
+    state.counters["topFrame"] = r.firstPastTop ? static_cast<double>(r.firstPastTop->frame) : -1.0;
+    state.counters["bottomFrame"] = r.firstPastBottom ? static_cast<double>(r.firstPastBottom->frame) : -1.0;
+}
+
+void BM_PreviewCycleDefaults(benchmark::State& state) {
+    run(state, *previewOf(engine::kTableDefaults, 512.0, -512.0f, 512.0f));
+}
+BENCHMARK(BM_PreviewCycleDefaults)->Unit(benchmark::kMicrosecond);
+
+// Four primes near 16384: pairwise coprime periods, a cycle of 7.2 * 10^16 frames.
+constexpr std::array<std::int32_t, engine::kTableCount> kPrimes{16381, 16369, 16363, 16361};
+
+// Offsets keep the crests apart at the start, so that the tables must walk to line them up.
+constexpr std::array<std::int32_t, engine::kTableCount> kOffsets{0, 4000, 9000, 13000};
+
+Tables sines(const std::array<std::int32_t, engine::kTableCount>& lengths, std::int32_t amplitude,
+             const std::array<std::int32_t, engine::kTableCount>& periods,
+             const std::array<std::int32_t, engine::kTableCount>& speeds) {
+    Tables t{};
+    for (std::size_t i = 0; i < t.size(); ++i)
+        t[i] = {lengths[i], -amplitude, amplitude, kOffsets[i], periods[i], speeds[i]};
+    return t;
+}
+
+Tables primeSines(std::int32_t amplitude, const std::array<std::int32_t, engine::kTableCount>& periods) {
+    return sines(kPrimes, amplitude, periods, {1, -3, 5, -7});
+}
+
+void BM_PreviewCycleWorst(benchmark::State& state, const Tables& tables, double xmax) {
+    run(state, *rarePreviewOf(tables, xmax));
+}
+// The largest amplitude keeps the fewest entries at a crest, which makes the extremes rarest.
+BENCHMARK_CAPTURE(BM_PreviewCycleWorst, primes_full_amplitude, primeSines(16384, {1, 1, 1, 1}), 16384.0)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PreviewCycleWorst, primes_full_amplitude_192_columns, primeSines(16384, {1, 1, 1, 1}), 191.0)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PreviewCycleWorst, primes_many_periods, primeSines(16384, {4093, 777, 5000, 16000}), 16384.0)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PreviewCycleWorst, primes_default_amplitudes, primeSines(128, {1, 2, 3, 4}), 16384.0)
+    ->Unit(benchmark::kMillisecond);
+// Shared factors: every period 16384 (the frame classes alone decide), round lengths whose
+// periods share 2, 3 and 5 pairwise (60000 frame classes) with equal and with different speeds,
+// and twice four primes near 8190 (2 frame classes, a cycle of 8.9 * 10^15 frames).
+BENCHMARK_CAPTURE(BM_PreviewCycleWorst, powers_of_two,
+                  sines({16384, 16384, 16384, 16384}, 16384, {1, 1, 1, 1}, {1, -3, 5, -7}), 16384.0)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PreviewCycleWorst, round_lengths,
+                  sines({12000, 15000, 10000, 16384}, 16384, {1, 1, 1, 1}, {1, 1, 1, 1}), 16384.0)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PreviewCycleWorst, round_lengths_speeds,
+                  sines({12000, 15000, 10000, 16384}, 16384, {1, 1, 1, 1}, {1, -7, 11, -13}), 16384.0)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PreviewCycleWorst, twice_primes,
+                  sines({16382, 16358, 16342, 16334}, 16384, {1, 1, 1, 1}, {1, -3, 5, -7}), 16384.0)
+    ->Unit(benchmark::kMillisecond);
+// The known slow case, about a second: flat crests of about 230 equal entries per table and frame
+// class, with the first extreme just before frame M Q_A, so that the search checks nearly every
+// combination of group A in every frame class and column (about 12 million).
+BENCHMARK_CAPTURE(BM_PreviewCycleWorst, twice_primes_default_amplitudes,
+                  sines({16382, 16358, 16342, 16334}, 128, {1, 2, 3, 4}, {1, -3, 5, -7}), 16384.0)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+} // namespace
