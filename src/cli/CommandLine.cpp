@@ -69,6 +69,8 @@ public:
         }
         if (result_.ok() && result_.request.action == ExportRequest::Action::Export)
             checkDialectOptions();
+        if (result_.ok() && result_.request.check && result_.request.outputPath == "-")
+            fail("--check reports on standard output; give -o a file name to write the file as well");
         const PreviewTexts& preview = result_.request.preview;
         const bool previewGiven = preview.steps || preview.top || preview.bottom || preview.on;
         if (result_.ok() && result_.request.action == ExportRequest::Action::Export && previewGiven &&

@@ -1,9 +1,12 @@
 #include "cli/ExportCommand.h"
 
+#include "cli/CheckReport.h"
 #include "cli/CommandLine.h"
 #include "cli/GivenTables.h"
 #include "engine/Defaults.h"
 #include "engine/MessageText.h"
+#include "engine/NumberText.h"
+#include "engine/PreviewCheck.h"
 #include "export/ByteBounds.h"
 #include "export/DataForm.h"
 #include "export/TableFile.h"
@@ -98,6 +101,18 @@ std::string defaultsTable() {
 
 std::ostream& report(std::ostream& err) { return err << kProgramName << ": "; }
 
+// The preview's settings for --check, read as the window's boxes read them and taken as they then
+// show them; a setting not given keeps the window's start-up value.
+engine::PreviewReading readPreview(const PreviewTexts& texts) {
+    const engine::PreviewView startUp;
+    engine::PreviewReading reading =
+        engine::ReadPreview(texts.steps.value_or(engine::FloatText(startUp.Xmax())),
+                            texts.top.value_or(engine::FloatText(startUp.Ymin())),
+                            texts.bottom.value_or(engine::FloatText(startUp.Ymax())));
+    reading.view = engine::SettledView(reading.view);
+    return reading;
+}
+
 // The file the request asks for: one of the two styles, or a dialect.
 std::string fileText(const ExportRequest& request, const engine::TableSet& set) {
     if (request.dialect)
@@ -155,16 +170,39 @@ int RunExportCommand(std::span<const std::string_view> args, std::ostream& out, 
     }
 
     const GivenTables given = TablesFromTexts(request.tables);
-    for (const ValueNote& note : given.notes)
+    std::vector<ValueNote> notes = given.notes;
+    std::optional<engine::PreviewReading> preview;
+    if (request.check) {
+        preview = readPreview(request.preview);
+        const std::vector<ValueNote> previewNotes = PreviewNotes(request.preview, *preview);
+        notes.insert(notes.end(), previewNotes.begin(), previewNotes.end());
+    }
+    for (const ValueNote& note : notes)
         report(err) << DescribeNote(note, request.strict) << '\n';
-    if (request.strict && !given.notes.empty())
+    if (request.strict && !notes.empty())
         return kExitUsage;
 
     if (request.dialect)
         for (const std::string& note : wideTableNotes(given.set))
             report(err) << note << '\n';
-    const std::string text = fileText(request, given.set);
 
+    int status = kExitSuccess;
+    if (request.check) {
+        const engine::Participation ticked = request.preview.on.value_or(engine::kStartUpParticipation);
+        const engine::PreviewCycleReport cycle = engine::CheckPreview(given.set, preview->view, ticked);
+        out << (*request.check == ExportRequest::CheckReport::Json ? CheckJson(cycle, preview->view, ticked)
+                                                                    : CheckText(cycle, preview->view, ticked))
+            << std::flush;
+        if (!out) {
+            report(err) << "cannot write to standard output\n";
+            return kExitWriteFailed;
+        }
+        status = StaysWithinBounds(cycle) ? kExitSuccess : kExitLeavesBounds;
+        if (!request.outputPath)
+            return status;
+    }
+
+    const std::string text = fileText(request, given.set);
     if (!request.outputPath || *request.outputPath == "-") {
         out.write(text.data(), static_cast<std::streamsize>(text.size()));
         out.flush();
@@ -172,14 +210,14 @@ int RunExportCommand(std::span<const std::string_view> args, std::ostream& out, 
             report(err) << "cannot write to standard output\n";
             return kExitWriteFailed;
         }
-        return kExitSuccess;
+        return status;
     }
 
     if (const auto failure = store.replaceFile(*request.outputPath, text)) {
         report(err) << "cannot write " << engine::Quoted(*request.outputPath) << ": " << *failure << '\n';
         return kExitWriteFailed;
     }
-    return kExitSuccess;
+    return status;
 }
 
 } // namespace ondulix::cli

@@ -17,6 +17,7 @@ namespace ondulix::cli {
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitWriteFailed = 1;
 inline constexpr int kExitUsage = 2;
+inline constexpr int kExitLeavesBounds = 3; // --check: the preview's sum leaves its bounds
 
 inline constexpr std::string_view kProgramName = exporter::kExportProgram;
 

@@ -1,5 +1,7 @@
 #include "cli/ValueNotes.h"
 
+#include "cli/CommandLine.h"
+
 #include "engine/MessageText.h"
 #include "engine/NumberText.h"
 #include "engine/Rounding.h"
@@ -8,10 +10,9 @@ namespace ondulix::cli {
 
 std::optional<ValueNote> NoteFor(int table, TableKey key, std::string_view given, std::int32_t used) {
     ValueNote note;
-    note.table = table;
-    note.key = key;
+    note.subject = "sin" + std::to_string(table + 1) + " " + std::string(KeyName(key));
     note.given = std::string(given);
-    note.used = used;
+    note.used = engine::IntegerText(used);
 
     const engine::LeadingNumber number = engine::ReadLeadingNumber(given);
     if (!number.found) {
@@ -33,14 +34,51 @@ std::optional<ValueNote> NoteFor(int table, TableKey key, std::string_view given
     return std::nullopt;
 }
 
+std::vector<ValueNote> PreviewNotes(const PreviewTexts& texts, const engine::PreviewReading& reading) {
+    const engine::PreviewView& view = reading.view;
+    const struct {
+        const char* key;
+        const std::optional<std::string>& text;
+        const engine::ValueReading& read;
+        float used;
+    } settings[] = {
+        {"steps", texts.steps, reading.xmax, view.Xmax()},
+        {"top", texts.top, reading.ymin, view.Ymin()},
+        {"bottom", texts.bottom, reading.ymax, view.Ymax()},
+    };
+    std::vector<ValueNote> notes;
+    for (const auto& setting : settings) {
+        if (!setting.text)
+            continue;
+        ValueNote note;
+        note.subject = std::string("preview ") + setting.key;
+        note.given = *setting.text;
+        note.used = engine::FloatText(setting.used);
+        const bool raised = setting.key == std::string_view("bottom") && reading.raisedYmax;
+        if (!setting.read.read.found)
+            note.kind = ValueNote::Kind::NotANumber;
+        else if (setting.read.clamped())
+            note.kind = setting.read.read.value > setting.read.value ? ValueNote::Kind::Above : ValueNote::Kind::Below;
+        else if (raised)
+            note.kind = ValueNote::Kind::NotBelowTop;
+        else if (!setting.read.read.ignored.empty()) {
+            note.kind = ValueNote::Kind::IgnoredText;
+            note.ignored = setting.read.read.ignored;
+        } else
+            continue;
+        notes.push_back(std::move(note));
+    }
+    return notes;
+}
+
 std::string DescribeNote(const ValueNote& note, bool strict) {
-    const std::string used = engine::IntegerText(note.used);
-    std::string line = "sin" + std::to_string(note.table + 1) + " " + std::string(KeyName(note.key)) + ": " +
-                       engine::Quoted(note.given);
+    const std::string& used = note.used;
+    std::string line = note.subject + ": " + engine::Quoted(note.given);
     switch (note.kind) {
     case ValueNote::Kind::NotANumber: line += " is not a number"; break;
     case ValueNote::Kind::Above: line += " is above " + used; break;
     case ValueNote::Kind::Below: line += " is below " + used; break;
+    case ValueNote::Kind::NotBelowTop: line += " is not below the top"; break;
     case ValueNote::Kind::IgnoredText: line += " has " + engine::Quoted(note.ignored) + " after the number"; break;
     }
     line += strict ? "; --strict refuses to use " + used : "; using " + used;

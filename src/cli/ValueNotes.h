@@ -1,11 +1,13 @@
 #pragma once
 
 #include "cli/TableKeys.h"
+#include "engine/InputRules.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ondulix::cli {
 
@@ -16,18 +18,22 @@ struct ValueNote {
         NotANumber,  // no number begins the text: it reads 0 (Length and Range then 1)
         Above,       // clamped down to the limit
         Below,       // clamped up to the limit, or Length/Range raised to 1
+        NotBelowTop, // the preview's bottom bound, raised to the top + 1
         IgnoredText, // the number is followed by text the reading drops ("12abc", "0x10")
     };
-    int table = 0; // 0 to 3
-    TableKey key = TableKey::Length;
+    std::string subject; // "sin1 length", "preview bottom"
     std::string given;
     Kind kind = Kind::NotANumber;
-    std::int32_t used = 0;
+    std::string used;    // the value taken, as its box would show it
     std::string ignored; // for IgnoredText
 };
 
-// The note for one given text, judged against the value stored for it.
+// The note for one given text of a table, judged against the value stored for it.
 std::optional<ValueNote> NoteFor(int table, TableKey key, std::string_view given, std::int32_t used);
+
+// The notes for the preview's settings of --check, read as the preview's boxes read them.
+struct PreviewTexts;
+std::vector<ValueNote> PreviewNotes(const PreviewTexts& texts, const engine::PreviewReading& reading);
 
 // One line without the program's prefix:
 //   sin1 length: "20000" is above 16384; using 16384

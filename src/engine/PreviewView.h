@@ -63,6 +63,9 @@ private:
 // Which tables take part in the preview: the state of their check boxes.
 using Participation = std::array<bool, kTableCount>;
 
+// All four take part when the window opens.
+inline constexpr Participation kStartUpParticipation{true, true, true, true};
+
 // Brings an entry index into 0 .. length - 1, as stepping back and forth by whole lengths would.
 inline std::int32_t WrapIndex(std::int64_t index, std::int32_t length) {
     if (length < 1) // only before start-up has given every table its length

@@ -62,6 +62,10 @@ public:
     void clear() override;
     void point(float x, float y, Colour colour) override;
     void line(float x1, float y1, float x2, float y2, Colour colour) override;
+    void setToolTipSource(ToolTipSource source) override { toolTipSource_ = std::move(source); }
+
+    // What the tooltip would show now, as hovering over the surface asks for it.
+    std::string toolTip() const { return toolTipSource_ ? toolTipSource_() : std::string(); }
 
     // Operations since the last clear (the clear itself included).
     const std::vector<DrawOp>& operations() const { return ops_; }
@@ -74,6 +78,7 @@ private:
     void record(const DrawOp& op);
 
     UserScale scale_;
+    ToolTipSource toolTipSource_;
     std::vector<DrawOp> ops_;
     int clears_ = 0;
     bool recording_ = true;

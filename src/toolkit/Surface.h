@@ -3,6 +3,9 @@
 #include "toolkit/Colour.h"
 #include "toolkit/UserScale.h"
 
+#include <functional>
+#include <string>
+
 namespace ondulix::toolkit {
 
 // A picture box: a drawing surface with a settable user coordinate system. Draws only the four
@@ -26,6 +29,11 @@ public:
     // every primitive. What is drawn is the same either way. Bursts may nest; use DrawingBurst.
     virtual void beginDrawing() {}
     virtual void endDrawing() {}
+
+    // The text shown while the pointer rests on the surface, asked of `source` only then, so
+    // that nothing is computed for a tooltip nobody looks at.
+    using ToolTipSource = std::function<std::string()>;
+    virtual void setToolTipSource(ToolTipSource source) = 0;
 };
 
 // Holds a surface in one burst of drawing for the lifetime of the object.

@@ -66,7 +66,8 @@ constexpr LayoutItem plot(int index, int left, int tab) {
 
 constexpr LayoutItem checkBox(int index, int top) {
     return {.name = "checkSin", .kind = ControlKind::CheckBox, .index = index, .rect = {4848, top, 204, 300},
-            .back = kGrey, .fore = kLightGrey, .tabIndex = 70 + index, .checked = true, .slot = &C::checkSin};
+            .back = kGrey, .fore = kLightGrey, .tabIndex = 70 + index,
+            .checked = engine::kStartUpParticipation[static_cast<std::size_t>(index)], .slot = &C::checkSin};
 }
 
 constexpr LayoutItem button(std::string_view name, toolkit::Button* FormControls::*slot, std::string_view text,

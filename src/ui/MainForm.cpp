@@ -1,9 +1,11 @@
 #include "ui/MainForm.h"
 
 #include "display/PreviewFrame.h"
+#include "display/PreviewVerdict.h"
 #include "display/TablePlot.h"
 #include "engine/AmplitudeForms.h"
 #include "engine/NumberText.h"
+#include "engine/PreviewCheck.h"
 #include "engine/TableGenerator.h"
 #include "export/SaveCommand.h"
 #include "ui/AboutBoxes.h"
@@ -90,6 +92,7 @@ void MainForm::attachHandlers() {
         (controls_.*button)->setClickHandler([this, click] { (this->*click)(); });
 
     controls_.Timer1->setTickHandler([this] { Timer1_Timer(); });
+    controls_.picPreview->setToolTipSource([this] { return previewToolTip(); });
 }
 
 // The frame every change handler shares. The sequence rewrites the box being edited, so the
@@ -168,10 +171,25 @@ void MainForm::CalcTable(int table) {
     computed = params;
 }
 
-void MainForm::PreviewFrame() {
+engine::Participation MainForm::participation() const {
     engine::Participation ticked{};
     for (std::size_t t = 0; t < ticked.size(); ++t)
         ticked[t] = controls_.checkSin[t]->isChecked();
+    return ticked;
+}
+
+std::string MainForm::previewToolTip() {
+    const engine::Participation ticked = participation();
+    if (!verdict_ || verdict_->tables != tableSet_.tables || verdict_->ticked != ticked ||
+        verdict_->scale != previewView_.scale()) {
+        const engine::PreviewCycleReport report = engine::CheckPreview(tableSet_, previewView_, ticked);
+        verdict_ = {tableSet_.tables, ticked, previewView_.scale(), display::PreviewToolTip(report, previewView_)};
+    }
+    return verdict_->toolTip;
+}
+
+void MainForm::PreviewFrame() {
+    const engine::Participation ticked = participation();
     const display::PeakFlags flags = display::DrawPreviewFrame(*controls_.picPreview, tableSet_, previewView_, ticked);
     controls_.lblpeakhigh->setVisible(flags.upper);
     controls_.lblpeaklow->setVisible(flags.lower);

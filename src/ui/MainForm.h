@@ -60,11 +60,17 @@ public:
     // The file that "write file" would write now, in the given style.
     std::string tableFileText(exporter::ExportStyle style) const;
 
+    // The preview picture's tooltip: whether the sum of the ticked tables stays within the
+    // bounds over every frame from here on, and how far it runs. Computed when asked for, and
+    // again only once a table, a check box or a preview bound has changed.
+    std::string previewToolTip();
+
 private:
     void attachHandlers();
     void runChange(toolkit::TextBox& box, int table, const ChangeHandler& handler);
     void runStep(EditStep step, int table);
     void clearPreview();
+    engine::Participation participation() const;
 
     FormControls controls_;
     FormServices services_;
@@ -78,6 +84,16 @@ private:
     // parameters are the same again (the outer run of a clamped keystroke, after the nested run
     // computed it) already shows exactly what computing it would show.
     std::array<std::optional<engine::TableParams>, engine::kTableCount> computedFrom_{};
+    // The tooltip and what it was computed for. The positions are not part of it: they move on
+    // every frame but stay on the same cycle, which the verdict covers whole, until an edit
+    // changes a table.
+    struct PreviewVerdictFor {
+        std::array<engine::TableParams, engine::kTableCount> tables;
+        engine::Participation ticked;
+        engine::PreviewScale scale;
+        std::string toolTip;
+    };
+    std::optional<PreviewVerdictFor> verdict_;
     HandlerTrace trace_;
 };
 

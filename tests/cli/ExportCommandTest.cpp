@@ -247,5 +247,30 @@ TEST(ExportCommand, SixteenBitTablesAreReportedWithBoundsThatFitAByte) {
     EXPECT_EQ(1u, run.store.files.count("t.a"));
 }
 
+TEST(ExportCommand, CheckReportsWhetherThePreviewLeavesItsBoundsAndWritesOnlyWithOutput) {
+    const CommandRun inside({"--check"});
+    EXPECT_EQ(kExitSuccess, inside.status);
+    EXPECT_EQ("The sum stays within -512 to 512 in every frame.\n"
+              "It runs from -316 to 310.\n"
+              "Smallest sum -316, first in frame 70 at column 332.\n"
+              "Largest sum 310, first in frame 29 at column 104.\n"
+              "Past the top edge (-512): never.\n"
+              "Past the bottom edge (512): never.\n"
+              "Over the whole cycle of 512 frames; columns 0 to 512 in steps of 4; tables taking part: 1, 2, 3, 4.\n",
+              inside.out);
+    EXPECT_TRUE(inside.store.files.empty());
+
+    // The preview's settings read as its boxes read them, with notes: "1e39" is clamped.
+    const CommandRun leaves({"--check=json", "--preview", "top=-200,bottom=1e39,on=1100", "-o", "t.c"});
+    EXPECT_EQ(kExitLeavesBounds, leaves.status);
+    EXPECT_EQ("ondulix-export: preview bottom: \"1e39\" is above 1048576; using 1048576\n", leaves.err);
+    EXPECT_EQ(R"({"inside":false,"top":-200,"bottom":1048576,"tables":[1,2],"columnStep":4,"lastColumn":512,)"
+              R"("cycleFrames":512,"smallest":{"sum":-224,"frame":0,"column":380},"largest":{"sum":224,"frame":30,)"
+              R"("column":92},"pastTop":{"sum":-202,"frame":0,"column":360},"pastBottom":null})"
+              "\n",
+              leaves.out);
+    EXPECT_EQ(1u, leaves.store.files.count("t.c"));
+}
+
 } // namespace
 } // namespace ondulix::cli

@@ -171,8 +171,11 @@ TEST(GivenTables, RandomTextsGiveTheWindowsFile) {
         const GivenTables given = TablesFromTexts(tables);
         for (const ExportStyle style : {ExportStyle::CArrays, ExportStyle::AssemblerBytes})
             ASSERT_TRUE(testing::windowFile(edits, style) == fileOf(given, style)) << "run " << run;
-        for (const ValueNote& note : given.notes)
-            EXPECT_EQ(note.used, given.set.table(note.table).*engine::RuleOf(note.key).member);
+        for (const ValueNote& note : given.notes) {
+            const int table = note.subject[3] - '1';
+            const TableKey key = *FindTableKey(note.subject.substr(5));
+            EXPECT_EQ(note.used, engine::IntegerText(given.set.table(table).*engine::RuleOf(key).member));
+        }
     }
 }
 

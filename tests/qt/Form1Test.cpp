@@ -5,9 +5,12 @@
 #include "ui/HeadlessWindow.h"
 #include "ui/qt/QtTimer.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QToolTip>
 
 #include <array>
 #include <vector>
@@ -165,6 +168,12 @@ TEST_F(Form1Test, ThePeakMarkersFollowTheVerticalRange) {
     ASSERT_TRUE(waitForFrames(2));
     EXPECT_FALSE(window->control<QLabel>("lblpeakhigh")->isHidden());
     EXPECT_FALSE(window->control<QLabel>("lblpeaklow")->isHidden());
+
+    // Resting the pointer on the preview asks it whether the sum ever leaves the bounds.
+    QHelpEvent hover(QEvent::ToolTip, QPoint(20, 20), window->preview().mapToGlobal(QPoint(20, 20)));
+    QApplication::sendEvent(&window->preview(), &hover);
+    EXPECT_EQ(QToolTip::text().toStdString(),
+              "The sum leaves -100 to 100: it passes both edges.\nIt runs from -128 to 128.");
 }
 
 // --- buttons and closing -------------------------------------------------------------------

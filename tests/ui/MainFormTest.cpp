@@ -258,5 +258,23 @@ TEST_F(MainFormTest, AboutBoxesAndQuit) {
     EXPECT_EQ(w.endProgramCalls, 1);
 }
 
+// The preview's tooltip answers for what the window holds when it is asked: a bound, a check box
+// and a table each change the answer.
+TEST_F(MainFormTest, PreviewToolTipFollowsBoundsCheckBoxesAndTables) {
+    auto& preview = w.control(&C::picPreview);
+    EXPECT_EQ(preview.toolTip(), "The sum stays within -512 to 512 in every frame.\nIt runs from -316 to 310.");
+    HeadlessWindow::pasteOver(w.control(&C::txtPrvYmax), "300");
+    EXPECT_EQ(preview.toolTip(), "The sum leaves -512 to 300: it passes the bottom edge.\nIt runs from -316 to 310.");
+    for (int i = 1; i < 4; ++i)
+        w.control(&C::checkSin, i).setChecked(false);
+    EXPECT_EQ(preview.toolTip(), "The sum stays within -512 to 300 in every frame.\nIt runs from -128 to 128.");
+    HeadlessWindow::pasteOver(w.control(&C::txtSinMax, 0), "400");
+    EXPECT_EQ(preview.toolTip(), "The sum leaves -512 to 300: it passes the bottom edge.\nIt runs from -128 to 400.");
+    // Frames move the positions along the same cycle: the answer stands.
+    for (int frame = 0; frame < 7; ++frame)
+        w.control(&C::Timer1).tick();
+    EXPECT_EQ(preview.toolTip(), "The sum leaves -512 to 300: it passes the bottom edge.\nIt runs from -128 to 400.");
+}
+
 } // namespace
 } // namespace ondulix::ui

@@ -4,6 +4,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QToolTip>
 
 #include <algorithm>
 #include <cmath>
@@ -255,6 +256,12 @@ void QtSurface::line(float x1, float y1, float x2, float y2, toolkit::Colour col
 }
 
 bool QtSurface::event(QEvent* event) {
+    // The tooltip's text is asked for when it is about to show, not kept up to date.
+    if (event->type() == QEvent::ToolTip && toolTipSource_) {
+        const std::string text = toolTipSource_();
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), QString::fromStdString(text), this);
+        return true;
+    }
     // A move to a screen of another resolution changes the device pixel ratio.
     if (event->type() == QEvent::ScreenChangeInternal || event->type() == QEvent::Show) {
         syncPicture();

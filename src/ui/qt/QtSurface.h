@@ -33,6 +33,7 @@ public:
     void line(float x1, float y1, float x2, float y2, toolkit::Colour colour) override;
     void beginDrawing() override;
     void endDrawing() override;
+    void setToolTipSource(ToolTipSource source) override { toolTipSource_ = std::move(source); }
 
     // The picture at device resolution (its devicePixelRatio says how many device pixels make
     // one logical pixel).
@@ -82,6 +83,7 @@ private:
     bool burstDrew_ = false;
     QTimer repaintPeriod_;     // runs for one refresh period after each update()
     bool repaintOwed_ = false; // drawn since the last paint while the period ran
+    ToolTipSource toolTipSource_;
 };
 
 } // namespace ondulix::ui::qt
