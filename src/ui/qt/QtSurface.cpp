@@ -255,8 +255,10 @@ void QtSurface::line(float x1, float y1, float x2, float y2, toolkit::Colour col
 }
 
 bool QtSurface::event(QEvent* event) {
-    // A move to a screen of another resolution changes the device pixel ratio.
-    if (event->type() == QEvent::ScreenChangeInternal || event->type() == QEvent::Show) {
+    // A move to a screen of another resolution changes the device pixel ratio, a resize the
+    // size; either way the picture follows before the next paint, which copies it unscaled.
+    const QEvent::Type type = event->type();
+    if (type == QEvent::ScreenChangeInternal || type == QEvent::Show || type == QEvent::Resize) {
         syncPicture();
         update();
     }
@@ -268,9 +270,22 @@ void QtSurface::paintEvent(QPaintEvent* event) {
     if (QRegion(contentsRect()).subtracted(event->region()).isEmpty())
         repaintOwed_ = false;
     if (!contentsRect().contains(event->rect()))
-        QFrame::paintEvent(event); // the border, if any, unless only the picture is repainted
+        paintBorder(event); // unless only the picture is repainted
     QPainter painter(this);
     painter.drawImage(contentsRect().topLeft(), picture_);
+}
+
+void QtSurface::paintBorder(QPaintEvent* event) {
+    // The frame draws its lines one device pixel wide, so above a device pixel ratio of 1 they
+    // leave a ring between them and the picture. The surface is opaque (nothing is painted
+    // underneath it), so the ring gets the frame's darkest shade first rather than whatever
+    // the window's backing store held there.
+    {
+        QPainter painter(this);
+        for (const QRect& strip : QRegion(rect()).subtracted(contentsRect()))
+            painter.fillRect(strip, palette().color(QPalette::Shadow));
+    }
+    QFrame::paintEvent(event);
 }
 
 } // namespace ondulix::ui::qt

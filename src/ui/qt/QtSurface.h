@@ -44,6 +44,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void paintBorder(QPaintEvent* event);
     struct DevicePoint {
         int x;
         int y;
