@@ -52,6 +52,12 @@ bool clipSegment(double& x1, double& y1, double& x2, double& y2, double maxX, do
     return true;
 }
 
+// The pixel whose centre is nearest, clamped far outside any picture but safely inside int.
+int nearestPixel(double pixel) {
+    const double limit = 1e6;
+    return floorToInt(std::clamp(pixel + 0.5, -limit, limit));
+}
+
 } // namespace
 
 QtSurface::QtSurface(toolkit::Colour back, toolkit::UserScale initial, bool sunkenBorder, QWidget* parent)
@@ -70,11 +76,15 @@ void QtSurface::setScale(toolkit::UserScale scale) {
     // A zero height would make every y coordinate meaningless; keep the one in force.
     if (scale.height == 0.0f || !std::isfinite(scale.height))
         scale.height = scale_.height;
+    if (scale == scale_)
+        return;
+    rasteriseRecorded(); // drawn in the scale that was in force
     scale_ = scale;
 }
 
-const QImage& QtSurface::picture() const {
+const QImage& QtSurface::picture() {
     syncPicture();
+    rasteriseRecorded();
     return picture_;
 }
 
@@ -83,11 +93,12 @@ QtSurface::Pixels QtSurface::pixels() {
             std::max(1, static_cast<int>(std::lround(picture_.devicePixelRatio())))};
 }
 
-void QtSurface::syncPicture() const {
+void QtSurface::syncPicture() {
     const qreal ratio = devicePixelRatioF();
     const QSize size = contentsRect().size() * ratio;
     if (picture_.size() == size && picture_.devicePixelRatio() == ratio)
         return;
+    rasteriseRecorded(); // at the size they were drawn for, as drawing them at once would have
     QImage next(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
     next.fill(toRgb(back_));
     if (!picture_.isNull()) {
@@ -104,9 +115,14 @@ std::optional<QtSurface::DevicePoint> QtSurface::toDevice(const Pixels& pixels, 
     const auto py = scale_.toPixelY(y, pixels.height - 1);
     if (!px || !py)
         return std::nullopt;
-    const double limit = 1e6; // far outside any picture, and safely inside int
-    return DevicePoint{floorToInt(std::clamp(*px + 0.5, -limit, limit)),
-                       floorToInt(std::clamp(*py + 0.5, -limit, limit))};
+    return DevicePoint{nearestPixel(*px), nearestPixel(*py)};
+}
+
+std::optional<int> QtSurface::toDeviceRow(int height, float y) const {
+    const auto py = scale_.toPixelY(y, height - 1);
+    if (!py)
+        return std::nullopt;
+    return nearestPixel(*py);
 }
 
 void QtSurface::stamp(const Pixels& pixels, int x, int y, QRgb colour) {
@@ -145,36 +161,94 @@ void QtSurface::stampColumn(const Pixels& pixels, int x, int first, int last, QR
         std::fill(reinterpret_cast<QRgb*>(row) + from, reinterpret_cast<QRgb*>(row) + to, colour);
 }
 
-QtSurface::Pixels QtSurface::prepare() {
-    if (burst_)
-        return *burst_;
-    syncPicture();
-    return pixels();
+void QtSurface::Recording::reset() {
+    primitives.clear(); // keeps the capacity: a running preview records without allocating
+    wipedColumns.clear();
+    withinWipedColumns = true;
+    fullKnown = false;
 }
 
-void QtSurface::drawn() {
-    if (burst_)
-        burstDrew_ = true;
+void QtSurface::rasteriseRecorded() {
+    if (pending_.empty() && open_.empty())
+        return;
+    rasterise(pending_);
+    rasterise(open_);
+    pending_.reset();
+    open_.reset();
+}
+
+void QtSurface::rasterise(const Recording& recording) {
+    if (recording.empty())
+        return;
+    const Pixels target = pixels();
+    for (const Primitive& primitive : recording.primitives)
+        rasterise(target, primitive);
+}
+
+void QtSurface::rasterise(const Pixels& target, const Primitive& primitive) const {
+    if (primitive.kind == Primitive::Kind::Point)
+        rasterisePoint(target, primitive.x1, primitive.y1, primitive.colour);
     else
-        requestRepaint();
+        rasteriseLine(target, primitive.x1, primitive.y1, primitive.x2, primitive.y2, primitive.colour);
+}
+
+void QtSurface::draw(const Primitive& primitive) {
+    if (burstDepth_ > 0) {
+        record(primitive);
+        return;
+    }
+    syncPicture();
+    rasteriseRecorded(); // what came before is drawn first
+    rasterise(pixels(), primitive);
+    requestRepaint();
+}
+
+void QtSurface::record(const Primitive& primitive) {
+    Recording& r = open_;
+    r.primitives.push_back(primitive);
+    if (primitive.kind == Primitive::Kind::Point) {
+        // A frame draws each column's point right after wiping that column.
+        if (r.wipedColumns.empty() || primitive.x1 != r.wipedColumns.back())
+            r.withinWipedColumns = false;
+        return;
+    }
+    const bool sameEnds = r.fullKnown && primitive.y1 == r.fullTop && primitive.y2 == r.fullBottom;
+    const bool wipe = primitive.x1 == primitive.x2 && (sameEnds || spansFullHeight(primitive.y1, primitive.y2));
+    if (!wipe) {
+        r.withinWipedColumns = false;
+        return;
+    }
+    r.wipedColumns.push_back(primitive.x1);
+    r.fullTop = primitive.y1;
+    r.fullBottom = primitive.y2;
+    r.fullKnown = true;
+}
+
+bool QtSurface::spansFullHeight(float y1, float y2) const {
+    // rasteriseLine() draws a line at one x as the rows between its ends' rows, clipped to the
+    // picture: ends on or beyond the top and the bottom row give every row.
+    const int height = picture_.height();
+    const auto a = toDeviceRow(height, y1);
+    const auto b = toDeviceRow(height, y2);
+    return a && b && std::min(*a, *b) <= 0 && std::max(*a, *b) >= height - 1;
 }
 
 void QtSurface::beginDrawing() {
     if (burstDepth_++ > 0)
         return;
-    // Nothing inside a burst processes events, so the widget keeps its size and screen and
-    // the picture its pixels until the burst ends.
+    // Nothing inside a burst processes events, so the widget keeps its size and screen until
+    // the burst ends; the primitives are recorded against the picture as it is now.
     syncPicture();
-    burst_ = pixels();
-    burstDrew_ = false;
 }
 
 void QtSurface::endDrawing() {
-    if (--burstDepth_ > 0)
+    if (--burstDepth_ > 0 || open_.empty())
         return;
-    burst_.reset();
-    if (burstDrew_)
-        requestRepaint();
+    if (!open_.hides(pending_))
+        rasterise(pending_);
+    std::swap(pending_, open_);
+    open_.reset();
+    requestRepaint();
 }
 
 void QtSurface::requestRepaint() {
@@ -196,29 +270,34 @@ void QtSurface::repaintPeriodEnded() {
 }
 
 void QtSurface::clear() {
+    // Erasing overwrites every pixel: whatever is recorded would never be seen.
+    pending_.reset();
+    open_.reset();
     syncPicture();
     picture_.fill(toRgb(back_));
-    if (burst_)
-        burst_ = pixels(); // filling may have given the picture a buffer of its own
-    drawn();
+    requestRepaint();
 }
 
 void QtSurface::point(float x, float y, toolkit::Colour colour) {
-    const Pixels target = prepare();
-    if (const auto p = toDevice(target, x, y)) {
-        stamp(target, p->x, p->y, toRgb(colour));
-        drawn();
-    }
+    draw({Primitive::Kind::Point, x, y, x, y, toRgb(colour)});
 }
 
 void QtSurface::line(float x1, float y1, float x2, float y2, toolkit::Colour colour) {
-    const Pixels target = prepare();
-    const auto a = toDevice(target, x1, y1);
-    const auto b = toDevice(target, x2, y2);
+    draw({Primitive::Kind::Line, x1, y1, x2, y2, toRgb(colour)});
+}
+
+void QtSurface::rasterisePoint(const Pixels& pixels, float x, float y, QRgb colour) const {
+    if (const auto p = toDevice(pixels, x, y))
+        stamp(pixels, p->x, p->y, colour);
+}
+
+void QtSurface::rasteriseLine(const Pixels& pixels, float x1, float y1, float x2, float y2, QRgb colour) const {
+    const auto a = toDevice(pixels, x1, y1);
+    const auto b = toDevice(pixels, x2, y2);
     if (!a || !b)
         return;
     double ax = a->x, ay = a->y, bx = b->x, by = b->y;
-    if (!clipSegment(ax, ay, bx, by, target.width - 1, target.height - 1))
+    if (!clipSegment(ax, ay, bx, by, pixels.width - 1, pixels.height - 1))
         return;
     // Bresenham between the clipped ends, with the same dot as a point, so a line drawn over a
     // point in the background colour erases it completely.
@@ -226,19 +305,17 @@ void QtSurface::line(float x1, float y1, float x2, float y2, toolkit::Colour col
     int y = static_cast<int>(std::lround(ay));
     const int endX = static_cast<int>(std::lround(bx));
     const int endY = static_cast<int>(std::lround(by));
+    if (x == endX) { // a vertical line, such as the preview's column wipe: one rectangle
+        stampColumn(pixels, x, std::min(y, endY), std::max(y, endY), colour);
+        return;
+    }
     const int dx = std::abs(endX - x);
     const int dy = -std::abs(endY - y);
     const int stepX = x < endX ? 1 : -1;
     const int stepY = y < endY ? 1 : -1;
     int error = dx + dy;
-    const QRgb rgb = toRgb(colour);
-    if (x == endX) { // a vertical line, such as the preview's column wipe: one rectangle
-        stampColumn(target, x, std::min(y, endY), std::max(y, endY), rgb);
-        drawn();
-        return;
-    }
     for (;;) {
-        stamp(target, x, y, rgb);
+        stamp(pixels, x, y, colour);
         if (x == endX && y == endY)
             break;
         const int twice = 2 * error;
@@ -251,7 +328,6 @@ void QtSurface::line(float x1, float y1, float x2, float y2, toolkit::Colour col
             y += stepY;
         }
     }
-    drawn();
 }
 
 bool QtSurface::event(QEvent* event) {
@@ -266,6 +342,9 @@ bool QtSurface::event(QEvent* event) {
 }
 
 void QtSurface::paintEvent(QPaintEvent* event) {
+    // Here, at most once per refresh period while drawing goes on, the picture catches up with
+    // what was drawn; frames that a later one painted over were never rasterised.
+    rasteriseRecorded();
     // A paint of the whole picture shows everything drawn so far.
     if (QRegion(contentsRect()).subtracted(event->region()).isEmpty())
         repaintOwed_ = false;
