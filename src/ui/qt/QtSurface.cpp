@@ -109,13 +109,14 @@ void QtSurface::syncPicture() {
     picture_ = std::move(next);
 }
 
-std::optional<QtSurface::DevicePoint> QtSurface::toDevice(const Pixels& pixels, float x, float y) const {
+bool QtSurface::toDevice(const Pixels& pixels, float x, float y, DevicePoint& device) const {
     // Pixel centres 0 .. n-1 span the scale from edge to edge.
     const auto px = scale_.toPixelX(x, pixels.width - 1);
     const auto py = scale_.toPixelY(y, pixels.height - 1);
     if (!px || !py)
-        return std::nullopt;
-    return DevicePoint{nearestPixel(*px), nearestPixel(*py)};
+        return false;
+    device = {nearestPixel(*px), nearestPixel(*py)};
+    return true;
 }
 
 std::optional<int> QtSurface::toDeviceRow(int height, float y) const {
@@ -287,16 +288,16 @@ void QtSurface::line(float x1, float y1, float x2, float y2, toolkit::Colour col
 }
 
 void QtSurface::rasterisePoint(const Pixels& pixels, float x, float y, QRgb colour) const {
-    if (const auto p = toDevice(pixels, x, y))
-        stamp(pixels, p->x, p->y, colour);
+    if (DevicePoint p{}; toDevice(pixels, x, y, p))
+        stamp(pixels, p.x, p.y, colour);
 }
 
 void QtSurface::rasteriseLine(const Pixels& pixels, float x1, float y1, float x2, float y2, QRgb colour) const {
-    const auto a = toDevice(pixels, x1, y1);
-    const auto b = toDevice(pixels, x2, y2);
-    if (!a || !b)
+    DevicePoint a{};
+    DevicePoint b{};
+    if (!toDevice(pixels, x1, y1, a) || !toDevice(pixels, x2, y2, b))
         return;
-    double ax = a->x, ay = a->y, bx = b->x, by = b->y;
+    double ax = a.x, ay = a.y, bx = b.x, by = b.y;
     if (!clipSegment(ax, ay, bx, by, pixels.width - 1, pixels.height - 1))
         return;
     // Bresenham between the clipped ends, with the same dot as a point, so a line drawn over a

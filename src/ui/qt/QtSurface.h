@@ -115,7 +115,11 @@ private:
     void requestRepaint();
     void repaintPeriodEnded();
 
-    std::optional<DevicePoint> toDevice(const Pixels& pixels, float x, float y) const;
+    // The device pixel nearest to (x, y); false where the scale or the point is degenerate. The
+    // result comes back through `device`, not as an optional: GCC returns an optional of two ints
+    // through the stack and reads it back across two stores, which stalled the processor on
+    // every call and made this the hottest function of the running preview.
+    bool toDevice(const Pixels& pixels, float x, float y, DevicePoint& device) const;
     // The device row of y in a picture `height` pixels high; nothing where y or the scale is
     // degenerate.
     std::optional<int> toDeviceRow(int height, float y) const;
