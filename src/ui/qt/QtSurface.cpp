@@ -187,42 +187,32 @@ void QtSurface::rasterise(const Recording& recording) {
 }
 
 void QtSurface::rasterise(const Pixels& target, const Primitive& primitive) const {
-    if (primitive.kind == Primitive::Kind::Point)
-        rasterisePoint(target, primitive.x1, primitive.y1, primitive.colour);
-    else
+    switch (primitive.kind) {
+    case Primitive::Kind::Point: rasterisePoint(target, primitive.x1, primitive.y1, primitive.colour); break;
+    case Primitive::Kind::Line:
         rasteriseLine(target, primitive.x1, primitive.y1, primitive.x2, primitive.y2, primitive.colour);
+        break;
+    case Primitive::Kind::Wipe: rasteriseWipe(target, primitive.x1, primitive.colour); break;
+    }
 }
 
-void QtSurface::draw(const Primitive& primitive) {
-    if (burstDepth_ > 0) {
-        record(primitive);
-        return;
-    }
+void QtSurface::drawNow(const Primitive& primitive) {
     syncPicture();
     rasteriseRecorded(); // what came before is drawn first
     rasterise(pixels(), primitive);
     requestRepaint();
 }
 
-void QtSurface::record(const Primitive& primitive) {
+bool QtSurface::reachesTopToBottom(float y1, float y2) {
     Recording& r = open_;
-    r.primitives.push_back(primitive);
-    if (primitive.kind == Primitive::Kind::Point) {
-        // A frame draws each column's point right after wiping that column.
-        if (r.wipedColumns.empty() || primitive.x1 != r.wipedColumns.back())
-            r.withinWipedColumns = false;
-        return;
-    }
-    const bool sameEnds = r.fullKnown && primitive.y1 == r.fullTop && primitive.y2 == r.fullBottom;
-    const bool wipe = primitive.x1 == primitive.x2 && (sameEnds || spansFullHeight(primitive.y1, primitive.y2));
-    if (!wipe) {
-        r.withinWipedColumns = false;
-        return;
-    }
-    r.wipedColumns.push_back(primitive.x1);
-    r.fullTop = primitive.y1;
-    r.fullBottom = primitive.y2;
+    if (r.fullKnown && y1 == r.fullTop && y2 == r.fullBottom)
+        return true;
+    if (!spansFullHeight(y1, y2))
+        return false;
+    r.fullTop = y1;
+    r.fullBottom = y2;
     r.fullKnown = true;
+    return true;
 }
 
 bool QtSurface::spansFullHeight(float y1, float y2) const {
@@ -279,17 +269,44 @@ void QtSurface::clear() {
     requestRepaint();
 }
 
+// In a burst a primitive is recorded, built in place: the preview records hundreds of thousands
+// a second, and a primitive built on the stack and copied on stalls the processor as it reads
+// back what it has just stored.
 void QtSurface::point(float x, float y, toolkit::Colour colour) {
-    draw({Primitive::Kind::Point, x, y, x, y, toRgb(colour)});
+    if (burstDepth_ == 0) {
+        drawNow({Primitive::Kind::Point, x, y, x, y, toRgb(colour)});
+        return;
+    }
+    // A frame draws each column's point right after wiping that column.
+    if (open_.wipedColumns.empty() || x != open_.wipedColumns.back())
+        open_.withinWipedColumns = false;
+    open_.primitives.push_back({Primitive::Kind::Point, x, y, x, y, toRgb(colour)});
 }
 
 void QtSurface::line(float x1, float y1, float x2, float y2, toolkit::Colour colour) {
-    draw({Primitive::Kind::Line, x1, y1, x2, y2, toRgb(colour)});
+    if (burstDepth_ == 0) {
+        drawNow({Primitive::Kind::Line, x1, y1, x2, y2, toRgb(colour)});
+        return;
+    }
+    const bool wipe = x1 == x2 && reachesTopToBottom(y1, y2);
+    if (wipe)
+        open_.wipedColumns.push_back(x1);
+    else
+        open_.withinWipedColumns = false;
+    open_.primitives.push_back({wipe ? Primitive::Kind::Wipe : Primitive::Kind::Line, x1, y1, x2, y2, toRgb(colour)});
 }
 
 void QtSurface::rasterisePoint(const Pixels& pixels, float x, float y, QRgb colour) const {
     if (DevicePoint p{}; toDevice(pixels, x, y, p))
         stamp(pixels, p.x, p.y, colour);
+}
+
+void QtSurface::rasteriseWipe(const Pixels& pixels, float x, QRgb colour) const {
+    // rasteriseLine() would map both ends (both map, as the wipe was found to reach from the top
+    // row to the bottom one with this scale and height), clip the rows to the picture and fill
+    // the column from row 0 to the last; the column is all that needs looking up.
+    if (const auto px = scale_.toPixelX(x, pixels.width - 1))
+        stampColumn(pixels, nearestPixel(*px), 0, pixels.height - 1, colour);
 }
 
 void QtSurface::rasteriseLine(const Pixels& pixels, float x1, float y1, float x2, float y2, QRgb colour) const {

@@ -66,9 +66,10 @@ private:
         int height;
         int dot; // device pixels per logical pixel, at least 1
     };
-    // One primitive as it was drawn, in user coordinates, waiting to be rasterised.
+    // One primitive as it was drawn, in user coordinates, waiting to be rasterised. A wipe is a
+    // line at one x found, when it was recorded, to reach from the top row to the bottom one.
     struct Primitive {
-        enum class Kind : std::uint8_t { Point, Line };
+        enum class Kind : std::uint8_t { Point, Line, Wipe };
         Kind kind;
         float x1, y1, x2, y2; // a point keeps its position in x1, y1
         QRgb colour;
@@ -81,8 +82,7 @@ private:
         std::vector<Primitive> primitives;
         std::vector<float> wipedColumns; // the x of each full-height wipe, in the order drawn
         bool withinWipedColumns = true;  // nothing was drawn outside those columns
-        // The ends of the last wipe found to reach from the top row to the bottom one: a frame
-        // wipes all its columns between the same two edges, so one look-up serves them all.
+        // The ends of the last wipe found to reach from the top row to the bottom one.
         float fullTop = 0.0f;
         float fullBottom = 0.0f;
         bool fullKnown = false;
@@ -106,10 +106,11 @@ private:
     void rasteriseRecorded();
     void rasterise(const Recording& recording);
     void rasterise(const Pixels& target, const Primitive& primitive) const;
-    // A primitive in a burst is recorded; outside one it is rasterised at once.
-    void draw(const Primitive& primitive);
-    void record(const Primitive& primitive);
-    // Whether a line from (x, y1) to (x, y2) reaches from the top row to the bottom one.
+    // A primitive outside a burst: what is recorded is rasterised first, then the primitive.
+    void drawNow(const Primitive& primitive);
+    // Whether a line from (x, y1) to (x, y2) reaches from the top row to the bottom one; the
+    // first answer of the open burst serves its other wipes between the same two edges.
+    bool reachesTopToBottom(float y1, float y2);
     bool spansFullHeight(float y1, float y2) const;
     // update() at most once per refresh period; a paint in between shows the latest picture.
     void requestRepaint();
@@ -125,6 +126,7 @@ private:
     std::optional<int> toDeviceRow(int height, float y) const;
     void rasterisePoint(const Pixels& pixels, float x, float y, QRgb colour) const;
     void rasteriseLine(const Pixels& pixels, float x1, float y1, float x2, float y2, QRgb colour) const;
+    void rasteriseWipe(const Pixels& pixels, float x, QRgb colour) const;
     static void stamp(const Pixels& pixels, int x, int y, QRgb colour);
     // The dots of rows first to last in column x, as stamping each of them would draw them.
     static void stampColumn(const Pixels& pixels, int x, int first, int last, QRgb colour);
