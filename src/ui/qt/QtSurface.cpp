@@ -68,8 +68,8 @@ QtSurface::QtSurface(toolkit::Colour back, toolkit::UserScale initial, bool sunk
         setFrameStyle(QFrame::NoFrame);
     // The picture covers the client area completely; nothing underneath needs painting.
     setAttribute(Qt::WA_OpaquePaintEvent);
-    repaintPeriod_.setSingleShot(true);
-    connect(&repaintPeriod_, &QTimer::timeout, this, [this] { repaintPeriodEnded(); });
+    repaintLater_.setSingleShot(true);
+    connect(&repaintLater_, &QTimer::timeout, this, [this] { repaintLaterDue(); });
 }
 
 void QtSurface::setScale(toolkit::UserScale scale) {
@@ -243,21 +243,27 @@ void QtSurface::endDrawing() {
 }
 
 void QtSurface::requestRepaint() {
-    if (repaintPeriod_.isActive()) {
+    if (lastUpdate_.isValid() && !lastUpdate_.hasExpired(repaintPeriodMs_)) {
+        // Owed: a burst after the period pays it in its own pass of the event loop, so that a
+        // running preview wakes the loop for nothing more than its ticks; when no burst comes,
+        // the timer does, a little after the period.
         repaintOwed_ = true;
+        if (!repaintLater_.isActive())
+            repaintLater_.start(static_cast<int>(repaintPeriodMs_ - lastUpdate_.elapsed()) + kRepaintSlackMs);
         return;
     }
+    repaintLater_.stop();
+    repaintOwed_ = false;
     update(contentsRect()); // the border stays as it is
+    lastUpdate_.start();
     const QScreen* display = screen();
     const qreal hertz = display ? display->refreshRate() : 0.0;
-    repaintPeriod_.start(hertz >= 1.0 ? std::max(1, qRound(1000.0 / hertz)) : 16);
+    repaintPeriodMs_ = hertz >= 1.0 ? std::max(1, qRound(1000.0 / hertz)) : 16;
 }
 
-void QtSurface::repaintPeriodEnded() {
-    if (repaintOwed_) {
-        repaintOwed_ = false;
+void QtSurface::repaintLaterDue() {
+    if (repaintOwed_)
         requestRepaint();
-    }
 }
 
 void QtSurface::clear() {

@@ -2,6 +2,7 @@
 
 #include "toolkit/Surface.h"
 
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QImage>
 #include <QTimer>
@@ -114,7 +115,7 @@ private:
     bool spansFullHeight(float y1, float y2) const;
     // update() at most once per refresh period; a paint in between shows the latest picture.
     void requestRepaint();
-    void repaintPeriodEnded();
+    void repaintLaterDue();
 
     // The device pixel nearest to (x, y); false where the scale or the point is degenerate. The
     // result comes back through `device`, not as an optional: GCC returns an optional of two ints
@@ -137,8 +138,11 @@ private:
     int burstDepth_ = 0;
     Recording pending_; // the last burst that ended, not rasterised yet
     Recording open_;    // the burst being drawn
-    QTimer repaintPeriod_;     // runs for one refresh period after each update()
-    bool repaintOwed_ = false; // drawn since the last paint while the period ran
+    QElapsedTimer lastUpdate_;   // since the last update()
+    int repaintPeriodMs_ = 16;   // the display's refresh period at the last update()
+    bool repaintOwed_ = false;   // drawn within the period since the last update()
+    QTimer repaintLater_;        // pays an owed repaint when no later burst does
+    static constexpr int kRepaintSlackMs = 5; // lets the preview's next tick, 2 ms on, come first
 };
 
 } // namespace ondulix::ui::qt
