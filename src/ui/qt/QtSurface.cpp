@@ -14,6 +14,12 @@ namespace {
 
 QRgb toRgb(toolkit::Colour c) { return qRgb(c.red, c.green, c.blue); }
 
+// A repaint owed within a refresh period waits this much past the period for a later burst to
+// pay it, which the preview's next tick, 2 ms on, does first.
+constexpr int kRepaintSlackMs = 5;
+// The refresh period where the display does not tell its rate.
+constexpr int kDefaultRefreshMs = 16;
+
 // std::floor for a value well inside the int range, without the library call: truncation moves
 // a negative fraction up, so step back one there.
 int floorToInt(double v) {
@@ -258,7 +264,7 @@ void QtSurface::requestRepaint() {
     lastUpdate_.start();
     const QScreen* display = screen();
     const qreal hertz = display ? display->refreshRate() : 0.0;
-    repaintPeriodMs_ = hertz >= 1.0 ? std::max(1, qRound(1000.0 / hertz)) : 16;
+    repaintPeriodMs_ = hertz >= 1.0 ? std::max(1, qRound(1000.0 / hertz)) : kDefaultRefreshMs;
 }
 
 void QtSurface::repaintLaterDue() {

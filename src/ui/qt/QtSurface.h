@@ -53,7 +53,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void paintBorder(QPaintEvent* event);
     struct DevicePoint {
         int x;
         int y;
@@ -75,10 +74,11 @@ private:
         float x1, y1, x2, y2; // a point keeps its position in x1, y1
         QRgb colour;
     };
-    // The primitives of one burst, and the columns it wipes: a line at one x from the top to the
-    // bottom row of the picture overwrites every pixel that any point or line at the same x can
-    // touch, since the column of device pixels is a function of x alone (the scale and the
-    // picture's size being the same) and every dot stays inside the picture.
+    // The primitives of one burst, and the columns it wipes. A wipe at x fills, in every row, the
+    // device columns that a dot at x covers (one dot wide: 2 columns at a device pixel ratio of
+    // 2, moved left to stay inside at the right edge). Any point or line drawn at the same x
+    // touches only pixels of those columns: for one scale and picture size the device column
+    // is a function of x alone, and a dot never leaves the picture.
     struct Recording {
         std::vector<Primitive> primitives;
         std::vector<float> wipedColumns; // the x of each full-height wipe, in the order drawn
@@ -116,6 +116,7 @@ private:
     // update() at most once per refresh period; a paint in between shows the latest picture.
     void requestRepaint();
     void repaintLaterDue();
+    void paintBorder(QPaintEvent* event);
 
     // The device pixel nearest to (x, y); false where the scale or the point is degenerate. The
     // result comes back through `device`, not as an optional: GCC returns an optional of two ints
@@ -138,11 +139,10 @@ private:
     int burstDepth_ = 0;
     Recording pending_; // the last burst that ended, not rasterised yet
     Recording open_;    // the burst being drawn
-    QElapsedTimer lastUpdate_;   // since the last update()
-    int repaintPeriodMs_ = 16;   // the display's refresh period at the last update()
-    bool repaintOwed_ = false;   // drawn within the period since the last update()
-    QTimer repaintLater_;        // pays an owed repaint when no later burst does
-    static constexpr int kRepaintSlackMs = 5; // lets the preview's next tick, 2 ms on, come first
+    QElapsedTimer lastUpdate_; // since the last update()
+    int repaintPeriodMs_ = 0;  // the display's refresh period at the last update()
+    bool repaintOwed_ = false; // drawn within the period since the last update()
+    QTimer repaintLater_;      // pays an owed repaint when no later burst does
 };
 
 } // namespace ondulix::ui::qt
