@@ -223,7 +223,9 @@ bool QtSurface::reachesTopToBottom(float y1, float y2) {
 
 bool QtSurface::spansFullHeight(float y1, float y2) const {
     // rasteriseLine() draws a line at one x as the rows between its ends' rows, clipped to the
-    // picture: ends on or beyond the top and the bottom row give every row.
+    // picture: ends on or beyond the top and the bottom row give every row. (The clip works on
+    // whole numbers below 10^6 and lands within far less than half a row of the edge rows, which
+    // rounding then gives exactly.)
     const int height = picture_.height();
     const auto a = toDeviceRow(height, y1);
     const auto b = toDeviceRow(height, y2);
