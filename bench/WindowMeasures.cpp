@@ -26,40 +26,6 @@ double millisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-// Runs the event loop for the given time, so that timers tick and the window repaints.
-void runEventLoop(std::chrono::milliseconds duration) {
-    QEventLoop loop;
-    QTimer::singleShot(duration, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-// Wall and processor time, and a count, added up over stretches of the event loop.
-class LoopTotals {
-public:
-    template <class Count>
-    void run(std::chrono::milliseconds duration, Count count) {
-        const std::int64_t before = count();
-        const double cpuBefore = ProcessStats::CpuSeconds();
-        const Clock::time_point start = Clock::now();
-        runEventLoop(duration);
-        seconds_ += millisecondsSince(start) / 1000.0;
-        cpuSeconds_ += ProcessStats::CpuSeconds() - cpuBefore;
-        count_ += count() - before;
-    }
-    TickFigures figures() const {
-        TickFigures figures;
-        figures.count = count_;
-        figures.perSecond = static_cast<double>(count_) / seconds_;
-        figures.cpuPercent = cpuSeconds_ / seconds_ * 100.0;
-        return figures;
-    }
-
-private:
-    double seconds_ = 0.0;
-    double cpuSeconds_ = 0.0;
-    std::int64_t count_ = 0;
-};
-
 QLineEdit& box(MeasuredWindow& window, const char* name) { return *window.form->control<QLineEdit>(name); }
 
 Qt::Key keyOf(char digit) { return static_cast<Qt::Key>(Qt::Key_0 + (digit - '0')); }
@@ -105,58 +71,105 @@ MeasuredWindow::MeasuredWindow() {
 
 MeasuredWindow::~MeasuredWindow() = default;
 
+void RunEventLoop(std::chrono::milliseconds duration) {
+    QEventLoop loop;
+    QTimer::singleShot(duration, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void TurnTotals::run(std::chrono::milliseconds duration, const std::function<std::int64_t()>& count) {
+    const std::int64_t before = count();
+    const double cpuBefore = ProcessStats::CpuSeconds();
+    const Clock::time_point start = Clock::now();
+    RunEventLoop(duration);
+    add(millisecondsSince(start) / 1000.0, ProcessStats::CpuSeconds() - cpuBefore, count() - before);
+}
+
+void TurnTotals::add(double seconds, double cpuSeconds, std::int64_t count) {
+    seconds_ += seconds;
+    cpuSeconds_ += cpuSeconds;
+    count_ += count;
+}
+
+TickFigures TurnTotals::figures() const {
+    TickFigures figures;
+    figures.count = count_;
+    figures.perSecond = seconds_ > 0.0 ? static_cast<double>(count_) / seconds_ : 0.0;
+    figures.cpuPercent = seconds_ > 0.0 ? cpuSeconds_ / seconds_ * 100.0 : 0.0;
+    return figures;
+}
+
+EmptyTimer::EmptyTimer() {
+    timer_.setTimerType(Qt::PreciseTimer);
+    timer_.setInterval(2);
+    QObject::connect(&timer_, &QTimer::timeout, [this] { ++ticks_; });
+}
+
+CountedPreview::CountedPreview(MeasuredWindow& window) : window_(window) {
+    ui::MainForm& logic = window_.form->logic();
+    // The same tick handler the window installs, with a count of the frames it ran to the end.
+    window_.form->timer().setTickHandler([this, &logic] {
+        logic.Timer1_Timer();
+        ++frames_;
+    });
+}
+
+CountedPreview::~CountedPreview() {
+    ui::MainForm& logic = window_.form->logic();
+    window_.form->timer().setTickHandler([&logic] { logic.Timer1_Timer(); });
+}
+
+void CountedPreview::start() { window_.form->timer().start(); }
+
+void CountedPreview::stop() { window_.form->timer().stop(); }
+
+void CountedPreview::markStart() {
+    framesAtMark_ = frames_;
+    for (std::size_t t = 0; t < positionsAtMark_.size(); ++t)
+        positionsAtMark_[t] = window_.form->logic().tableSet().preview.Position[t];
+}
+
+bool CountedPreview::consistent() const {
+    // Each frame advances every table by its speed, so the positions tell how many frames ran.
+    const std::int64_t ran = frames_ - framesAtMark_;
+    bool consistent = ran > 0;
+    for (std::size_t t = 0; t < positionsAtMark_.size(); ++t) {
+        const engine::TableParams& p = window_.form->logic().tableSet().tables[t];
+        const std::int64_t expected = ((positionsAtMark_[t] + ran * p.Speed) % p.Length + p.Length) % p.Length;
+        consistent = consistent && expected == window_.form->logic().tableSet().preview.Position[t];
+    }
+    return consistent;
+}
+
 PreviewComparison MeasurePreviewAgainstEmptyTimer(MeasuredWindow& window, int turns,
                                                  std::chrono::milliseconds turn) {
-    ui::MainForm& logic = window.form->logic();
-    ui::qt::QtTimer& previewTimer = window.form->timer();
-    std::int64_t frames = 0;
-    // The same tick handler the window installs, with a count of the frames it ran to the end.
-    previewTimer.setTickHandler([&logic, &frames] {
-        logic.Timer1_Timer();
-        ++frames;
-    });
-    window.form->show();
-    runEventLoop(std::chrono::milliseconds(500)); // the first frames and paints
-    previewTimer.stop();
-    runEventLoop(std::chrono::milliseconds(100)); // the last repaint
-
-    std::int64_t ticks = 0;
-    QTimer emptyTimer;
-    emptyTimer.setTimerType(Qt::PreciseTimer);
-    emptyTimer.setInterval(2);
-    QObject::connect(&emptyTimer, &QTimer::timeout, [&ticks] { ++ticks; });
-
-    std::array<std::int32_t, engine::kTableCount> start{};
-    for (std::size_t t = 0; t < start.size(); ++t)
-        start[t] = logic.tableSet().preview.Position[t];
-    const std::int64_t framesBefore = frames;
-
-    // In turns, so that a change in the machine's load during the run hits both alike; only one
-    // of the two timers runs at a time.
-    LoopTotals empty;
-    LoopTotals preview;
-    for (int i = 0; i < turns; ++i) {
-        emptyTimer.start();
-        empty.run(turn, [&ticks] { return ticks; });
-        emptyTimer.stop();
-        previewTimer.start();
-        preview.run(turn, [&frames] { return frames; });
-        previewTimer.stop();
-    }
-
     PreviewComparison result;
-    result.emptyTimer = empty.figures();
-    static_cast<TickFigures&>(result.preview) = preview.figures();
-    // Each frame advances every table by its speed, so the positions tell how many frames ran.
-    const std::int64_t ran = frames - framesBefore;
-    result.preview.consistent = ran > 0;
-    for (std::size_t t = 0; t < start.size(); ++t) {
-        const engine::TableParams& p = logic.tableSet().tables[t];
-        const std::int64_t expected = ((start[t] + ran * p.Speed) % p.Length + p.Length) % p.Length;
-        result.preview.consistent = result.preview.consistent && expected == logic.tableSet().preview.Position[t];
+    {
+        CountedPreview preview(window);
+        window.form->show();
+        RunEventLoop(std::chrono::milliseconds(500)); // the first frames and paints
+        preview.stop();
+        RunEventLoop(std::chrono::milliseconds(100)); // the last repaint
+        preview.markStart();
+
+        // In turns, so that a change in the machine's load during the run hits both alike; only
+        // one of the two timers runs at a time.
+        EmptyTimer emptyTimer;
+        TurnTotals empty;
+        TurnTotals previewTurns;
+        for (int i = 0; i < turns; ++i) {
+            emptyTimer.start();
+            empty.run(turn, [&emptyTimer] { return emptyTimer.ticks(); });
+            emptyTimer.stop();
+            preview.start();
+            previewTurns.run(turn, [&preview] { return preview.frames(); });
+            preview.stop();
+        }
+        result.emptyTimer = empty.figures();
+        static_cast<TickFigures&>(result.preview) = previewTurns.figures();
+        result.preview.consistent = preview.consistent();
     }
-    previewTimer.setTickHandler([&logic] { logic.Timer1_Timer(); });
-    previewTimer.start();
+    window.form->timer().start();
     return result;
 }
 

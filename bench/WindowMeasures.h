@@ -1,9 +1,14 @@
 #pragma once
 
+#include "engine/TableSet.h"
 #include "toolkit/MemoryToolkit.h"
 
+#include <QTimer>
+
+#include <array>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,10 +40,69 @@ struct TickFigures {
     std::int64_t count = 0;
 };
 
+// Runs the event loop for the given time, so that timers tick and windows repaint.
+void RunEventLoop(std::chrono::milliseconds duration);
+
+// Wall and processor time, and a count, added up over turns of the event loop.
+class TurnTotals {
+public:
+    // Runs the event loop for one turn and adds what it took and how far `count` advanced.
+    void run(std::chrono::milliseconds duration, const std::function<std::int64_t()>& count);
+    void add(double seconds, double cpuSeconds, std::int64_t count);
+
+    double seconds() const { return seconds_; }
+    double cpuSeconds() const { return cpuSeconds_; }
+    std::int64_t count() const { return count_; }
+    TickFigures figures() const;
+
+private:
+    double seconds_ = 0.0;
+    double cpuSeconds_ = 0.0;
+    std::int64_t count_ = 0;
+};
+
+// The baseline of the preview: a 2 ms Qt::PreciseTimer whose slot only counts its ticks.
+class EmptyTimer {
+public:
+    EmptyTimer();
+    void start() { timer_.start(); }
+    void stop() { timer_.stop(); }
+    std::int64_t ticks() const { return ticks_; }
+
+private:
+    QTimer timer_;
+    std::int64_t ticks_ = 0;
+};
+
+// The preview of the window, with its frames counted around the window's own tick handler, so
+// that a tick that did not run a whole frame is not counted. The window's handler is put back
+// when this ends.
+class CountedPreview {
+public:
+    explicit CountedPreview(MeasuredWindow& window);
+    ~CountedPreview();
+    CountedPreview(const CountedPreview&) = delete;
+    CountedPreview& operator=(const CountedPreview&) = delete;
+
+    void start();
+    void stop();
+    std::int64_t frames() const { return frames_; }
+    // From here on, consistent() compares the tables' positions with the frames counted.
+    void markStart();
+    // Whether frames ran since markStart() and every table's position advanced by exactly
+    // frames x speed.
+    bool consistent() const;
+
+private:
+    MeasuredWindow& window_;
+    std::int64_t frames_ = 0;
+    std::int64_t framesAtMark_ = 0;
+    std::array<std::int32_t, engine::kTableCount> positionsAtMark_{};
+};
+
 // The preview of the shown window against an empty 2 ms precise timer, the most ticks the
-// event loop delivers and what they cost, in turns: one timer runs at a time. Preview frames are
-// counted around the timer's tick handler, so that a tick that did not run a whole frame is not
-// counted; `consistent` tells whether every table's position advanced by exactly frames x speed.
+// event loop delivers and what they cost, in turns: one timer runs at a time. `consistent`
+// tells whether every table's position advanced by exactly frames x speed.
 struct PreviewFigures : TickFigures {
     bool consistent = false;
 };

@@ -1,16 +1,19 @@
 // The performance of the real window, each figure next to a baseline measured in the same run:
 // preview rate and processor time against an empty 2 ms timer, keystroke latency against a bare
 // loop of sines, start-up and peak memory against a bare window with as many standard widgets, and
-// a save against writing the same bytes into memory. Prints one row per figure ending in "pass" or
-// "FAIL", then "N of M rows pass"; exits with 1 when a row fails.
+// a save against writing the same bytes into memory. With an X server at hand (bench/run starts
+// Xvfb) the preview is measured on it too, against an empty timer in a bare window on the same
+// server. Prints one row per figure ending in "pass" or "FAIL", then "N of M rows pass"; exits
+// with 1 when a row fails.
 //
-//     QT_QPA_PLATFORM=offscreen ondulix_window_perf
+//     QT_QPA_PLATFORM=offscreen xvfb-run -a -s "-screen 0 1280x1024x24" ondulix_window_perf
 //
 // Run as "ondulix_window_perf --probe real|standard|blank" it is the child of the start-up
-// measurement.
+// measurement, as "--turn-child preview|bare" a child of the measurement on the X server.
 
 #include "FirstPaintProbe.h"
 #include "PerfReport.h"
+#include "ServerPreview.h"
 #include "StartUpMeasure.h"
 #include "WindowMeasures.h"
 
@@ -27,7 +30,12 @@ using namespace ondulix::bench;
 using namespace std::chrono_literals;
 
 constexpr int kPreviewTurns = 5; // of one second each, for the preview and for the empty timer
+constexpr int kServerPreviewTurns = 8; // the same on the X server, where the figures scatter more
 constexpr auto kPreviewTurn = 1000ms;
+// The preview's processor time over the empty timer's, in % of one core: offscreen, where a
+// repaint is a copy in memory, and on an X server, where it also travels to the server.
+constexpr double kPreviewCpuOffscreen = 1.0;
+constexpr double kPreviewCpuOnServer = 1.5;
 constexpr int kKeystrokes = 200;
 constexpr int kStartUpRounds = 15;
 constexpr int kSaves = 15;
@@ -66,25 +74,51 @@ void addStartUpRows(PerfReport& report, int widgets) {
         std::cerr << "start-up: " << s.note << '\n';
 }
 
-void addPreviewRows(PerfReport& report, MeasuredWindow& window) {
-    step("the preview and an empty 2 ms timer, in turns");
-    const PreviewComparison turns = MeasurePreviewAgainstEmptyTimer(window, kPreviewTurns, kPreviewTurn);
-    const TickFigures& empty = turns.emptyTimer;
-    const PreviewFigures& preview = turns.preview;
-    report.add({"preview frames per second, 5 turns of 1 s, default tables", Fixed(preview.perSecond, 1) + " /s",
-                Fixed(empty.perSecond, 1) + " /s (empty 2 ms precise timer)",
+// Frames per second next to the empty timer's ticks, and the processor time the preview adds.
+void addPreviewPair(PerfReport& report, const std::string& where, const std::string& baseline,
+                    const TickFigures& empty, const PreviewFigures& preview, double cpuTarget, int turns) {
+    report.add({"preview frames per second" + where + ", " + std::to_string(turns) + " turns of 1 s, default tables",
+                Fixed(preview.perSecond, 1) + " /s", Fixed(empty.perSecond, 1) + " /s (" + baseline + ")",
                 ">= 0.98 x baseline = " + Fixed(0.98 * empty.perSecond, 1) + " /s",
                 preview.consistent && preview.perSecond >= 0.98 * empty.perSecond});
     // The target is on what the preview adds to the process: the empty timer's share is the
     // platform's price of waking every 2 ms, which the layout asks for, and alone it varies by
     // a percent between runs on a busy machine. Both figures are printed.
     const double excess = preview.cpuPercent - empty.cpuPercent;
-    report.add({"CPU of the running preview over the empty timer's, % of one core",
+    report.add({"CPU of the running preview over the empty timer's" + where + ", % of one core",
                 Fixed(excess, 2) + " % (process total " + Fixed(preview.cpuPercent, 2) + " %)",
-                Fixed(empty.cpuPercent, 2) + " % (empty 2 ms precise timer)", "<= 4 % over the baseline",
-                excess <= 4.0});
-    if (!preview.consistent)
+                Fixed(empty.cpuPercent, 2) + " % (" + baseline + ")",
+                "<= " + Fixed(cpuTarget, 1) + " % over the baseline", excess <= cpuTarget});
+}
+
+void addPreviewRows(PerfReport& report, MeasuredWindow& window) {
+    step("the preview and an empty 2 ms timer, in turns");
+    const PreviewComparison turns = MeasurePreviewAgainstEmptyTimer(window, kPreviewTurns, kPreviewTurn);
+    addPreviewPair(report, " (offscreen)", "empty 2 ms precise timer", turns.emptyTimer, turns.preview,
+                   kPreviewCpuOffscreen, kPreviewTurns);
+    if (!turns.preview.consistent)
         std::cerr << "preview: the tables' positions do not match the frames counted\n";
+}
+
+void addServerPreviewRows(PerfReport& report) {
+    const std::string where = " (X server)";
+    const std::string baseline = "empty 2 ms precise timer, bare 599 x 478 window";
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        // Not a pass: the target is unproven. bench/run installs Xvfb and runs under it.
+        report.add({"preview on an X server", "not measured: no X display (run bench/run, which starts Xvfb)", "-",
+                    "<= " + Fixed(kPreviewCpuOnServer, 1) + " % over " + baseline, false});
+        return;
+    }
+    step("the preview and an empty 2 ms timer in a bare window on the X server, in turns");
+    const ServerPreviewFigures s =
+        MeasurePreviewOnServer(QCoreApplication::applicationFilePath(), kServerPreviewTurns, kPreviewTurn);
+    if (!s.ok) {
+        report.add({"preview on an X server", "not measured: " + s.note, "-", "-", false});
+        return;
+    }
+    addPreviewPair(report, where, baseline, s.emptyTimer, s.preview, kPreviewCpuOnServer, kServerPreviewTurns);
+    if (!s.note.empty())
+        std::cerr << "preview on the X server: " << s.note << '\n';
 }
 
 void addKeystrokeRows(PerfReport& report, MeasuredWindow& window) {
@@ -136,6 +170,13 @@ int main(int argc, char** argv) {
         std::cerr << "--probe takes real, standard or blank\n";
         return 2;
     }
+    if (argc == 3 && std::strcmp(argv[1], "--turn-child") == 0) {
+        for (const TurnChild which : {TurnChild::Preview, TurnChild::BareWindow})
+            if (std::strcmp(argv[2], TurnChildName(which)) == 0)
+                return RunTurnChild(argc, argv, which);
+        std::cerr << "--turn-child takes preview or bare\n";
+        return 2;
+    }
 
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen"); // the children inherit it
@@ -144,6 +185,7 @@ int main(int argc, char** argv) {
     PerfReport report;
     // The children first, while this process is idle.
     addStartUpRows(report, RealWindowWidgetCount());
+    addServerPreviewRows(report);
     {
         MeasuredWindow window;
         addPreviewRows(report, window);

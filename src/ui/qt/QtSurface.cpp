@@ -15,6 +15,12 @@ namespace {
 
 QRgb toRgb(toolkit::Colour c) { return qRgb(c.red, c.green, c.blue); }
 
+// A repaint owed within a refresh period waits this much past the period for a later burst to
+// pay it, which the preview's next tick, 2 ms on, does first.
+constexpr int kRepaintSlackMs = 5;
+// The refresh period where the display does not tell its rate.
+constexpr int kDefaultRefreshMs = 16;
+
 // std::floor for a value well inside the int range, without the library call: truncation moves
 // a negative fraction up, so step back one there.
 int floorToInt(double v) {
@@ -53,6 +59,12 @@ bool clipSegment(double& x1, double& y1, double& x2, double& y2, double maxX, do
     return true;
 }
 
+// The pixel whose centre is nearest, clamped far outside any picture but safely inside int.
+int nearestPixel(double pixel) {
+    const double limit = 1e6;
+    return floorToInt(std::clamp(pixel + 0.5, -limit, limit));
+}
+
 } // namespace
 
 QtSurface::QtSurface(toolkit::Colour back, toolkit::UserScale initial, bool sunkenBorder, QWidget* parent)
@@ -63,19 +75,23 @@ QtSurface::QtSurface(toolkit::Colour back, toolkit::UserScale initial, bool sunk
         setFrameStyle(QFrame::NoFrame);
     // The picture covers the client area completely; nothing underneath needs painting.
     setAttribute(Qt::WA_OpaquePaintEvent);
-    repaintPeriod_.setSingleShot(true);
-    connect(&repaintPeriod_, &QTimer::timeout, this, [this] { repaintPeriodEnded(); });
+    repaintLater_.setSingleShot(true);
+    connect(&repaintLater_, &QTimer::timeout, this, [this] { repaintLaterDue(); });
 }
 
 void QtSurface::setScale(toolkit::UserScale scale) {
     // A zero height would make every y coordinate meaningless; keep the one in force.
     if (scale.height == 0.0f || !std::isfinite(scale.height))
         scale.height = scale_.height;
+    if (scale == scale_)
+        return;
+    rasteriseRecorded(); // drawn in the scale that was in force
     scale_ = scale;
 }
 
-const QImage& QtSurface::picture() const {
+const QImage& QtSurface::picture() {
     syncPicture();
+    rasteriseRecorded();
     return picture_;
 }
 
@@ -84,11 +100,12 @@ QtSurface::Pixels QtSurface::pixels() {
             std::max(1, static_cast<int>(std::lround(picture_.devicePixelRatio())))};
 }
 
-void QtSurface::syncPicture() const {
+void QtSurface::syncPicture() {
     const qreal ratio = devicePixelRatioF();
     const QSize size = contentsRect().size() * ratio;
     if (picture_.size() == size && picture_.devicePixelRatio() == ratio)
         return;
+    rasteriseRecorded(); // at the size they were drawn for, as drawing them at once would have
     QImage next(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
     next.fill(toRgb(back_));
     if (!picture_.isNull()) {
@@ -99,15 +116,21 @@ void QtSurface::syncPicture() const {
     picture_ = std::move(next);
 }
 
-std::optional<QtSurface::DevicePoint> QtSurface::toDevice(const Pixels& pixels, float x, float y) const {
+bool QtSurface::toDevice(const Pixels& pixels, float x, float y, DevicePoint& device) const {
     // Pixel centres 0 .. n-1 span the scale from edge to edge.
     const auto px = scale_.toPixelX(x, pixels.width - 1);
     const auto py = scale_.toPixelY(y, pixels.height - 1);
     if (!px || !py)
+        return false;
+    device = {nearestPixel(*px), nearestPixel(*py)};
+    return true;
+}
+
+std::optional<int> QtSurface::toDeviceRow(int height, float y) const {
+    const auto py = scale_.toPixelY(y, height - 1);
+    if (!py)
         return std::nullopt;
-    const double limit = 1e6; // far outside any picture, and safely inside int
-    return DevicePoint{floorToInt(std::clamp(*px + 0.5, -limit, limit)),
-                       floorToInt(std::clamp(*py + 0.5, -limit, limit))};
+    return nearestPixel(*py);
 }
 
 void QtSurface::stamp(const Pixels& pixels, int x, int y, QRgb colour) {
@@ -146,80 +169,168 @@ void QtSurface::stampColumn(const Pixels& pixels, int x, int first, int last, QR
         std::fill(reinterpret_cast<QRgb*>(row) + from, reinterpret_cast<QRgb*>(row) + to, colour);
 }
 
-QtSurface::Pixels QtSurface::prepare() {
-    if (burst_)
-        return *burst_;
-    syncPicture();
-    return pixels();
+void QtSurface::Recording::reset() {
+    primitives.clear(); // keeps the capacity: a running preview records without allocating
+    wipedColumns.clear();
+    withinWipedColumns = true;
+    fullKnown = false;
 }
 
-void QtSurface::drawn() {
-    if (burst_)
-        burstDrew_ = true;
-    else
-        requestRepaint();
+void QtSurface::rasteriseRecorded() {
+    if (pending_.empty() && open_.empty())
+        return;
+    rasterise(pending_);
+    rasterise(open_);
+    pending_.reset();
+    open_.reset();
+}
+
+void QtSurface::rasterise(const Recording& recording) {
+    if (recording.empty())
+        return;
+    const Pixels target = pixels();
+    for (const Primitive& primitive : recording.primitives)
+        rasterise(target, primitive);
+}
+
+void QtSurface::rasterise(const Pixels& target, const Primitive& primitive) const {
+    switch (primitive.kind) {
+    case Primitive::Kind::Point: rasterisePoint(target, primitive.x1, primitive.y1, primitive.colour); break;
+    case Primitive::Kind::Line:
+        rasteriseLine(target, primitive.x1, primitive.y1, primitive.x2, primitive.y2, primitive.colour);
+        break;
+    case Primitive::Kind::Wipe: rasteriseWipe(target, primitive.x1, primitive.colour); break;
+    }
+}
+
+void QtSurface::drawNow(const Primitive& primitive) {
+    syncPicture();
+    rasteriseRecorded(); // what came before is drawn first
+    rasterise(pixels(), primitive);
+    requestRepaint();
+}
+
+bool QtSurface::reachesTopToBottom(float y1, float y2) {
+    Recording& r = open_;
+    if (r.fullKnown && y1 == r.fullTop && y2 == r.fullBottom)
+        return true;
+    if (!spansFullHeight(y1, y2))
+        return false;
+    r.fullTop = y1;
+    r.fullBottom = y2;
+    r.fullKnown = true;
+    return true;
+}
+
+bool QtSurface::spansFullHeight(float y1, float y2) const {
+    // rasteriseLine() draws a line at one x as the rows between its ends' rows, clipped to the
+    // picture: ends on or beyond the top and the bottom row give every row. (The clip works on
+    // whole numbers below 10^6 and lands within far less than half a row of the edge rows, which
+    // rounding then gives exactly.)
+    const int height = picture_.height();
+    const auto a = toDeviceRow(height, y1);
+    const auto b = toDeviceRow(height, y2);
+    return a && b && std::min(*a, *b) <= 0 && std::max(*a, *b) >= height - 1;
 }
 
 void QtSurface::beginDrawing() {
     if (burstDepth_++ > 0)
         return;
-    // Nothing inside a burst processes events, so the widget keeps its size and screen and
-    // the picture its pixels until the burst ends.
+    // Nothing inside a burst processes events, so the widget keeps its size and screen until
+    // the burst ends; the primitives are recorded against the picture as it is now.
     syncPicture();
-    burst_ = pixels();
-    burstDrew_ = false;
 }
 
 void QtSurface::endDrawing() {
-    if (--burstDepth_ > 0)
+    if (--burstDepth_ > 0 || open_.empty())
         return;
-    burst_.reset();
-    if (burstDrew_)
-        requestRepaint();
+    if (!open_.hides(pending_))
+        rasterise(pending_);
+    std::swap(pending_, open_);
+    open_.reset();
+    requestRepaint();
 }
 
 void QtSurface::requestRepaint() {
-    if (repaintPeriod_.isActive()) {
+    if (lastUpdate_.isValid() && !lastUpdate_.hasExpired(repaintPeriodMs_)) {
+        // Owed: a burst after the period pays it in its own pass of the event loop, so that a
+        // running preview wakes the loop for nothing more than its ticks; when no burst comes,
+        // the timer does, a little after the period.
         repaintOwed_ = true;
+        if (!repaintLater_.isActive())
+            repaintLater_.start(static_cast<int>(repaintPeriodMs_ - lastUpdate_.elapsed()) + kRepaintSlackMs);
         return;
     }
+    repaintLater_.stop();
+    repaintOwed_ = false;
     update(contentsRect()); // the border stays as it is
+    lastUpdate_.start();
     const QScreen* display = screen();
     const qreal hertz = display ? display->refreshRate() : 0.0;
-    repaintPeriod_.start(hertz >= 1.0 ? std::max(1, qRound(1000.0 / hertz)) : 16);
+    repaintPeriodMs_ = hertz >= 1.0 ? std::max(1, qRound(1000.0 / hertz)) : kDefaultRefreshMs;
 }
 
-void QtSurface::repaintPeriodEnded() {
-    if (repaintOwed_) {
-        repaintOwed_ = false;
+void QtSurface::repaintLaterDue() {
+    if (repaintOwed_)
         requestRepaint();
-    }
 }
 
 void QtSurface::clear() {
+    // Erasing overwrites every pixel: whatever is recorded would never be seen.
+    pending_.reset();
+    open_.reset();
     syncPicture();
     picture_.fill(toRgb(back_));
-    if (burst_)
-        burst_ = pixels(); // filling may have given the picture a buffer of its own
-    drawn();
+    requestRepaint();
 }
 
+// In a burst a primitive is recorded, built in place: the preview records hundreds of thousands
+// a second, and a primitive built on the stack and copied on stalls the processor as it reads
+// back what it has just stored.
 void QtSurface::point(float x, float y, toolkit::Colour colour) {
-    const Pixels target = prepare();
-    if (const auto p = toDevice(target, x, y)) {
-        stamp(target, p->x, p->y, toRgb(colour));
-        drawn();
+    if (burstDepth_ == 0) {
+        drawNow({Primitive::Kind::Point, x, y, x, y, toRgb(colour)});
+        return;
     }
+    // A frame draws each column's point right after wiping that column.
+    if (open_.wipedColumns.empty() || x != open_.wipedColumns.back())
+        open_.withinWipedColumns = false;
+    open_.primitives.push_back({Primitive::Kind::Point, x, y, x, y, toRgb(colour)});
 }
 
 void QtSurface::line(float x1, float y1, float x2, float y2, toolkit::Colour colour) {
-    const Pixels target = prepare();
-    const auto a = toDevice(target, x1, y1);
-    const auto b = toDevice(target, x2, y2);
-    if (!a || !b)
+    if (burstDepth_ == 0) {
+        drawNow({Primitive::Kind::Line, x1, y1, x2, y2, toRgb(colour)});
         return;
-    double ax = a->x, ay = a->y, bx = b->x, by = b->y;
-    if (!clipSegment(ax, ay, bx, by, target.width - 1, target.height - 1))
+    }
+    const bool wipe = x1 == x2 && reachesTopToBottom(y1, y2);
+    if (wipe)
+        open_.wipedColumns.push_back(x1);
+    else
+        open_.withinWipedColumns = false;
+    open_.primitives.push_back({wipe ? Primitive::Kind::Wipe : Primitive::Kind::Line, x1, y1, x2, y2, toRgb(colour)});
+}
+
+void QtSurface::rasterisePoint(const Pixels& pixels, float x, float y, QRgb colour) const {
+    if (DevicePoint p{}; toDevice(pixels, x, y, p))
+        stamp(pixels, p.x, p.y, colour);
+}
+
+void QtSurface::rasteriseWipe(const Pixels& pixels, float x, QRgb colour) const {
+    // rasteriseLine() would map both ends (both map, as the wipe was found to reach from the top
+    // row to the bottom one with this scale and height), clip the rows to the picture and fill
+    // the column from row 0 to the last; the column is all that needs looking up.
+    if (const auto px = scale_.toPixelX(x, pixels.width - 1))
+        stampColumn(pixels, nearestPixel(*px), 0, pixels.height - 1, colour);
+}
+
+void QtSurface::rasteriseLine(const Pixels& pixels, float x1, float y1, float x2, float y2, QRgb colour) const {
+    DevicePoint a{};
+    DevicePoint b{};
+    if (!toDevice(pixels, x1, y1, a) || !toDevice(pixels, x2, y2, b))
+        return;
+    double ax = a.x, ay = a.y, bx = b.x, by = b.y;
+    if (!clipSegment(ax, ay, bx, by, pixels.width - 1, pixels.height - 1))
         return;
     // Bresenham between the clipped ends, with the same dot as a point, so a line drawn over a
     // point in the background colour erases it completely.
@@ -227,19 +338,17 @@ void QtSurface::line(float x1, float y1, float x2, float y2, toolkit::Colour col
     int y = static_cast<int>(std::lround(ay));
     const int endX = static_cast<int>(std::lround(bx));
     const int endY = static_cast<int>(std::lround(by));
+    if (x == endX) { // a vertical line, such as the preview's column wipe: one rectangle
+        stampColumn(pixels, x, std::min(y, endY), std::max(y, endY), colour);
+        return;
+    }
     const int dx = std::abs(endX - x);
     const int dy = -std::abs(endY - y);
     const int stepX = x < endX ? 1 : -1;
     const int stepY = y < endY ? 1 : -1;
     int error = dx + dy;
-    const QRgb rgb = toRgb(colour);
-    if (x == endX) { // a vertical line, such as the preview's column wipe: one rectangle
-        stampColumn(target, x, std::min(y, endY), std::max(y, endY), rgb);
-        drawn();
-        return;
-    }
     for (;;) {
-        stamp(target, x, y, rgb);
+        stamp(pixels, x, y, colour);
         if (x == endX && y == endY)
             break;
         const int twice = 2 * error;
@@ -252,7 +361,6 @@ void QtSurface::line(float x1, float y1, float x2, float y2, toolkit::Colour col
             y += stepY;
         }
     }
-    drawn();
 }
 
 bool QtSurface::event(QEvent* event) {
@@ -262,8 +370,10 @@ bool QtSurface::event(QEvent* event) {
         QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), QString::fromStdString(text), this);
         return true;
     }
-    // A move to a screen of another resolution changes the device pixel ratio.
-    if (event->type() == QEvent::ScreenChangeInternal || event->type() == QEvent::Show) {
+    // A move to a screen of another resolution changes the device pixel ratio, a resize the
+    // size; either way the picture follows before the next paint, which copies it unscaled.
+    const QEvent::Type type = event->type();
+    if (type == QEvent::ScreenChangeInternal || type == QEvent::Show || type == QEvent::Resize) {
         syncPicture();
         update();
     }
@@ -271,13 +381,29 @@ bool QtSurface::event(QEvent* event) {
 }
 
 void QtSurface::paintEvent(QPaintEvent* event) {
+    // Here, at most once per refresh period while drawing goes on, the picture catches up with
+    // what was drawn; frames that a later one painted over were never rasterised.
+    rasteriseRecorded();
     // A paint of the whole picture shows everything drawn so far.
     if (QRegion(contentsRect()).subtracted(event->region()).isEmpty())
         repaintOwed_ = false;
     if (!contentsRect().contains(event->rect()))
-        QFrame::paintEvent(event); // the border, if any, unless only the picture is repainted
+        paintBorder(event); // unless only the picture is repainted
     QPainter painter(this);
     painter.drawImage(contentsRect().topLeft(), picture_);
+}
+
+void QtSurface::paintBorder(QPaintEvent* event) {
+    // The frame draws its lines one device pixel wide, so above a device pixel ratio of 1 they
+    // leave a ring between them and the picture. The surface is opaque (nothing is painted
+    // underneath it), so the ring gets the frame's darkest shade first rather than whatever
+    // the window's backing store held there.
+    {
+        QPainter painter(this);
+        for (const QRect& strip : QRegion(rect()).subtracted(contentsRect()))
+            painter.fillRect(strip, palette().color(QPalette::Shadow));
+    }
+    QFrame::paintEvent(event);
 }
 
 } // namespace ondulix::ui::qt
