@@ -127,9 +127,11 @@ void addKeystrokeRows(PerfReport& report, MeasuredWindow& window) {
     const std::string samples = std::to_string(clamped.keyMs.size()) + " keys";
     const double median = Median(clamped.keyMs);
     const double bare = Median(clamped.bareSineMs);
+    // The clamp's nested run computes the table once; the outer run finds it computed.
+    constexpr double kClampedPerBareSine = 2.5;
     report.add({"clamped keystroke \"20000\" in txtSinLen(0), median of " + samples, ms(median),
-                ms(bare) + " (BM_BareSine16385)", "<= 4 x baseline = " + ms(4.0 * bare),
-                clamped.asExpected && median <= 4.0 * bare});
+                ms(bare) + " (BM_BareSine16385)", "<= 2.5 x baseline = " + ms(kClampedPerBareSine * bare),
+                clamped.asExpected && median <= kClampedPerBareSine * bare});
     const double p99 = Percentile(clamped.keyMs, 99.0);
     report.add({"clamped keystroke \"20000\" in txtSinLen(0), p99 of " + samples, ms(p99),
                 ms(Percentile(clamped.bareSineMs, 99.0)) + " (BM_BareSine16385 p99)", "<= 3 ms",

@@ -10,35 +10,15 @@
 
 namespace ondulix::ui {
 
-// The in-memory control behind each toolkit interface.
+// The in-memory control behind each toolkit interface (declared only, for decltype).
+toolkit::MemoryTextBox memoryControlOf(toolkit::TextBox*);
+toolkit::MemoryCheckBox memoryControlOf(toolkit::CheckBox*);
+toolkit::MemorySurface memoryControlOf(toolkit::Surface*);
+toolkit::MemoryLabel memoryControlOf(toolkit::Label*);
+toolkit::MemoryButton memoryControlOf(toolkit::Button*);
+toolkit::MemoryTimer memoryControlOf(toolkit::Timer*);
 template <class Interface>
-struct MemoryControlOf;
-template <>
-struct MemoryControlOf<toolkit::TextBox> {
-    using type = toolkit::MemoryTextBox;
-};
-template <>
-struct MemoryControlOf<toolkit::CheckBox> {
-    using type = toolkit::MemoryCheckBox;
-};
-template <>
-struct MemoryControlOf<toolkit::Surface> {
-    using type = toolkit::MemorySurface;
-};
-template <>
-struct MemoryControlOf<toolkit::Label> {
-    using type = toolkit::MemoryLabel;
-};
-template <>
-struct MemoryControlOf<toolkit::Button> {
-    using type = toolkit::MemoryButton;
-};
-template <>
-struct MemoryControlOf<toolkit::Timer> {
-    using type = toolkit::MemoryTimer;
-};
-template <class Interface>
-using MemoryControl = typename MemoryControlOf<Interface>::type;
+using MemoryControl = decltype(memoryControlOf(static_cast<Interface*>(nullptr)));
 
 // The main window without a display: the layout's controls made in memory by the same walk that
 // builds the Qt window, and the same MainForm behind them. Tests and benchmarks type into its

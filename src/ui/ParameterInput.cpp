@@ -65,25 +65,20 @@ void ParameterInput::ReadTableInputs(int table) {
 }
 
 void ParameterInput::ReadMinMax(int table) {
-    TextBox& minimum = in(controls_.txtSinMin, table);
-    TextBox& maximum = in(controls_.txtSinMax, table);
-    clamp(minimum, TableField::Minimum);
-    clamp(maximum, TableField::Maximum);
-
-    engine::TableParams& t = set_.table(table);
-    t.Minimum = stored(minimum, TableField::Minimum);
-    t.Maximum = stored(maximum, TableField::Maximum);
+    readAmplitude(table, {{{TableField::Minimum, &FormControls::txtSinMin}, {TableField::Maximum, &FormControls::txtSinMax}}});
 }
 
 void ParameterInput::ReadOriginRange(int table) {
-    TextBox& range = in(controls_.txtSinRange, table);
-    TextBox& origin = in(controls_.txtSinOrigin, table);
-    clamp(range, TableField::Range);
-    clamp(origin, TableField::Origin);
+    readAmplitude(table, {{{TableField::Range, &FormControls::txtSinRange}, {TableField::Origin, &FormControls::txtSinOrigin}}});
+}
 
+void ParameterInput::readAmplitude(int table, const std::array<FieldBox, 2>& boxes) {
+    // Both boxes are clamped first, in this order, and then both are stored.
+    for (const auto& [field, row] : boxes)
+        clamp(in(controls_.*row, table), field);
     engine::TableParams& t = set_.table(table);
-    t.Range = stored(range, TableField::Range);
-    t.Origin = stored(origin, TableField::Origin);
+    for (const auto& [field, row] : boxes)
+        t.*engine::RuleOf(field).member = stored(in(controls_.*row, table), field);
 }
 
 void ParameterInput::showView() {

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "engine/InputRules.h"
 #include "engine/PreviewView.h"
 #include "engine/TableSet.h"
 #include "ui/FormControls.h"
+
+#include <array>
 
 namespace ondulix::ui {
 
@@ -23,6 +26,12 @@ public:
     void ReadOriginRange(int table);
 
 private:
+    // A field and the row of boxes it is typed into.
+    struct FieldBox {
+        engine::TableField field;
+        TableRow<toolkit::TextBox> FormControls::*row;
+    };
+    void readAmplitude(int table, const std::array<FieldBox, 2>& boxes);
     void showView();
 
     const FormControls& controls_;
