@@ -6,31 +6,40 @@
 #include <algorithm>
 
 namespace ondulix::engine::cycle {
+namespace {
 
-CycleAnalysis::CycleAnalysis(const PreviewCycleInput& input, Columns columns, SearchLimits limits)
-    : columns_(columns), limits_(limits) {
+std::vector<Motion> tickedMotions(const PreviewCycleInput& input) {
     std::vector<Motion> ticked;
     for (const PreviewCycleTable& t : input.tables)
         if (t.ticked)
             ticked.emplace_back(t);
-    sharedModulus_ = SharedModulus(ticked);
-    for (const Motion& m : ticked)
-        cycle_ = lcmOf(cycle_, static_cast<std::uint64_t>(m.period));
+    return ticked;
+}
+
+// The split with the fewest root classes, and of those the one whose groups' classes are fewest:
+// the extremes add once per group class and column, then once per root class and column.
+const TableGroups& cheapestForExtremes(const std::vector<TableGroups>& splits) {
+    return *std::min_element(splits.begin(), splits.end(), [](const TableGroups& a, const TableGroups& b) {
+        return std::pair(a.rootModulus, a.groupModulus[0] + a.groupModulus[1]) <
+               std::pair(b.rootModulus, b.groupModulus[0] + b.groupModulus[1]);
+    });
+}
+
+// Root classes of columns the search sets up without a walk first, and how many column sums of the
+// walk one class is worth.
+constexpr std::uint64_t kFewClasses = 256;
+constexpr std::uint64_t kWalkPerClass = 1024;
+
+} // namespace
+
+CycleAnalysis::CycleAnalysis(const PreviewCycleInput& input, Columns columns, SearchLimits limits)
+    : input_(input), columns_(columns), limits_(limits), splits_(AllSplits(tickedMotions(input))),
+      extremes_(input, cheapestForExtremes(splits_), columns, limits.foldsKept) {
     for (const PreviewCycleTable& t : input.tables)
-        if (t.ticked)
-            tables_.emplace_back(t, sharedModulus_);
-    columnClasses_ = ColumnClassesOf(tables_, columns);
-    ColumnExtremes extremes = RepresentativeExtremes(tables_, sharedModulus_, columns, columnClasses_);
-    lows_[0] = std::move(extremes.low);
-    lows_[1] = std::move(extremes.negHigh);
-}
-
-std::int32_t CycleAnalysis::smallest() const {
-    return *std::min_element(lows_[0].begin(), lows_[0].end());
-}
-
-std::int32_t CycleAnalysis::largest() const {
-    return -*std::min_element(lows_[1].begin(), lows_[1].end());
+        if (t.ticked) {
+            tables_.emplace_back(t, extremes_.rootModulus());
+            cycle_ = lcmOf(cycle_, static_cast<std::uint64_t>(tables_.back().motion.period));
+        }
 }
 
 std::optional<CycleSample> CycleAnalysis::firstReaching(int sign, std::int32_t limit) {
@@ -45,8 +54,20 @@ std::optional<CycleSample> CycleAnalysis::firstReaching(int sign, std::int32_t l
 }
 
 std::optional<Hit> CycleAnalysis::firstHit(int sign, std::int32_t limit) {
-    CrtSearch search(tables_, sharedModulus_, columns_, columnClasses_, sign, limit, limits_, queue_);
-    switch (search.run(lows_[sign > 0 ? 0 : 1])) {
+    // Where many root classes reach the limit, hits tend to be near: a short walk, as long as
+    // setting up the search would take, often finds one first.
+    const std::uint64_t reaching = extremes_.countReaching(sign, limit);
+    if (reaching > kFewClasses) {
+        const std::uint64_t frames = reaching * kWalkPerClass / static_cast<std::uint64_t>(columns_.count);
+        if (const auto hit = FrameWalk(tables_, columns_, sign, limit, cycle_).first(0, frames))
+            return hit;
+    }
+    SearchGoal goal{sign, limit, extremes_.rootModulus(), reaching, 0};
+    for (std::int32_t column = 0; column < columns_.count; ++column)
+        goal.reachingColumns += extremes_.columnLow(sign, column) <= limit ? 1 : 0;
+    const SearchPlan plan = PlanSearch(input_, splits_, goal, limits_);
+    CrtSearch search(plan, columns_, sign, limit, limits_);
+    switch (search.run(extremes_)) {
     case CrtSearch::Outcome::Found:
         return search.hit();
     case CrtSearch::Outcome::None:
