@@ -3,6 +3,7 @@
 #include "engine/cycle/CycleMath.h"
 
 #include <algorithm>
+#include <limits>
 #include <numeric>
 
 namespace ondulix::engine::cycle {
@@ -14,6 +15,12 @@ constexpr double kLookupCost = 8.0;
 // A round is searched in windows of h that double in size from Q_A / kFirstWindows on, so that a
 // hit early in a round is found without searching the rest of it.
 constexpr std::uint64_t kFirstWindows = 1024;
+
+// A cursor searches windows of at least this many of A's combinations.
+constexpr double kFewestPerWindow = 64.0;
+
+// A's index is sorted into at most this many buckets for going through B's combinations.
+constexpr std::uint64_t kMostBuckets = std::uint64_t{1} << 16;
 
 // Where a step would go among steps sorted by step.
 std::size_t placeAmong(std::span<const StepIndex::Step> steps, std::uint64_t step) {
@@ -44,6 +51,10 @@ CrtSearch::CrtSearch(const SearchPlan& plan, Columns columns, int sign, std::int
     }
     for (const TickedTable* t : b_.tables)
         roundOrbits_.push_back(OrbitsOf(*t, root_ * a_.cycle, sign));
+    throughB_ = b_.cycle <= kMostBuckets;
+    if (!b_.tables.empty())
+        bucketModulus_ = static_cast<std::uint32_t>(throughB_ ? b_.cycle
+                                                              : static_cast<std::uint64_t>(b_.tables[0]->choices));
 }
 
 CrtSearch::Outcome CrtSearch::run(ClassExtremes& extremes) {
@@ -103,7 +114,6 @@ bool CrtSearch::setUp(std::uint64_t rootClass, std::int32_t column) {
         const std::int32_t index = table.motion.indexAt(rootClass, x);
         aClasses[t] = index % table.classCount;
         aPlaces[t] = placeIn(a_, t, a_.orbits, index);
-        cursor.lowA += table.low(aClasses[t], sign_);
     }
     for (std::size_t t = 0; t < b_.tables.size(); ++t) {
         const TickedTable& table = *b_.tables[t];
@@ -112,32 +122,51 @@ bool CrtSearch::setUp(std::uint64_t rootClass, std::int32_t column) {
         cursor.places[t] = placeIn(b_, t, b_.orbits, index);
         lowB += table.low(cursor.classes[t], sign_);
     }
-    StepIndex* a = indexFor(a_, a_.orbits, aClasses, aPlaces, threshold_ - cursor.constant - lowB,
-                            StepIndex::Use::Enumeration);
+    StepIndex* a = indexFor(a_, a_.orbits, aClasses, aPlaces, threshold_ - cursor.constant - lowB);
     if (!a)
         return false;
-    if (a->bySteps().empty())
+    if (a->size() == 0)
         return true; // nothing in this root class reaches the threshold
     cursor.a = a;
+    cursor.lowA = a->lowest(); // where A's tables share factors, more than their classes' extremes
     cursor.psi = a->stepOf(static_cast<std::uint32_t>(aPlaces[0]), static_cast<std::uint32_t>(aPlaces[1]));
-    const auto combinations = static_cast<double>(a->bySteps().size());
-    cursor.roundCost = combinations;
-    if (!b_.tables.empty()) {
-        const TickedTable& c = *b_.tables[0];
-        const std::int32_t lowD = b_.tables.size() == 2 ? b_.tables[1]->low(cursor.classes[1], sign_) : 0;
-        cursor.reachingC = reachingPlacesOfC(cursor.classes[0], threshold_ - cursor.constant - cursor.lowA - lowD);
-        cursor.roundCost =
-            std::min(combinations, static_cast<double>(cursor.reachingC.size()) * (2.0 + 2.0 * combinations / c.choices));
-    }
-    cursor.settleCost = combinations * kLookupCost;
+    cursor.roundCost = static_cast<double>(a->size());
+    setUpOtherWay(cursor);
+    cursor.settleCost = static_cast<double>(a->size()) * kLookupCost;
     cursors_.push_back(cursor);
     return true;
 }
 
+// The other way through the cursor's rounds, and what a whole round costs the cheaper way.
+void CrtSearch::setUpOtherWay(Cursor& cursor) {
+    if (b_.tables.empty())
+        return;
+    if (throughB_) {
+        const std::int32_t x = columns_.x(cursor.column);
+        std::array<std::int32_t, 2> places{0, 0};
+        for (std::size_t t = 0; t < b_.tables.size(); ++t)
+            places[t] = placeIn(b_, t, b_.orbits, b_.tables[t]->motion.indexAt(cursor.rootClass, x));
+        StepIndex* b = indexFor(b_, b_.orbits, cursor.classes, places, threshold_ - cursor.constant - cursor.lowA);
+        if (!b)
+            return; // B comes within its budget too often: A's combinations it is
+        cursor.other = b->bySteps();
+        cursor.otherStart = b->stepOf(static_cast<std::uint32_t>(places[0]), static_cast<std::uint32_t>(places[1]));
+    } else {
+        const std::int32_t lowD = b_.tables.size() == 2 ? b_.tables[1]->low(cursor.classes[1], sign_) : 0;
+        cursor.other = reachingPlacesOfC(cursor.classes[0], threshold_ - cursor.constant - cursor.lowA - lowD);
+        cursor.otherStart = static_cast<std::uint32_t>(cursor.places[0]);
+    }
+    const auto combinations = static_cast<double>(cursor.a->size());
+    cursor.roundCost =
+        std::min(combinations, static_cast<double>(cursor.other.size()) * (2.0 + 2.0 * combinations / bucketModulus_));
+}
+
 // C's places in one of its classes whose signed entry is within the budget, in the order of the
 // places, so that the buckets they pick are read in order too.
-std::span<const std::uint32_t> CrtSearch::reachingPlacesOfC(std::int32_t cClass, std::int32_t budget) {
-    std::vector<std::uint32_t>& reaching = cReaching_[{cClass, budget}];
+// C's places in one of its classes whose signed entry is within the budget, with the entry, in
+// the order of the places, so that the buckets they pick are read in order too.
+std::span<const StepIndex::Step> CrtSearch::reachingPlacesOfC(std::int32_t cClass, std::int32_t budget) {
+    std::vector<StepIndex::Step>& reaching = cReaching_[{cClass, budget}];
     if (!reaching.empty())
         return reaching;
     const TickedTable& c = *b_.tables[0];
@@ -149,22 +178,24 @@ std::span<const std::uint32_t> CrtSearch::reachingPlacesOfC(std::int32_t cClass,
         std::stable_sort(byValue.begin(), byValue.end(),
                          [&](std::uint32_t p, std::uint32_t q) { return values[p] < values[q]; });
     }
-    reaching.assign(byValue.begin(), std::partition_point(byValue.begin(), byValue.end(), [&](std::uint32_t p) {
-                                         return values[p] <= budget;
-                                     }));
-    std::sort(reaching.begin(), reaching.end());
+    for (const std::uint32_t place : byValue) {
+        if (values[place] > budget)
+            break;
+        reaching.push_back({place, values[place]});
+    }
+    std::sort(reaching.begin(), reaching.end(), [](const auto& p, const auto& q) { return p.step < q.step; });
     return reaching;
 }
 
 StepIndex* CrtSearch::indexFor(Group& group, const std::vector<Orbits>& orbits, std::array<std::int32_t, 2> classes,
-                               std::array<std::int32_t, 2> places, std::int32_t budget, StepIndex::Use use) {
+                               std::array<std::int32_t, 2> places, std::int32_t budget) {
     const std::int32_t phase = (places[1] - places[0] % group.shared + group.shared) % group.shared;
-    std::unique_ptr<StepIndex>& index = group.indexes[{classes[0], classes[1], phase, budget}];
+    std::unique_ptr<StepIndex>& index = group.indexes[{&orbits, classes[0], classes[1], phase, budget}];
     if (!index) {
         if (indexed_ > limits_.mostIndexedInAll)
             return nullptr;
         index = std::make_unique<StepIndex>(orderOf(group, orbits, 0, classes[0]), orderOf(group, orbits, 1, classes[1]),
-                                            Pairing{group.shared, phase}, budget, use, limits_.mostIndexed);
+                                            Pairing{group.shared, phase}, budget, limits_.mostIndexed);
         indexed_ += index->size();
     }
     return index->usable() ? index.get() : nullptr;
@@ -193,10 +224,16 @@ void CrtSearch::searchRounds() {
     cursors_.clear();
     const std::uint64_t firstWindow = std::max<std::uint64_t>(1, a_.cycle / kFirstWindows);
     for (std::uint64_t round = 0; round < b_.cycle && !live.empty(); ++round) {
-        std::erase_if(live, [&](const Cursor& cursor) {
+        std::erase_if(live, [&](Cursor& cursor) {
             if (cursor.spent + cursor.roundCost <= cursor.settleCost)
                 return false;
-            offer(cursor, settle(cursor, round));
+            StepIndex* b = roundIndexOfB(cursor);
+            if (!b) {
+                // B comes within its budget too often to index: rounds it is, to the end.
+                cursor.settleCost = std::numeric_limits<double>::infinity();
+                return false;
+            }
+            offer(cursor, settle(cursor, round, *b));
             return true;
         });
         for (std::uint64_t from = 0, to = firstWindow; from < a_.cycle; from = to, to = std::min(a_.cycle, 2 * to)) {
@@ -228,21 +265,28 @@ void CrtSearch::offer(const Cursor& cursor, std::optional<std::uint64_t> h) {
 // round is then found cheaply, and a late one costs little more than going through C at once.
 std::optional<std::uint64_t> CrtSearch::firstIn(Cursor& cursor, std::uint64_t round, std::uint64_t from,
                                                 std::uint64_t to) {
-    const auto combinations = static_cast<double>(cursor.a->bySteps().size());
+    const auto combinations = static_cast<double>(cursor.a->size());
     const auto cycle = static_cast<double>(a_.cycle);
     const double costThroughA = combinations * static_cast<double>(to - from) / cycle + 2.0;
     if (from == 0)
         cursor.spentInRound = 0.0;
-    if (!b_.tables.empty()) {
-        const double perBucket = combinations / b_.tables[0]->choices;
-        const double restThroughC = static_cast<double>(cursor.reachingC.size()) *
+    if (!cursor.other.empty()) {
+        const double perBucket = combinations / bucketModulus_;
+        const double restOtherWay = static_cast<double>(cursor.other.size()) *
                                     (4.0 + 2.0 * perBucket * static_cast<double>(a_.cycle - from) / cycle);
-        if (4.0 * (cursor.spentInRound + costThroughA) >= restThroughC) {
-            cursor.spent += restThroughC;
+        if (4.0 * (cursor.spentInRound + costThroughA) >= restOtherWay) {
+            cursor.spent += restOtherWay;
             cursor.roundDone = round;
-            cursor.a->fillBuckets(static_cast<std::uint32_t>(b_.tables[0]->choices));
-            return throughC(cursor, round, from, a_.cycle);
+            cursor.a->fillBuckets(bucketModulus_);
+            return throughOther(cursor, round, from, a_.cycle);
         }
+    }
+    // A window with few of A's combinations is not worth stopping after: the cursor goes on.
+    const auto fewest = static_cast<std::uint64_t>(kFewestPerWindow / combinations * cycle);
+    if (to - from < fewest) {
+        to = std::min(a_.cycle, from + fewest);
+        if (to == a_.cycle)
+            cursor.roundDone = round;
     }
     cursor.spent += costThroughA;
     cursor.spentInRound += costThroughA;
@@ -267,18 +311,20 @@ std::optional<std::uint64_t> CrtSearch::throughA(const Cursor& cursor, std::uint
     return std::nullopt;
 }
 
-// C's entries that can reach the threshold, each fixing h modulo C's choices, which picks A's
-// candidates from one bucket of its index.
-std::optional<std::uint64_t> CrtSearch::throughC(const Cursor& cursor, std::uint64_t round, std::uint64_t from,
-                                                 std::uint64_t to) const {
+// B's combinations, or C's entries, that can reach the threshold, each fixing h modulo the bucket
+// modulus, which picks A's candidates from one bucket of its index.
+std::optional<std::uint64_t> CrtSearch::throughOther(const Cursor& cursor, std::uint64_t round, std::uint64_t from,
+                                                     std::uint64_t to) const {
     const RoundOfB b = roundOfB(cursor, round);
-    const std::uint32_t choices = b.choices[0];
-    // C's place at h = round Q_A + alpha is its place at the round's start plus alpha, and
-    // alpha = step - psi, or step - psi + Q_A for steps before psi.
-    const std::uint32_t psiShift = cursor.psi % choices;
-    const std::uint32_t cycleShift = static_cast<std::uint32_t>(a_.cycle % choices);
+    const std::uint32_t modulus = bucketModulus_;
+    const bool checkD = !throughB_ && b_.tables.size() == 2;
+    // The other way's step at h = round Q_A + alpha is its step at the round's start plus alpha,
+    // and alpha = step - psi, or step - psi + Q_A for A's steps before psi.
+    const auto start = static_cast<std::uint32_t>((cursor.otherStart + round * a_.cycle) % modulus);
+    const std::uint32_t psiShift = cursor.psi % modulus;
+    const auto cycleShift = static_cast<std::uint32_t>(a_.cycle % modulus);
     const auto psi = static_cast<std::int64_t>(cursor.psi), cycle = static_cast<std::int64_t>(a_.cycle);
-    // Steps s with from <= alpha < to: psi + from <= s < psi + to for steps from psi on, and
+    // A's steps s with from <= alpha < to: psi + from <= s < psi + to for steps from psi on, and
     // psi + from - Q_A <= s < psi + to - Q_A before it.
     const std::int64_t lateFrom = psi + static_cast<std::int64_t>(from);
     const std::int64_t lateTo = std::min(psi + static_cast<std::int64_t>(to), cycle);
@@ -286,7 +332,7 @@ std::optional<std::uint64_t> CrtSearch::throughC(const Cursor& cursor, std::uint
     const std::int64_t earlyTo = std::min(psi + static_cast<std::int64_t>(to) - cycle, psi);
     std::optional<std::uint32_t> first; // alpha
     const auto check = [&](std::span<const StepIndex::Step> bucket, std::int64_t lo, std::int64_t hi,
-                           std::int32_t value, std::int64_t wrap) {
+                           std::int32_t otherSum, std::int64_t wrap) {
         if (lo >= hi)
             return;
         auto s = bucket.begin();
@@ -296,19 +342,19 @@ std::optional<std::uint64_t> CrtSearch::throughC(const Cursor& cursor, std::uint
             const auto alpha = static_cast<std::uint32_t>(s->step + wrap - psi);
             if (first && alpha >= *first)
                 break;
-            const std::int32_t d = b.tables == 2 ? b.value(1, alpha) : 0;
-            if (cursor.constant + s->sum + value + d <= threshold_)
+            const std::int32_t d = checkD ? b.value(1, alpha) : 0;
+            if (cursor.constant + s->sum + otherSum + d <= threshold_)
                 first = alpha;
         }
     };
-    for (const std::uint32_t place : cursor.reachingC) {
-        // alpha = place - C's place at the round's start, modulo C's choices ...
-        const std::uint32_t alpha = place >= b.start[0] ? place - b.start[0] : place + choices - b.start[0];
-        // ... so its step leaves this remainder, or this one for steps before psi.
-        const std::uint32_t late = alpha + psiShift >= choices ? alpha + psiShift - choices : alpha + psiShift;
-        const std::uint32_t early = late >= cycleShift ? late - cycleShift : late + choices - cycleShift;
-        check(cursor.a->bucket(late), lateFrom, lateTo, b.values[0][place], 0);
-        check(cursor.a->bucket(early), earlyFrom, earlyTo, b.values[0][place], cycle);
+    for (const StepIndex::Step& other : cursor.other) {
+        // alpha = the other way's step - its step at the round's start, modulo the bucket modulus ...
+        const std::uint32_t alpha = other.step >= start ? other.step - start : other.step + modulus - start;
+        // ... so A's step leaves this remainder, or this one for steps before psi.
+        const std::uint32_t late = alpha + psiShift >= modulus ? alpha + psiShift - modulus : alpha + psiShift;
+        const std::uint32_t early = late >= cycleShift ? late - cycleShift : late + modulus - cycleShift;
+        check(cursor.a->bucket(late), lateFrom, lateTo, other.sum, 0);
+        check(cursor.a->bucket(early), earlyFrom, earlyTo, other.sum, cycle);
     }
     if (!first)
         return std::nullopt;
@@ -343,23 +389,20 @@ std::int32_t CrtSearch::sumOfB(const Cursor& cursor, std::uint64_t h) const {
     return sum;
 }
 
-// The cursor's first hit from the given round on, or nothing.
-std::optional<std::uint64_t> CrtSearch::settle(const Cursor& cursor, std::uint64_t round) {
+// B's index laid out by rounds, for the cursor's root class and column, if it can be built.
+StepIndex* CrtSearch::roundIndexOfB(const Cursor& cursor) {
     if (b_.tables.empty())
-        return std::nullopt; // a single round, already searched
+        return nullptr; // a single round, searched already
     const std::int32_t x = columns_.x(cursor.column);
     std::array<std::int32_t, 2> places{0, 0};
     for (std::size_t t = 0; t < b_.tables.size(); ++t)
         places[t] = placeIn(b_, t, roundOrbits_, b_.tables[t]->motion.indexAt(cursor.rootClass, x));
-    const StepIndex* b = indexFor(b_, roundOrbits_, cursor.classes, places,
-                                  threshold_ - cursor.constant - cursor.lowA, StepIndex::Use::Successors);
-    return b ? settleByIndex(cursor, round, *b) : settleByStepping(cursor, round);
+    return indexFor(b_, roundOrbits_, cursor.classes, places, threshold_ - cursor.constant - cursor.lowA);
 }
 
-// For each of A's combinations, the fewest rounds until B is within what is left of the
-// threshold; the earliest.
-std::optional<std::uint64_t> CrtSearch::settleByIndex(const Cursor& cursor, std::uint64_t round,
-                                                      const StepIndex& b) const {
+// The cursor's first hit from the given round on: for each of A's combinations, the fewest
+// rounds until B is within what is left of the threshold; the earliest.
+std::optional<std::uint64_t> CrtSearch::settle(const Cursor& cursor, std::uint64_t round, StepIndex& b) const {
     const std::int32_t x = columns_.x(cursor.column);
     std::array<std::uint32_t, 2> places{0, 0};
     for (std::size_t t = 0; t < b_.tables.size(); ++t)
@@ -369,7 +412,7 @@ std::optional<std::uint64_t> CrtSearch::settleByIndex(const Cursor& cursor, std:
     // One step of h moves B's round step by the inverse of Q_A modulo Q_B.
     const std::uint64_t perStep = inverseOf(a_.cycle % b_.cycle, b_.cycle);
     std::optional<std::uint64_t> first;
-    for (const StepIndex::Step& s : cursor.a->bySteps()) {
+    for (const StepIndex::Step& s : cursor.a->combinations()) {
         const std::uint64_t alpha = (s.step + a_.cycle - cursor.psi) % a_.cycle;
         const auto from = static_cast<std::uint32_t>((bStep + alpha % b_.cycle * perStep + round) % b_.cycle);
         if (const auto rounds = b.stepsFrom(from, threshold_ - cursor.constant - s.sum)) {
@@ -377,28 +420,6 @@ std::optional<std::uint64_t> CrtSearch::settleByIndex(const Cursor& cursor, std:
                 continue; // back to a round already searched, which had no hit
             const std::uint64_t h = alpha + a_.cycle * (round + *rounds);
             first = std::min(first.value_or(h), h);
-        }
-    }
-    return first;
-}
-
-// B's index would be too large: B comes within its budget so often that stepping through the
-// rounds finds it soon. A's combinations with the most room go first, so that the earliest hit
-// found so far soon bounds the others.
-std::optional<std::uint64_t> CrtSearch::settleByStepping(const Cursor& cursor, std::uint64_t round) const {
-    std::vector<StepIndex::Step> steps = cursor.a->bySteps();
-    std::stable_sort(steps.begin(), steps.end(), [](const auto& p, const auto& q) { return p.sum < q.sum; });
-    std::optional<std::uint64_t> first;
-    for (const StepIndex::Step& s : steps) {
-        const std::uint64_t alpha = (s.step + a_.cycle - cursor.psi) % a_.cycle;
-        for (std::uint64_t r = round; r < b_.cycle; ++r) {
-            const std::uint64_t h = alpha + a_.cycle * r;
-            if ((first && h >= *first) || (best_ && cursor.rootClass + root_ * h > best_->frame))
-                break;
-            if (cursor.constant + s.sum + sumOfB(cursor, h) <= threshold_) {
-                first = h;
-                break;
-            }
         }
     }
     return first;

@@ -58,8 +58,9 @@ private:
         std::vector<Orbits> orbits; // along the root modulus: one step of the group per place
         std::int32_t shared = 1;    // gcd of the two tables' choices
         std::uint64_t cycle = 1;    // Q: steps until the group's places repeat
-        std::map<std::tuple<std::int32_t, std::int32_t, std::int32_t, std::int32_t>, std::unique_ptr<StepIndex>>
-            indexes;
+        std::map<std::tuple<const std::vector<Orbits>*, std::int32_t, std::int32_t, std::int32_t, std::int32_t>,
+                 std::unique_ptr<StepIndex>>
+            indexes; // by the orbits they were built along, classes, phase and budget
     };
 
     // One column in one root class, and where its tables stand at h = 0.
@@ -72,7 +73,10 @@ private:
         std::array<std::int32_t, 2> places{};
         StepIndex* a = nullptr;
         std::uint32_t psi = 0; // A's step at h = 0
-        std::span<const std::uint32_t> reachingC; // C's places that can reach the threshold
+        // The other way through a round: B's combinations within the budget, or C's entries, as
+        // steps modulo the bucket modulus with their sums, and the step at h = 0.
+        std::span<const StepIndex::Step> other;
+        std::uint32_t otherStart = 0;
         double roundCost = 0.0;  // of a whole round, the cheaper way
         double settleCost = 0.0; // of settling the cursor outright
         double spent = 0.0;
@@ -103,21 +107,21 @@ private:
                                          std::uint64_t to);
     std::optional<std::uint64_t> throughA(const Cursor& cursor, std::uint64_t round, std::uint64_t from,
                                           std::uint64_t to) const;
-    std::optional<std::uint64_t> throughC(const Cursor& cursor, std::uint64_t round, std::uint64_t from,
-                                          std::uint64_t to) const;
-    std::optional<std::uint64_t> settle(const Cursor& cursor, std::uint64_t round);
-    std::optional<std::uint64_t> settleByIndex(const Cursor& cursor, std::uint64_t round, const StepIndex& b) const;
-    std::optional<std::uint64_t> settleByStepping(const Cursor& cursor, std::uint64_t round) const;
+    std::optional<std::uint64_t> throughOther(const Cursor& cursor, std::uint64_t round, std::uint64_t from,
+                                              std::uint64_t to) const;
+    void setUpOtherWay(Cursor& cursor);
+    StepIndex* roundIndexOfB(const Cursor& cursor);
+    std::optional<std::uint64_t> settle(const Cursor& cursor, std::uint64_t round, StepIndex& b) const;
     void offer(const Cursor& cursor, std::optional<std::uint64_t> h);
 
     RoundOfB roundOfB(const Cursor& cursor, std::uint64_t round) const;
     std::int32_t valueOfB(const Cursor& cursor, std::size_t t, std::uint64_t h) const;
     std::int32_t sumOfB(const Cursor& cursor, std::uint64_t h) const;
-    std::span<const std::uint32_t> reachingPlacesOfC(std::int32_t cClass, std::int32_t budget);
+    std::span<const StepIndex::Step> reachingPlacesOfC(std::int32_t cClass, std::int32_t budget);
     std::int32_t placeIn(const Group& group, std::size_t t, const std::vector<Orbits>& orbits,
                          std::int32_t index) const;
     StepIndex* indexFor(Group& group, const std::vector<Orbits>& orbits, std::array<std::int32_t, 2> classes,
-                        std::array<std::int32_t, 2> places, std::int32_t budget, StepIndex::Use use);
+                        std::array<std::int32_t, 2> places, std::int32_t budget);
     const PlaceOrder& orderOf(const Group& group, const std::vector<Orbits>& orbits, std::size_t t,
                               std::int32_t placeClass);
 
@@ -131,10 +135,14 @@ private:
     bool tooLarge_ = false;
     std::vector<const TickedTable*> constants_;
     Group a_;
-    Group b_;                          // C is its table 0, the one searched through
+    Group b_;                          // C is its table 0
     std::vector<Orbits> roundOrbits_;  // B's tables along rounds: one place per Q_A steps
+    // Rounds go the other way through B's combinations where B's cycle is short enough to sort A's
+    // steps into that many buckets, else through C's entries, D being checked for each.
+    bool throughB_ = false;
+    std::uint32_t bucketModulus_ = 1;
     std::map<std::int32_t, std::vector<std::uint32_t>> cByValue_; // per class of C, its places by value
-    std::map<std::pair<std::int32_t, std::int32_t>, std::vector<std::uint32_t>> cReaching_; // by class, budget
+    std::map<std::pair<std::int32_t, std::int32_t>, std::vector<StepIndex::Step>> cReaching_; // by class, budget
     PlaceOrder noTable_{{}, 1};
     std::map<std::tuple<const std::vector<Orbits>*, std::size_t, std::int32_t>, std::unique_ptr<PlaceOrder>> orders_;
     std::vector<Cursor> cursors_;

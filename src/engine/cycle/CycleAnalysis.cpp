@@ -25,10 +25,10 @@ const TableGroups& cheapestForExtremes(const std::vector<TableGroups>& splits) {
     });
 }
 
-// Root classes of columns the search sets up without a walk first, and how many column sums of the
-// walk one class is worth.
-constexpr std::uint64_t kFewClasses = 256;
-constexpr std::uint64_t kWalkPerClass = 1024;
+// Searches estimated to cost less than this go without a walk first; longer walks than this go
+// without finishing (in column sums, about as dear as the search's units).
+constexpr double kWorthWalking = 1 << 18;
+constexpr double kLongestWalk = 1 << 22;
 
 } // namespace
 
@@ -54,18 +54,19 @@ std::optional<CycleSample> CycleAnalysis::firstReaching(int sign, std::int32_t l
 }
 
 std::optional<Hit> CycleAnalysis::firstHit(int sign, std::int32_t limit) {
-    // Where many root classes reach the limit, hits tend to be near: a short walk, as long as
-    // setting up the search would take, often finds one first.
-    const std::uint64_t reaching = extremes_.countReaching(sign, limit);
-    if (reaching > kFewClasses) {
-        const std::uint64_t frames = reaching * kWalkPerClass / static_cast<std::uint64_t>(columns_.count);
-        if (const auto hit = FrameWalk(tables_, columns_, sign, limit, cycle_).first(0, frames))
-            return hit;
-    }
-    SearchGoal goal{sign, limit, extremes_.rootModulus(), reaching, 0};
+    SearchGoal goal{sign, limit, extremes_.rootModulus(), extremes_.countReaching(sign, limit), 0};
     for (std::int32_t column = 0; column < columns_.count; ++column)
         goal.reachingColumns += extremes_.columnLow(sign, column) <= limit ? 1 : 0;
     const SearchPlan plan = PlanSearch(input_, splits_, goal, limits_);
+    // A hit that comes early is found sooner by walking the frames: a walk as long as the search
+    // is estimated to take, up to a few milliseconds, costs at most that much more where it
+    // finds nothing. Cheap searches go without.
+    const auto frames = plan.cost < kWorthWalking ? std::uint64_t{0}
+                                                  : static_cast<std::uint64_t>(std::min(plan.cost, kLongestWalk) /
+                                                                               columns_.count);
+    if (frames > 0)
+        if (const auto hit = walkOf(sign).first(limit, 0, frames))
+            return hit;
     CrtSearch search(plan, columns_, sign, limit, limits_);
     switch (search.run(extremes_)) {
     case CrtSearch::Outcome::Found:
@@ -75,7 +76,14 @@ std::optional<Hit> CycleAnalysis::firstHit(int sign, std::int32_t limit) {
     case CrtSearch::Outcome::TooLarge:
         break;
     }
-    return FrameWalk(tables_, columns_, sign, limit, cycle_).first();
+    return walkOf(sign).first(limit, frames, cycle_);
+}
+
+const FrameWalk& CycleAnalysis::walkOf(int sign) {
+    std::optional<FrameWalk>& walk = walks_[sign > 0 ? 0 : 1];
+    if (!walk)
+        walk.emplace(tables_, columns_, sign, cycle_);
+    return *walk;
 }
 
 std::int32_t CycleAnalysis::sumAt(const Hit& hit) const {

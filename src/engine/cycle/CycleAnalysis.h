@@ -3,8 +3,10 @@
 #include "engine/PreviewCycle.h"
 #include "engine/cycle/ClassExtremes.h"
 #include "engine/cycle/CrtSearch.h"
+#include "engine/cycle/FrameWalk.h"
 #include "engine/cycle/TableGroups.h"
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -27,6 +29,7 @@ public:
 
 private:
     std::optional<Hit> firstHit(int sign, std::int32_t limit);
+    const FrameWalk& walkOf(int sign);
     std::int32_t sumAt(const Hit& hit) const;
 
     const PreviewCycleInput& input_;
@@ -36,6 +39,7 @@ private:
     std::vector<TableGroups> splits_;
     std::vector<TickedTable> tables_; // classes with respect to the root modulus
     ClassExtremes extremes_;
+    std::array<std::optional<FrameWalk>, 2> walks_; // with the entries signed +1 and -1, when needed
     std::map<std::pair<int, std::int32_t>, std::optional<CycleSample>> answers_;
 };
 

@@ -77,20 +77,20 @@ std::optional<Hit> walkFrames(std::span<const TickedTable> tables, const std::ve
 
 } // namespace
 
-FrameWalk::FrameWalk(std::span<const TickedTable> tables, Columns columns, int sign, std::int32_t threshold,
-                     std::uint64_t cycle)
-    : tables_(tables), columns_(columns), threshold_(threshold), cycle_(cycle) {
+FrameWalk::FrameWalk(std::span<const TickedTable> tables, Columns columns, int sign, std::uint64_t cycle)
+    : tables_(tables), columns_(columns), cycle_(cycle) {
     for (const TickedTable& t : tables)
         strided_.push_back(stridedOf(t, columns, sign));
 }
 
-std::optional<Hit> FrameWalk::first(std::uint64_t from, std::uint64_t to) const {
+std::optional<Hit> FrameWalk::first(std::int32_t threshold, std::uint64_t from, std::uint64_t to) const {
+    to = std::min(to, cycle_);
     if (tables_.empty()) // every sum is 0
-        return from < to && 0 <= threshold_ ? std::optional(Hit{from, 0}) : std::nullopt;
+        return from < to && 0 <= threshold ? std::optional(Hit{from, 0}) : std::nullopt;
     using Walk = std::optional<Hit> (*)(std::span<const TickedTable>, const std::vector<Strided>&, Columns,
                                         std::int32_t, std::uint64_t, std::uint64_t);
     constexpr std::array<Walk, kTableCount> walks{walkFrames<1>, walkFrames<2>, walkFrames<3>, walkFrames<4>};
-    return walks[tables_.size() - 1](tables_, strided_, columns_, threshold_, from, std::min(to, cycle_));
+    return walks[tables_.size() - 1](tables_, strided_, columns_, threshold, from, to);
 }
 
 } // namespace ondulix::engine::cycle
