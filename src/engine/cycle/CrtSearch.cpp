@@ -3,6 +3,7 @@
 #include "engine/cycle/CycleMath.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <numeric>
 
@@ -130,15 +131,20 @@ bool CrtSearch::setUp(std::uint64_t rootClass, std::int32_t column) {
     cursor.a = a;
     cursor.lowA = a->lowest(); // where A's tables share factors, more than their classes' extremes
     cursor.psi = a->stepOf(static_cast<std::uint32_t>(aPlaces[0]), static_cast<std::uint32_t>(aPlaces[1]));
-    cursor.roundCost = static_cast<double>(a->size());
     setUpOtherWay(cursor);
     cursor.settleCost = static_cast<double>(a->size()) * kLookupCost;
     cursors_.push_back(cursor);
     return true;
 }
 
-// The other way through the cursor's rounds, and what a whole round costs the cheaper way.
+// The other way through the cursor's rounds, and what a whole round costs either way. Going
+// through A's combinations costs one check each; going the other way costs, for each of B's
+// combinations (or C's entries), a look into two buckets, and a check per candidate found there.
 void CrtSearch::setUpOtherWay(Cursor& cursor) {
+    const auto combinations = static_cast<double>(cursor.a->size());
+    const auto cycle = static_cast<double>(a_.cycle);
+    cursor.roundCost = combinations;
+    cursor.fewest = std::max<std::uint64_t>(1, static_cast<std::uint64_t>(kFewestPerWindow / combinations * cycle));
     if (b_.tables.empty())
         return;
     if (throughB_) {
@@ -156,9 +162,14 @@ void CrtSearch::setUpOtherWay(Cursor& cursor) {
         cursor.other = reachingPlacesOfC(cursor.classes[0], threshold_ - cursor.constant - cursor.lowA - lowD);
         cursor.otherStart = static_cast<std::uint32_t>(cursor.places[0]);
     }
-    const auto combinations = static_cast<double>(cursor.a->size());
-    cursor.roundCost =
-        std::min(combinations, static_cast<double>(cursor.other.size()) * (2.0 + 2.0 * combinations / bucketModulus_));
+    const double perBucket = combinations / bucketModulus_;
+    const double looks = 2.0 * static_cast<double>(cursor.other.size());
+    const double lookCost = 1.0 + std::log2(1.0 + perBucket);
+    cursor.otherRoundCost = looks * (lookCost + perBucket);
+    cursor.roundCost = std::min(combinations, cursor.otherRoundCost);
+    // Windows where looking into the buckets costs no more than the candidates found there.
+    cursor.otherFewest =
+        std::max<std::uint64_t>(1, static_cast<std::uint64_t>(std::min(1.0, lookCost / perBucket) * cycle));
 }
 
 // C's places in one of its classes whose signed entry is within the budget, in the order of the
@@ -241,7 +252,7 @@ void CrtSearch::searchRounds() {
             if (best_ && best_->frame < root_ * (a_.cycle * round + from))
                 return;
             std::erase_if(live, [&](Cursor& cursor) {
-                if (cursor.roundDone == round)
+                if (cursor.searchedTo >= a_.cycle * round + to)
                     return false;
                 const std::optional<std::uint64_t> h = firstIn(cursor, round, from, to);
                 offer(cursor, h);
@@ -259,38 +270,33 @@ void CrtSearch::offer(const Cursor& cursor, std::optional<std::uint64_t> h) {
         best_ = hit;
 }
 
-// The cursor's first hit with h = round Q_A + from .. round Q_A + to - 1 through A's steps in
-// order; or, once this round has cost a quarter of going through C for the rest of it, its first
-// hit in the rest of the round through C, after which the round is done for it. A hit early in a
-// round is then found cheaply, and a late one costs little more than going through C at once.
+// The cursor's first hit with h = round Q_A + from .. round Q_A + to - 1, or further on where the
+// window is too short to be worth searching alone; the cursor then has searched to there. Windows
+// go through A's combinations until that has cost a quarter of a round the other way, then the
+// other way, where a round costs less that way: a hit early in a round is found cheaply either way, and a late one costs little more
+// than going the other way from the start. Going through A needs A's index by step, the other way
+// by bucket; most searches only ever need one of them.
 std::optional<std::uint64_t> CrtSearch::firstIn(Cursor& cursor, std::uint64_t round, std::uint64_t from,
                                                 std::uint64_t to) {
+    const std::uint64_t start = a_.cycle * round;
+    from = std::max(from, cursor.searchedTo - std::min(cursor.searchedTo, start));
     const auto combinations = static_cast<double>(cursor.a->size());
-    const auto cycle = static_cast<double>(a_.cycle);
-    const double costThroughA = combinations * static_cast<double>(to - from) / cycle + 2.0;
-    if (from == 0)
-        cursor.spentInRound = 0.0;
-    if (!cursor.other.empty()) {
-        const double perBucket = combinations / bucketModulus_;
-        const double restOtherWay = static_cast<double>(cursor.other.size()) *
-                                    (4.0 + 2.0 * perBucket * static_cast<double>(a_.cycle - from) / cycle);
-        if (4.0 * (cursor.spentInRound + costThroughA) >= restOtherWay) {
-            cursor.spent += restOtherWay;
-            cursor.roundDone = round;
-            cursor.a->fillBuckets(bucketModulus_);
-            return throughOther(cursor, round, from, a_.cycle);
-        }
+    const auto shareOf = [&](std::uint64_t steps) { return static_cast<double>(steps) / static_cast<double>(a_.cycle); };
+    std::uint64_t end = std::min(a_.cycle, std::max(to, from + cursor.fewest));
+    if (!cursor.throughOther && !cursor.other.empty() && cursor.otherRoundCost < combinations &&
+        4.0 * (cursor.spentThroughA + combinations * shareOf(end - from)) >= cursor.otherRoundCost)
+        cursor.throughOther = true;
+    if (cursor.throughOther) {
+        end = std::min(a_.cycle, std::max(to, from + cursor.otherFewest));
+        cursor.searchedTo = start + end;
+        cursor.spent += cursor.otherRoundCost * shareOf(end - from);
+        cursor.a->fillBuckets(bucketModulus_);
+        return throughOther(cursor, round, from, end);
     }
-    // A window with few of A's combinations is not worth stopping after: the cursor goes on.
-    const auto fewest = static_cast<std::uint64_t>(kFewestPerWindow / combinations * cycle);
-    if (to - from < fewest) {
-        to = std::min(a_.cycle, from + fewest);
-        if (to == a_.cycle)
-            cursor.roundDone = round;
-    }
-    cursor.spent += costThroughA;
-    cursor.spentInRound += costThroughA;
-    return throughA(cursor, round, from, to);
+    cursor.searchedTo = start + end;
+    cursor.spent += combinations * shareOf(end - from);
+    cursor.spentThroughA += combinations * shareOf(end - from);
+    return throughA(cursor, round, from, end);
 }
 
 // A's combinations in the order they come; the first that B completes.

@@ -77,11 +77,15 @@ private:
         // steps modulo the bucket modulus with their sums, and the step at h = 0.
         std::span<const StepIndex::Step> other;
         std::uint32_t otherStart = 0;
-        double roundCost = 0.0;  // of a whole round, the cheaper way
-        double settleCost = 0.0; // of settling the cursor outright
+        double otherRoundCost = 0.0;  // of a whole round the other way
+        std::uint64_t otherFewest = 1; // steps worth searching at once the other way
+        std::uint64_t fewest = 1;     // and through A
+        bool throughOther = false;    // the rounds go the other way now
+        double roundCost = 0.0;       // of a whole round, the cheaper way
+        double settleCost = 0.0;      // of settling the cursor outright
         double spent = 0.0;
-        double spentInRound = 0.0;
-        std::uint64_t roundDone = ~std::uint64_t{0}; // the round it has searched to its end
+        double spentThroughA = 0.0;
+        std::uint64_t searchedTo = 0; // h up to which it has been searched
     };
 
     // B's tables at the start of one round of one cursor: the entries `alpha` steps into it.

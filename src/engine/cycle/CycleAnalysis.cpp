@@ -30,6 +30,9 @@ const TableGroups& cheapestForExtremes(const std::vector<TableGroups>& splits) {
 constexpr double kWorthWalking = 1 << 18;
 constexpr double kLongestWalk = 1 << 22;
 
+// The first frames are looked at before any search: edges well inside the sums are passed at once.
+constexpr std::uint64_t kEarlyFrames = 4;
+
 } // namespace
 
 CycleAnalysis::CycleAnalysis(const PreviewCycleInput& input, Columns columns, SearchLimits limits)
@@ -60,12 +63,14 @@ std::optional<Hit> CycleAnalysis::firstHit(int sign, std::int32_t limit) {
     const SearchPlan plan = PlanSearch(input_, splits_, goal, limits_);
     // A hit that comes early is found sooner by walking the frames: a walk as long as the search
     // is estimated to take, up to a few milliseconds, costs at most that much more where it
-    // finds nothing. Cheap searches go without.
-    const auto frames = plan.cost < kWorthWalking ? std::uint64_t{0}
+    // finds nothing. Cheap searches only look at the first few frames.
+    if (const auto hit = firstInEarlyFrames(sign, limit))
+        return hit;
+    const auto frames = plan.cost < kWorthWalking ? kEarlyFrames
                                                   : static_cast<std::uint64_t>(std::min(plan.cost, kLongestWalk) /
                                                                                columns_.count);
-    if (frames > 0)
-        if (const auto hit = walkOf(sign).first(limit, 0, frames))
+    if (frames > kEarlyFrames)
+        if (const auto hit = walkOf(sign).first(limit, kEarlyFrames, frames))
             return hit;
     CrtSearch search(plan, columns_, sign, limit, limits_);
     switch (search.run(extremes_)) {
@@ -76,7 +81,15 @@ std::optional<Hit> CycleAnalysis::firstHit(int sign, std::int32_t limit) {
     case CrtSearch::Outcome::TooLarge:
         break;
     }
-    return walkOf(sign).first(limit, frames, cycle_);
+    return walkOf(sign).first(limit, std::max(frames, kEarlyFrames), cycle_);
+}
+
+std::optional<Hit> CycleAnalysis::firstInEarlyFrames(int sign, std::int32_t limit) const {
+    for (std::uint64_t frame = 0; frame < std::min(kEarlyFrames, cycle_); ++frame)
+        for (std::int32_t column = 0; column < columns_.count; ++column)
+            if (sign * sumAt({frame, column}) <= limit)
+                return Hit{frame, column};
+    return std::nullopt;
 }
 
 const FrameWalk& CycleAnalysis::walkOf(int sign) {

@@ -30,6 +30,7 @@ public:
 private:
     std::optional<Hit> firstHit(int sign, std::int32_t limit);
     const FrameWalk& walkOf(int sign);
+    std::optional<Hit> firstInEarlyFrames(int sign, std::int32_t limit) const;
     std::int32_t sumAt(const Hit& hit) const;
 
     const PreviewCycleInput& input_;

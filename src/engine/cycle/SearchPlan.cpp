@@ -14,8 +14,9 @@ namespace {
 // Root moduli larger than the class extremes' are only tried up to this many root classes.
 constexpr std::uint64_t kMostRootClasses = std::uint64_t{1} << 16;
 
-// A cursor costs about this much to set up beyond its round.
-constexpr double kCursorCost = 32.0;
+// A cursor costs about this much to set up beyond its round: looking up its indexes and where
+// its tables stand, about a microsecond.
+constexpr double kCursorCost = 1000.0;
 
 // Searches are costed over at most this many frames.
 constexpr double kHorizon = 1 << 24;
