@@ -1,7 +1,7 @@
 // The preview's cycle analysis on the start-up tables (at most 1 ms) and on the hardest parameter
-// sets we could construct (at most 50 ms, but for the one slow case at the end): cycles of up to
-// 7 * 10^16 frames, the widest preview, and bounds just inside the extremes, so that every first
-// crossing is as rare and late as the tables allow.
+// sets we could construct (at most 50 ms, but for the few known slow cases at the end): cycles of
+// up to 7 * 10^16 frames, the widest preview, and bounds just inside the extremes, so that every
+// first crossing is as rare and late as the tables allow.
 #include "engine/PreviewView.h"
 #include "engine/AmplitudeForms.h"
 #include "engine/Defaults.h"
@@ -45,13 +45,18 @@ std::unique_ptr<Preview> previewOf(const Tables& tables, double xmax, float top,
     return p;
 }
 
-// Bounds half a unit inside the smallest and largest sum: only the extremes pass them.
-std::unique_ptr<Preview> rarePreviewOf(const Tables& tables, double xmax) {
+// Bounds the given distances inside the smallest and largest sum.
+std::unique_ptr<Preview> previewInside(const Tables& tables, double xmax, float belowTop, float aboveBottom) {
     auto p = previewOf(tables, xmax, 0.0f, 0.0f);
     const engine::PreviewCycleReport r = engine::AnalysePreviewCycle(p->input);
-    p->input.top = static_cast<float>(r.smallest->sum) + 0.5f;
-    p->input.bottom = static_cast<float>(r.largest->sum) - 0.5f;
+    p->input.top = static_cast<float>(r.smallest->sum) + belowTop;
+    p->input.bottom = static_cast<float>(r.largest->sum) - aboveBottom;
     return p;
+}
+
+// Bounds half a unit inside the extremes: only the extremes pass them.
+std::unique_ptr<Preview> rarePreviewOf(const Tables& tables, double xmax) {
+    return previewInside(tables, xmax, 0.5f, 0.5f);
 }
 
 void run(benchmark::State& state, const Preview& p) {
@@ -116,12 +121,42 @@ BENCHMARK_CAPTURE(BM_PreviewCycleWorst, round_lengths_speeds,
 BENCHMARK_CAPTURE(BM_PreviewCycleWorst, twice_primes,
                   sines({16382, 16358, 16342, 16334}, 16384, {1, 1, 1, 1}, {1, -3, 5, -7}), 16384.0)
     ->Unit(benchmark::kMillisecond);
-// The known slow case, about a second: flat crests of about 230 equal entries per table and frame
-// class, with the first extreme just before frame M Q_A, so that the search checks nearly every
-// combination of group A in every frame class and column (about 12 million).
+// Flat crests of about 230 equal entries per table and root class, with the first extremes just
+// before frame R Q_A, where searching group A's combinations one by one checks almost all of them
+// in every root class and column (about 12 million).
 BENCHMARK_CAPTURE(BM_PreviewCycleWorst, twice_primes_default_amplitudes,
                   sines({16382, 16358, 16342, 16334}, 128, {1, 2, 3, 4}, {1, -3, 5, -7}), 16384.0)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1);
+    ->Unit(benchmark::kMillisecond);
+// The top edge 11 above the smallest sum: a sum past it is common enough that group A's index
+// would grow too large, yet first comes at frame 139,934.
+void BM_PreviewCycleTopNearMinimum(benchmark::State& state) {
+    run(state, *previewInside(primeSines(128, {1, 2, 3, 4}), 16384.0, 11.0f, 0.5f));
+}
+BENCHMARK(BM_PreviewCycleTopNearMinimum)->Unit(benchmark::kMillisecond);
+// Periods that share a large factor in every pair (16, 9, 25, 7, 11 and 13): the lcm of the
+// pairwise gcds is the whole cycle of 3.6 million frames, which the split into two groups brings
+// down to 17325 root classes; alternating speeds make the columns shift the groups against each
+// other.
+BENCHMARK_CAPTURE(BM_PreviewCycleWorst, shared_pairs_alternating_speeds,
+                  sines({3600, 1232, 819, 3575}, 128, {1, 2, 3, 4}, {1, -1, 1, -1}), 16384.0)
+    ->Unit(benchmark::kMillisecond);
+// Two tables of the same prime length move in lockstep: their sum is one table of its own.
+BENCHMARK_CAPTURE(BM_PreviewCycleWorst, equal_prime_lengths,
+                  sines({16381, 16381, 16369, 16363}, 128, {1, 2, 3, 4}, {1, -3, 5, -7}), 16384.0)
+    ->Unit(benchmark::kMillisecond);
+
+// Known slow cases, over 50 ms. Twice four primes with amplitude 16: crests of about 650 places
+// per table and root class make each of group A's indexes 425,000 combinations, and the first
+// extremes come only at frame 12 million, so every root class and column searches about a tenth
+// of a round. Pairwise shared factors as large as the lengths allow (16, 27, 37, 23, 43 and 7,
+// 1.1 * 10^8 frames): even the best split leaves 95,000 root classes, and the class extremes of
+// a group fold 2.6 and 4.1 million group classes for each of the 27 and 43 relative shifts of its
+// two tables that the columns bring.
+BENCHMARK_CAPTURE(BM_PreviewCycleWorst, twice_primes_amplitude_16,
+                  sines({16382, 16358, 16342, 16334}, 16, {1, 2, 3, 4}, {1, -3, 5, -7}), 16384.0)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PreviewCycleWorst, large_shared_pairs,
+                  sines({15984, 15824, 4347, 11137}, 128, {1, 2, 3, 4}, {1, 2, -3, 5}), 16384.0)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -18,27 +18,31 @@ namespace ondulix::engine {
 //
 // How it stays exact and fast. Table t's position repeats every P(t) = Length / gcd(Length,
 // Speed) frames, so the cycle is lcm(P) frames, up to about 7 * 10^16 for four prime lengths near
-// 16384: far too many to walk. Let M be the lcm of the pairwise gcds of the ticked periods (every
-// prime to its second-highest power among them). Frames that agree modulo M (a frame class) let
-// each table show any entry of one class of its entries, independently of the other tables, as
-// the remaining factors of the periods are pairwise coprime (Chinese remainder theorem). So the
-// smallest and largest sums are sums of per-class extremes, swept over every frame class of
-// every column (columns that see the same classes shifted share one sweep).
+// 16384: far too many to walk. Split the ticked tables into two groups of at most two, and let R
+// be the common factors of the two groups' periods. Frames that agree modulo R (a root class) let
+// each group run through its own states freely of the other (Chinese remainder theorem): frame
+// r + R h shows one group at h modulo Q_A and the other at h modulo Q_B, Q_A and Q_B coprime.
+// Within a group, once the frame is fixed modulo the factors its two tables share, each table
+// shows any entry of one class of its entries. So the smallest and largest sums of a column in a
+// root class are sums of class extremes, folded over the factors each group keeps to itself
+// (cycle/ClassExtremes.h). Putting the tables whose periods share large factors into one group
+// keeps R small; columns that see the same classes shifted share their folds.
 //
 // The FIRST frame where a sum is at most a threshold (an extreme, or past an edge; large sums are
-// searched with the entries negated) is found by meeting in the middle, in cycle/CrtSearch.h: in
-// a frame class m, frame m + M f' moves each table one place along its orbit per f'. The tables
-// with a choice split into two groups; the places of the sparser group A that can still reach the
-// threshold are indexed by the step at which they come (a CRT combination, linear in f'), so each
-// column's candidate frames below M Q_A come in increasing order straight from the index and are
-// checked directly, merged over columns and frame classes in frame order. If none hits, each
-// candidate's next chance is one successor lookup in group B's index. Frame classes are visited
-// lazily and only where their class extremes can reach the threshold. Where an index would grow
-// too large (thresholds that are reached very often) the frames are walked, or B stepped through.
-// Cost: the sweep is (frame classes M) x (columns, or fewer) x (tables) additions; a search is
-// the index builds (at most a few hundred thousand combinations each) plus one check per
-// candidate frame before the answer, or one lookup per candidate when the answer comes after
-// frame M Q_A. See bench/PreviewCycleBench.cpp for the cases measured.
+// searched with the entries negated) is found by meeting in the middle, in cycle/CrtSearch.h: the
+// combinations of group A within the budget are indexed by the step h at which they come, so a
+// column's frames in a root class come in rounds of Q_A steps, in each of which A shows each of
+// its combinations once. Rounds are searched in frame order for all root classes and columns
+// whose class extremes can reach the threshold, each in windows of growing size so that an early
+// hit ends the search early, either through A's combinations in order, each checked against
+// group B, or through the entries of one of B's tables that can still reach the threshold, each
+// of which picks A's candidates from one bucket of the index. A root class whose rounds cost
+// more than settling it outright is settled: each of A's combinations meets B within the budget
+// first after the fewest rounds, one successor lookup in B's index. Where sums reach the threshold
+// so often that the indexes would grow too large, or many root classes reach it, the frames are
+// walked one after the other, many columns at a time (cycle/FrameWalk.h). The split of the tables
+// for a search is chosen by its estimated cost (cycle/SearchPlan.h). See
+// bench/PreviewCycleBench.cpp for the cases measured.
 //
 // Preconditions (checked; std::invalid_argument names the one broken): every Length within 1 to
 // 16384; every ticked table with at least Length entries, each within +-2^22 so that a sum of

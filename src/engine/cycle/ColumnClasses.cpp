@@ -27,21 +27,6 @@ std::optional<Congruence> framesForColumns(std::span<const TickedTable> tables, 
     return frames;
 }
 
-// Plain loops, so that the compiler can reduce several lanes at once.
-std::int32_t smallestOf(std::span<const std::int32_t> values) {
-    std::int32_t smallest = std::numeric_limits<std::int32_t>::max();
-    for (const std::int32_t v : values)
-        smallest = std::min(smallest, v);
-    return smallest;
-}
-
-std::int32_t largestOf(std::span<const std::int32_t> values) {
-    std::int32_t largest = std::numeric_limits<std::int32_t>::min();
-    for (const std::int32_t v : values)
-        largest = std::max(largest, v);
-    return largest;
-}
-
 } // namespace
 
 ColumnClasses ColumnClassesOf(std::span<const TickedTable> tables, Columns columns) {
@@ -81,25 +66,6 @@ void AddClassSums(std::span<const TickedTable> tables, std::int32_t x, std::uint
             offset = 0;
         }
     }
-}
-
-ColumnExtremes RepresentativeExtremes(std::span<const TickedTable> tables, std::uint64_t sharedModulus,
-                                      Columns columns, const ColumnClasses& classes) {
-    ColumnExtremes extremes;
-    std::vector<std::int32_t> low(kClassRun), high(kClassRun);
-    for (std::int32_t r = 0; r < std::min(classes.period, columns.count); ++r) {
-        std::int32_t smallest = std::numeric_limits<std::int32_t>::max();
-        std::int32_t largest = std::numeric_limits<std::int32_t>::min();
-        for (std::uint64_t m = 0; m < sharedModulus; m += kClassRun) {
-            const auto run = static_cast<std::size_t>(std::min(kClassRun, sharedModulus - m));
-            AddClassSums(tables, columns.x(r), m, std::span(low).first(run), std::span(high).first(run));
-            smallest = std::min(smallest, smallestOf(std::span(low).first(run)));
-            largest = std::max(largest, largestOf(std::span(high).first(run)));
-        }
-        extremes.low.push_back(smallest);
-        extremes.negHigh.push_back(-largest);
-    }
-    return extremes;
 }
 
 } // namespace ondulix::engine::cycle

@@ -10,9 +10,9 @@
 namespace ondulix::engine::cycle {
 
 // Columns that see the same frame classes, only shifted. Column k's classes at frame class m are
-// column (k mod period)'s at m + (k div period) * shift (mod M): moving right by `period` columns
-// moves every table by the same number of frames. With pairwise coprime periods (M = 1) or equal
-// speeds one column stands for all.
+// column (k mod period)'s at m + (k div period) * shift (mod M), M being the modulus the tables'
+// classes are taken with: moving right by `period` columns moves every table by the same number
+// of frames. With pairwise coprime periods (M = 1) or equal speeds one column stands for all.
 struct ColumnClasses {
     std::int32_t period = 1; // the columns 0 .. period - 1 stand for all
     std::uint64_t shift = 0;
@@ -30,19 +30,8 @@ inline constexpr std::uint64_t kClassRun = 4096;
 
 // The smallest and largest sums the tables can show in column x in each of the frame classes
 // m0, m0 + 1, ..., one per element of `low` and `high`: straight runs of additions along the
-// class orbits, which is what makes sweeping every frame class of every column affordable when
-// the periods share large factors.
+// class orbits, which is what makes sweeping many frame classes affordable.
 void AddClassSums(std::span<const TickedTable> tables, std::int32_t x, std::uint64_t m0, std::span<std::int32_t> low,
                   std::span<std::int32_t> high);
-
-// Per representative column, the smallest sum over the whole cycle and minus the largest, so that
-// a search with the entries negated reads it as its smallest.
-struct ColumnExtremes {
-    std::vector<std::int32_t> low;
-    std::vector<std::int32_t> negHigh;
-};
-
-ColumnExtremes RepresentativeExtremes(std::span<const TickedTable> tables, std::uint64_t sharedModulus,
-                                      Columns columns, const ColumnClasses& classes);
 
 } // namespace ondulix::engine::cycle

@@ -3,202 +3,431 @@
 #include "engine/cycle/CycleMath.h"
 
 #include <algorithm>
-#include <array>
+#include <cmath>
+#include <limits>
 #include <numeric>
 
 namespace ondulix::engine::cycle {
+namespace {
 
-CrtSearch::CrtSearch(std::span<const TickedTable> tables, std::uint64_t sharedModulus, Columns columns,
-                     const ColumnClasses& columnClasses, int sign, std::int32_t threshold, SearchLimits limits,
-                     MonotoneQueue<Node>& queue)
-    : tables_(tables), modulus_(sharedModulus), columns_(columns), columnClasses_(columnClasses), sign_(sign),
-      threshold_(threshold), limits_(limits), reaching_(tables, sharedModulus, columns, sign, threshold),
-      queue_(queue) {
-    queue_.clear();
-    const std::vector<const TickedTable*> choosing = SparsestFirst(tables, sign, threshold);
-    const std::size_t inA = (choosing.size() + 1) / 2;
-    for (std::size_t i = 0; i < choosing.size(); ++i)
-        (i < inA ? a_ : b_).tables.push_back(choosing[i]);
-    a_.stride = sharedModulus;
-    for (const TickedTable* t : a_.tables)
-        a_.cycle *= static_cast<std::uint64_t>(t->choices);
-    b_.stride = sharedModulus * a_.cycle;
-    for (const TickedTable* t : b_.tables)
-        b_.cycle *= static_cast<std::uint64_t>(t->choices);
-    for (Group* group : {&a_, &b_})
-        for (const TickedTable* t : group->tables)
-            group->orbits.push_back(OrbitsOf(*t, group->stride, sign));
-}
+// Settling a cursor costs a successor lookup, a few comparisons each, per combination of A.
+constexpr double kLookupCost = 8.0;
 
-CrtSearch::Outcome CrtSearch::run(const std::vector<std::int32_t>& representativeLow) {
-    // Columns whose smallest sum over the cycle cannot reach the threshold are left out.
-    for (std::int32_t column = 0; column < columns_.count; ++column)
-        if (at(representativeLow, columnClasses_.representative(column)) <= threshold_)
-            pushNextClass(column, 0);
-    while (!queue_.empty()) {
-        const Node node = queue_.pop();
-        if (node.level == kFrameClass) {
-            if (!setUp(node.key, node.column))
-                return Outcome::TooLarge;
-            pushNextClass(node.column, node.key + 1);
-            continue;
-        }
-        if (node.level == kSettled || candidateSum(at(cursors_, node.level), node.key) <= threshold_) {
-            hit_ = Hit{node.key, node.column};
-            return Outcome::Found;
-        }
-        Cursor& cursor = at(cursors_, node.level);
-        if (++cursor.next < cursor.a->bySteps().size())
-            queue_.push({frameOf(cursor), node.column, node.level});
-        else
-            settleAfterA(cursor);
-    }
-    return Outcome::None;
-}
+// A round is searched in windows of h that double in size from Q_A / kFirstWindows on, so that a
+// hit early in a round is found without searching the rest of it.
+constexpr std::uint64_t kFirstWindows = 1024;
 
-void CrtSearch::pushNextClass(std::int32_t column, std::uint64_t from) {
-    const auto m =
-        reaching_.next(columnClasses_.representative(column), columnClasses_.shiftOf(column, modulus_), from);
-    if (m)
-        queue_.push({*m, column, kFrameClass});
-}
+// A cursor searches windows of at least this many of A's combinations.
+constexpr double kFewestPerWindow = 64.0;
 
-bool CrtSearch::setUp(std::uint64_t frameClass, std::int32_t column) {
-    const std::int32_t x = columns_.x(column);
-    Cursor cursor{frameClass, column};
-    for (const TickedTable& t : tables_)
-        if (t.choices == 1)
-            cursor.constant += sign_ * t.entry(t.motion.indexAt(frameClass, x));
-    cursor.a = indexFor(a_, frameClass, x, threshold_ - cursor.constant - lowOf(b_, frameClass, x),
-                        StepIndex::Use::Enumeration);
-    if (!cursor.a)
-        return false;
-    const std::vector<StepIndex::Step>& steps = cursor.a->bySteps();
-    if (steps.empty())
-        return true; // nothing in this frame class reaches the threshold
-    cursor.psi = stepIn(a_, *cursor.a, frameClass, x);
-    cursor.first = static_cast<std::size_t>(
-        std::lower_bound(steps.begin(), steps.end(), cursor.psi,
-                         [](const StepIndex::Step& s, std::uint32_t v) { return s.step < v; }) -
+// A's index is sorted into at most this many buckets for going through B's combinations.
+constexpr std::uint64_t kMostBuckets = std::uint64_t{1} << 16;
+
+// Where a step would go among steps sorted by step.
+std::size_t placeAmong(std::span<const StepIndex::Step> steps, std::uint64_t step) {
+    return static_cast<std::size_t>(
+        std::lower_bound(steps.begin(), steps.end(), step,
+                         [](const StepIndex::Step& s, std::uint64_t v) { return s.step < v; }) -
         steps.begin());
+}
+
+} // namespace
+
+CrtSearch::CrtSearch(const SearchPlan& plan, Columns columns, int sign, std::int32_t threshold, SearchLimits limits)
+    : tables_(plan.tables), root_(plan.rootModulus), columns_(columns), sign_(sign), threshold_(threshold),
+      limits_(limits) {
+    for (const std::size_t t : plan.a)
+        a_.tables.push_back(&tables_[t]);
+    for (const std::size_t t : plan.b)
+        b_.tables.push_back(&tables_[t]);
+    for (const std::size_t t : plan.constants)
+        constants_.push_back(&tables_[t]);
+    for (Group* group : {&a_, &b_}) {
+        for (const TickedTable* t : group->tables) {
+            group->cycle = lcmOf(group->cycle, static_cast<std::uint64_t>(t->choices));
+            group->orbits.push_back(OrbitsOf(*t, root_, sign));
+        }
+        if (group->tables.size() == 2)
+            group->shared = std::gcd(group->tables[0]->choices, group->tables[1]->choices);
+    }
+    for (const TickedTable* t : b_.tables)
+        roundOrbits_.push_back(OrbitsOf(*t, root_ * a_.cycle, sign));
+    throughB_ = b_.cycle <= kMostBuckets;
+    if (!b_.tables.empty())
+        bucketModulus_ = static_cast<std::uint32_t>(throughB_ ? b_.cycle
+                                                              : static_cast<std::uint64_t>(b_.tables[0]->choices));
+}
+
+CrtSearch::Outcome CrtSearch::run(ClassExtremes& extremes) {
+    const auto visit = [&](std::int32_t column, std::uint64_t rootClass) {
+        if (tooLarge_)
+            return;
+        if (!setUp(rootClass, column)) {
+            tooLarge_ = true;
+            return;
+        }
+        if (cursors_.size() >= limits_.cursorsAtOnce)
+            searchRounds();
+    };
+    if (root_ == extremes.rootModulus())
+        extremes.forEachReaching(sign_, threshold_, visit);
+    else
+        forEachReachingClass(extremes, visit);
+    if (tooLarge_)
+        return Outcome::TooLarge;
+    searchRounds();
+    return best_ ? Outcome::Found : Outcome::None;
+}
+
+// The root classes of each column that reaches the threshold whose tables' class extremes can,
+// when the search's root classes are not the class extremes' own.
+void CrtSearch::forEachReachingClass(const ClassExtremes& extremes,
+                                     const std::function<void(std::int32_t, std::uint64_t)>& visit) const {
+    for (std::int32_t column = 0; column < columns_.count; ++column) {
+        if (extremes.columnLow(sign_, column) > threshold_)
+            continue;
+        for (std::uint64_t r = 0; r < root_; ++r) {
+            std::int32_t low = 0;
+            for (const TickedTable& t : tables_)
+                low += t.low(t.classAt(r, columns_.x(column)), sign_);
+            if (low <= threshold_)
+                visit(column, r);
+        }
+    }
+}
+
+std::int32_t CrtSearch::placeIn(const Group& group, std::size_t t, const std::vector<Orbits>& orbits,
+                                std::int32_t index) const {
+    return at(orbits[t].position, index) % group.tables[t]->choices;
+}
+
+bool CrtSearch::setUp(std::uint64_t rootClass, std::int32_t column) {
+    const std::int32_t x = columns_.x(column);
+    Cursor cursor;
+    cursor.rootClass = rootClass;
+    cursor.column = column;
+    for (const TickedTable* t : constants_)
+        cursor.constant += sign_ * t->entry(t->motion.indexAt(rootClass, x));
+    std::array<std::int32_t, 2> aClasses{-1, -1}, aPlaces{0, 0};
+    std::int32_t lowB = 0;
+    for (std::size_t t = 0; t < a_.tables.size(); ++t) {
+        const TickedTable& table = *a_.tables[t];
+        const std::int32_t index = table.motion.indexAt(rootClass, x);
+        aClasses[t] = index % table.classCount;
+        aPlaces[t] = placeIn(a_, t, a_.orbits, index);
+    }
+    for (std::size_t t = 0; t < b_.tables.size(); ++t) {
+        const TickedTable& table = *b_.tables[t];
+        const std::int32_t index = table.motion.indexAt(rootClass, x);
+        cursor.classes[t] = index % table.classCount;
+        cursor.places[t] = placeIn(b_, t, b_.orbits, index);
+        lowB += table.low(cursor.classes[t], sign_);
+    }
+    StepIndex* a = indexFor(a_, a_.orbits, aClasses, aPlaces, threshold_ - cursor.constant - lowB);
+    if (!a)
+        return false;
+    if (a->size() == 0)
+        return true; // nothing in this root class reaches the threshold
+    cursor.a = a;
+    cursor.lowA = a->lowest(); // where A's tables share factors, more than their classes' extremes
+    cursor.psi = a->stepOf(static_cast<std::uint32_t>(aPlaces[0]), static_cast<std::uint32_t>(aPlaces[1]));
+    setUpOtherWay(cursor);
+    cursor.settleCost = static_cast<double>(a->size()) * kLookupCost;
     cursors_.push_back(cursor);
-    queue_.push({frameOf(cursor), column, static_cast<std::int32_t>(cursors_.size() - 1)});
     return true;
 }
 
-std::int32_t CrtSearch::lowOf(const Group& group, std::uint64_t frameClass, std::int32_t x) const {
-    std::int32_t sum = 0;
-    for (const TickedTable* t : group.tables)
-        sum += t->low(t->classAt(frameClass, x), sign_);
-    return sum;
+// The other way through the cursor's rounds, and what a whole round costs either way. Going
+// through A's combinations costs one check each; going the other way costs, for each of B's
+// combinations (or C's entries), a look into two buckets, and a check per candidate found there.
+void CrtSearch::setUpOtherWay(Cursor& cursor) {
+    const auto combinations = static_cast<double>(cursor.a->size());
+    const auto cycle = static_cast<double>(a_.cycle);
+    cursor.roundCost = combinations;
+    cursor.fewest = std::max<std::uint64_t>(1, static_cast<std::uint64_t>(kFewestPerWindow / combinations * cycle));
+    if (b_.tables.empty())
+        return;
+    if (throughB_) {
+        const std::int32_t x = columns_.x(cursor.column);
+        std::array<std::int32_t, 2> places{0, 0};
+        for (std::size_t t = 0; t < b_.tables.size(); ++t)
+            places[t] = placeIn(b_, t, b_.orbits, b_.tables[t]->motion.indexAt(cursor.rootClass, x));
+        StepIndex* b = indexFor(b_, b_.orbits, cursor.classes, places, threshold_ - cursor.constant - cursor.lowA);
+        if (!b)
+            return; // B comes within its budget too often: A's combinations it is
+        cursor.other = b->bySteps();
+        cursor.otherStart = b->stepOf(static_cast<std::uint32_t>(places[0]), static_cast<std::uint32_t>(places[1]));
+    } else {
+        const std::int32_t lowD = b_.tables.size() == 2 ? b_.tables[1]->low(cursor.classes[1], sign_) : 0;
+        cursor.other = reachingPlacesOfC(cursor.classes[0], threshold_ - cursor.constant - cursor.lowA - lowD);
+        cursor.otherStart = static_cast<std::uint32_t>(cursor.places[0]);
+    }
+    const double perBucket = combinations / bucketModulus_;
+    const double looks = 2.0 * static_cast<double>(cursor.other.size());
+    const double lookCost = 1.0 + std::log2(1.0 + perBucket);
+    cursor.otherRoundCost = looks * (lookCost + perBucket);
+    cursor.roundCost = std::min(combinations, cursor.otherRoundCost);
+    // Windows where looking into the buckets costs no more than the candidates found there.
+    cursor.otherFewest =
+        std::max<std::uint64_t>(1, static_cast<std::uint64_t>(std::min(1.0, lookCost / perBucket) * cycle));
 }
 
-const StepIndex* CrtSearch::indexFor(Group& group, std::uint64_t frameClass, std::int32_t x, std::int32_t budget,
-                                     StepIndex::Use use) {
-    std::array<std::int32_t, 2> classes{-1, -1};
-    std::array<std::span<const std::int32_t>, 2> values{};
-    for (std::size_t g = 0; g < group.tables.size(); ++g) {
-        const TickedTable& t = *group.tables[g];
-        classes[g] = t.classAt(frameClass, x);
-        values[g] = std::span(group.orbits[g].values)
-                        .subspan(static_cast<std::size_t>(classes[g] * t.choices), static_cast<std::size_t>(t.choices));
+// C's places in one of its classes whose signed entry is within the budget, in the order of the
+// places, so that the buckets they pick are read in order too.
+// C's places in one of its classes whose signed entry is within the budget, with the entry, in
+// the order of the places, so that the buckets they pick are read in order too.
+std::span<const StepIndex::Step> CrtSearch::reachingPlacesOfC(std::int32_t cClass, std::int32_t budget) {
+    std::vector<StepIndex::Step>& reaching = cReaching_[{cClass, budget}];
+    if (!reaching.empty())
+        return reaching;
+    const TickedTable& c = *b_.tables[0];
+    const std::int32_t* values = b_.orbits[0].values.data() + cClass * c.choices;
+    std::vector<std::uint32_t>& byValue = cByValue_[cClass];
+    if (byValue.empty()) {
+        byValue.resize(static_cast<std::size_t>(c.choices));
+        std::iota(byValue.begin(), byValue.end(), 0u);
+        std::stable_sort(byValue.begin(), byValue.end(),
+                         [&](std::uint32_t p, std::uint32_t q) { return values[p] < values[q]; });
     }
-    std::unique_ptr<StepIndex>& index = group.indexes[{classes[0], classes[1], budget}];
+    for (const std::uint32_t place : byValue) {
+        if (values[place] > budget)
+            break;
+        reaching.push_back({place, values[place]});
+    }
+    std::sort(reaching.begin(), reaching.end(), [](const auto& p, const auto& q) { return p.step < q.step; });
+    return reaching;
+}
+
+StepIndex* CrtSearch::indexFor(Group& group, const std::vector<Orbits>& orbits, std::array<std::int32_t, 2> classes,
+                               std::array<std::int32_t, 2> places, std::int32_t budget) {
+    const std::int32_t phase = (places[1] - places[0] % group.shared + group.shared) % group.shared;
+    std::unique_ptr<StepIndex>& index = group.indexes[{&orbits, classes[0], classes[1], phase, budget}];
     if (!index) {
         if (indexed_ > limits_.mostIndexedInAll)
             return nullptr;
-        index = std::make_unique<StepIndex>(values[0], values[1], budget, use, limits_.mostIndexed);
+        index = std::make_unique<StepIndex>(orderOf(group, orbits, 0, classes[0]), orderOf(group, orbits, 1, classes[1]),
+                                            Pairing{group.shared, phase}, budget, limits_.mostIndexed);
         indexed_ += index->size();
     }
     return index->usable() ? index.get() : nullptr;
 }
 
-std::uint32_t CrtSearch::stepIn(const Group& group, const StepIndex& index, std::uint64_t frame, std::int32_t x) const {
-    std::array<std::uint32_t, 2> places{0, 0};
-    for (std::size_t g = 0; g < group.tables.size(); ++g) {
-        const TickedTable& t = *group.tables[g];
-        places[g] = static_cast<std::uint32_t>(at(group.orbits[g].position, t.motion.indexAt(frame, x)) % t.choices);
+// A group table's places in one class, in the order an index pairs them.
+const PlaceOrder& CrtSearch::orderOf(const Group& group, const std::vector<Orbits>& orbits, std::size_t t,
+                                     std::int32_t placeClass) {
+    if (t >= group.tables.size())
+        return noTable_;
+    std::unique_ptr<PlaceOrder>& order = orders_[{&orbits, t, placeClass}];
+    if (!order) {
+        const auto choices = static_cast<std::size_t>(group.tables[t]->choices);
+        order = std::make_unique<PlaceOrder>(
+            std::span(orbits[t].values).subspan(static_cast<std::size_t>(placeClass) * choices, choices),
+            static_cast<std::uint32_t>(group.shared));
     }
-    return index.stepOf(places[0], places[1]);
+    return *order;
 }
 
-// f' of one of the cursor's A steps: how many strides of M frames after its frame class.
-std::uint64_t CrtSearch::stepsOf(const Cursor& cursor, const StepIndex::Step& s) const {
-    return (s.step + a_.cycle - cursor.psi) % a_.cycle;
+// Round by round, and within a round window by window of h, over all cursors: every frame of a
+// window comes before every frame of the next of any cursor, so the first window with a hit holds
+// the answer, unless a settled cursor's first hit comes earlier.
+void CrtSearch::searchRounds() {
+    std::vector<Cursor> live = std::move(cursors_);
+    cursors_.clear();
+    const std::uint64_t firstWindow = std::max<std::uint64_t>(1, a_.cycle / kFirstWindows);
+    for (std::uint64_t round = 0; round < b_.cycle && !live.empty(); ++round) {
+        std::erase_if(live, [&](Cursor& cursor) {
+            if (cursor.spent + cursor.roundCost <= cursor.settleCost)
+                return false;
+            StepIndex* b = roundIndexOfB(cursor);
+            if (!b) {
+                // B comes within its budget too often to index: rounds it is, to the end.
+                cursor.settleCost = std::numeric_limits<double>::infinity();
+                return false;
+            }
+            offer(cursor, settle(cursor, round, *b));
+            return true;
+        });
+        for (std::uint64_t from = 0, to = firstWindow; from < a_.cycle; from = to, to = std::min(a_.cycle, 2 * to)) {
+            // Every frame from here on is at least R h.
+            if (best_ && best_->frame < root_ * (a_.cycle * round + from))
+                return;
+            std::erase_if(live, [&](Cursor& cursor) {
+                if (cursor.searchedTo >= a_.cycle * round + to)
+                    return false;
+                const std::optional<std::uint64_t> h = firstIn(cursor, round, from, to);
+                offer(cursor, h);
+                return h.has_value();
+            });
+        }
+    }
 }
 
-std::uint64_t CrtSearch::frameOf(const Cursor& cursor) const {
+void CrtSearch::offer(const Cursor& cursor, std::optional<std::uint64_t> h) {
+    if (!h)
+        return;
+    const Hit hit{cursor.rootClass + root_ * *h, cursor.column};
+    if (!best_ || hit.frame < best_->frame || (hit.frame == best_->frame && hit.column < best_->column))
+        best_ = hit;
+}
+
+// The cursor's first hit with h = round Q_A + from .. round Q_A + to - 1, or further on where the
+// window is too short to be worth searching alone; the cursor then has searched to there. Windows
+// go through A's combinations until that has cost a quarter of a round the other way, then the
+// other way, where a round costs less that way: a hit early in a round is found cheaply either way, and a late one costs little more
+// than going the other way from the start. Going through A needs A's index by step, the other way
+// by bucket; most searches only ever need one of them.
+std::optional<std::uint64_t> CrtSearch::firstIn(Cursor& cursor, std::uint64_t round, std::uint64_t from,
+                                                std::uint64_t to) {
+    const std::uint64_t start = a_.cycle * round;
+    from = std::max(from, cursor.searchedTo - std::min(cursor.searchedTo, start));
+    const auto combinations = static_cast<double>(cursor.a->size());
+    const auto shareOf = [&](std::uint64_t steps) { return static_cast<double>(steps) / static_cast<double>(a_.cycle); };
+    std::uint64_t end = std::min(a_.cycle, std::max(to, from + cursor.fewest));
+    if (!cursor.throughOther && !cursor.other.empty() && cursor.otherRoundCost < combinations &&
+        4.0 * (cursor.spentThroughA + combinations * shareOf(end - from)) >= cursor.otherRoundCost)
+        cursor.throughOther = true;
+    if (cursor.throughOther) {
+        end = std::min(a_.cycle, std::max(to, from + cursor.otherFewest));
+        cursor.searchedTo = start + end;
+        cursor.spent += cursor.otherRoundCost * shareOf(end - from);
+        cursor.a->fillBuckets(bucketModulus_);
+        return throughOther(cursor, round, from, end);
+    }
+    cursor.searchedTo = start + end;
+    cursor.spent += combinations * shareOf(end - from);
+    cursor.spentThroughA += combinations * shareOf(end - from);
+    return throughA(cursor, round, from, end);
+}
+
+// A's combinations in the order they come; the first that B completes.
+std::optional<std::uint64_t> CrtSearch::throughA(const Cursor& cursor, std::uint64_t round, std::uint64_t from,
+                                                 std::uint64_t to) const {
     const std::vector<StepIndex::Step>& steps = cursor.a->bySteps();
-    return cursor.frameClass + modulus_ * stepsOf(cursor, steps[(cursor.first + cursor.next) % steps.size()]);
+    const RoundOfB b = roundOfB(cursor, round);
+    const auto cycle = static_cast<std::uint32_t>(a_.cycle);
+    const std::size_t first = placeAmong(steps, (cursor.psi + from) % a_.cycle);
+    for (std::size_t k = 0; k < steps.size(); ++k) {
+        const StepIndex::Step& s = steps[(first + k) % steps.size()];
+        const std::uint32_t alpha = s.step >= cursor.psi ? s.step - cursor.psi : s.step + cycle - cursor.psi;
+        if (alpha < from || alpha >= to)
+            break;
+        if (cursor.constant + s.sum + b.sum(alpha) <= threshold_)
+            return alpha + a_.cycle * round;
+    }
+    return std::nullopt;
 }
 
-// The signed sum in the frame of the cursor's current candidate: A's part is in its index entry.
-std::int32_t CrtSearch::candidateSum(const Cursor& cursor, std::uint64_t frame) const {
-    const std::vector<StepIndex::Step>& steps = cursor.a->bySteps();
-    std::int32_t sum = cursor.constant + steps[(cursor.first + cursor.next) % steps.size()].sum;
-    const std::int32_t x = columns_.x(cursor.column);
-    for (const TickedTable* t : b_.tables)
-        sum += sign_ * t->entry(t->motion.indexAt(frame, x));
+// B's combinations, or C's entries, that can reach the threshold, each fixing h modulo the bucket
+// modulus, which picks A's candidates from one bucket of its index.
+std::optional<std::uint64_t> CrtSearch::throughOther(const Cursor& cursor, std::uint64_t round, std::uint64_t from,
+                                                     std::uint64_t to) const {
+    const RoundOfB b = roundOfB(cursor, round);
+    const std::uint32_t modulus = bucketModulus_;
+    const bool checkD = !throughB_ && b_.tables.size() == 2;
+    // The other way's step at h = round Q_A + alpha is its step at the round's start plus alpha,
+    // and alpha = step - psi, or step - psi + Q_A for A's steps before psi.
+    const auto start = static_cast<std::uint32_t>((cursor.otherStart + round * a_.cycle) % modulus);
+    const std::uint32_t psiShift = cursor.psi % modulus;
+    const auto cycleShift = static_cast<std::uint32_t>(a_.cycle % modulus);
+    const auto psi = static_cast<std::int64_t>(cursor.psi), cycle = static_cast<std::int64_t>(a_.cycle);
+    // A's steps s with from <= alpha < to: psi + from <= s < psi + to for steps from psi on, and
+    // psi + from - Q_A <= s < psi + to - Q_A before it.
+    const std::int64_t lateFrom = psi + static_cast<std::int64_t>(from);
+    const std::int64_t lateTo = std::min(psi + static_cast<std::int64_t>(to), cycle);
+    const std::int64_t earlyFrom = std::max<std::int64_t>(lateFrom - cycle, 0);
+    const std::int64_t earlyTo = std::min(psi + static_cast<std::int64_t>(to) - cycle, psi);
+    std::optional<std::uint32_t> first; // alpha
+    const auto check = [&](std::span<const StepIndex::Step> bucket, std::int64_t lo, std::int64_t hi,
+                           std::int32_t otherSum, std::int64_t wrap) {
+        if (lo >= hi)
+            return;
+        auto s = bucket.begin();
+        while (s != bucket.end() && static_cast<std::int64_t>(s->step) < lo)
+            ++s;
+        for (; s != bucket.end() && static_cast<std::int64_t>(s->step) < hi; ++s) {
+            const auto alpha = static_cast<std::uint32_t>(s->step + wrap - psi);
+            if (first && alpha >= *first)
+                break;
+            const std::int32_t d = checkD ? b.value(1, alpha) : 0;
+            if (cursor.constant + s->sum + otherSum + d <= threshold_)
+                first = alpha;
+        }
+    };
+    for (const StepIndex::Step& other : cursor.other) {
+        // alpha = the other way's step - its step at the round's start, modulo the bucket modulus ...
+        const std::uint32_t alpha = other.step >= start ? other.step - start : other.step + modulus - start;
+        // ... so A's step leaves this remainder, or this one for steps before psi.
+        const std::uint32_t late = alpha + psiShift >= modulus ? alpha + psiShift - modulus : alpha + psiShift;
+        const std::uint32_t early = late >= cycleShift ? late - cycleShift : late + modulus - cycleShift;
+        check(cursor.a->bucket(late), lateFrom, lateTo, other.sum, 0);
+        check(cursor.a->bucket(early), earlyFrom, earlyTo, other.sum, cycle);
+    }
+    if (!first)
+        return std::nullopt;
+    return *first + a_.cycle * round;
+}
+
+// Where B's tables stand at the start of a round, to look up their entries a number of steps on.
+CrtSearch::RoundOfB CrtSearch::roundOfB(const Cursor& cursor, std::uint64_t round) const {
+    RoundOfB b;
+    b.tables = b_.tables.size();
+    for (std::size_t t = 0; t < b.tables; ++t) {
+        const TickedTable& table = *b_.tables[t];
+        b.choices[t] = static_cast<std::uint32_t>(table.choices);
+        b.start[t] = static_cast<std::uint32_t>((static_cast<std::uint64_t>(cursor.places[t]) + round * a_.cycle) %
+                                                b.choices[t]);
+        b.values[t] = b_.orbits[t].values.data() + cursor.classes[t] * table.choices;
+    }
+    return b;
+}
+
+std::int32_t CrtSearch::valueOfB(const Cursor& cursor, std::size_t t, std::uint64_t h) const {
+    const TickedTable& table = *b_.tables[t];
+    const auto choices = static_cast<std::uint64_t>(table.choices);
+    const std::uint64_t place = (static_cast<std::uint64_t>(cursor.places[t]) + h) % choices;
+    return at(b_.orbits[t].values, cursor.classes[t] * table.choices + static_cast<std::int64_t>(place));
+}
+
+std::int32_t CrtSearch::sumOfB(const Cursor& cursor, std::uint64_t h) const {
+    std::int32_t sum = 0;
+    for (std::size_t t = 0; t < b_.tables.size(); ++t)
+        sum += valueOfB(cursor, t, h);
     return sum;
 }
 
-std::int32_t CrtSearch::sumAt(std::uint64_t frame, std::int32_t column) const {
-    const std::int32_t x = columns_.x(column);
-    std::int32_t sum = 0;
-    for (const TickedTable& t : tables_)
-        sum += t.entry(t.motion.indexAt(frame, x));
-    return sign_ * sum;
-}
-
-// No frame of the cursor with f' below Q_A hits; its first hit, if any, is queued.
-void CrtSearch::settleAfterA(const Cursor& cursor) {
+// B's index laid out by rounds, for the cursor's root class and column, if it can be built.
+StepIndex* CrtSearch::roundIndexOfB(const Cursor& cursor) {
     if (b_.tables.empty())
-        return; // the cursor has seen every frame of its class
+        return nullptr; // a single round, searched already
     const std::int32_t x = columns_.x(cursor.column);
-    const StepIndex* b = indexFor(b_, cursor.frameClass, x,
-                                  threshold_ - cursor.constant - lowOf(a_, cursor.frameClass, x),
-                                  StepIndex::Use::Successors);
-    const std::optional<std::uint64_t> first = b ? settleByIndex(cursor, *b) : settleByStepping(cursor);
-    if (first)
-        queue_.push({*first, cursor.column, kSettled});
+    std::array<std::int32_t, 2> places{0, 0};
+    for (std::size_t t = 0; t < b_.tables.size(); ++t)
+        places[t] = placeIn(b_, t, roundOrbits_, b_.tables[t]->motion.indexAt(cursor.rootClass, x));
+    return indexFor(b_, roundOrbits_, cursor.classes, places, threshold_ - cursor.constant - cursor.lowA);
 }
 
-// For each of A's steps, the fewest strides of M Q_A frames until B is within what is left of
-// the threshold; the earliest.
-std::optional<std::uint64_t> CrtSearch::settleByIndex(const Cursor& cursor, const StepIndex& b) const {
+// The cursor's first hit from the given round on: for each of A's combinations, the fewest
+// rounds until B is within what is left of the threshold; the earliest.
+std::optional<std::uint64_t> CrtSearch::settle(const Cursor& cursor, std::uint64_t round, StepIndex& b) const {
     const std::int32_t x = columns_.x(cursor.column);
-    const std::uint64_t bStep = stepIn(b_, b, cursor.frameClass, x);
-    // M frames move B's step by the inverse of Q_A modulo Q_B.
+    std::array<std::uint32_t, 2> places{0, 0};
+    for (std::size_t t = 0; t < b_.tables.size(); ++t)
+        places[t] = static_cast<std::uint32_t>(
+            placeIn(b_, t, roundOrbits_, b_.tables[t]->motion.indexAt(cursor.rootClass, x)));
+    const std::uint64_t bStep = b.stepOf(places[0], places[1]);
+    // One step of h moves B's round step by the inverse of Q_A modulo Q_B.
     const std::uint64_t perStep = inverseOf(a_.cycle % b_.cycle, b_.cycle);
     std::optional<std::uint64_t> first;
-    for (const StepIndex::Step& s : cursor.a->bySteps()) {
-        const std::uint64_t steps = stepsOf(cursor, s);
-        const auto from = static_cast<std::uint32_t>((bStep + steps % b_.cycle * perStep) % b_.cycle);
-        if (const auto strides = b.stepsFrom(from, threshold_ - cursor.constant - s.sum)) {
-            const std::uint64_t hit = cursor.frameClass + modulus_ * (steps + a_.cycle * *strides);
-            first = std::min(first.value_or(hit), hit);
+    for (const StepIndex::Step& s : cursor.a->combinations()) {
+        const std::uint64_t alpha = (s.step + a_.cycle - cursor.psi) % a_.cycle;
+        const auto from = static_cast<std::uint32_t>((bStep + alpha % b_.cycle * perStep + round) % b_.cycle);
+        if (const auto rounds = b.stepsFrom(from, threshold_ - cursor.constant - s.sum)) {
+            if (round + *rounds >= b_.cycle)
+                continue; // back to a round already searched, which had no hit
+            const std::uint64_t h = alpha + a_.cycle * (round + *rounds);
+            first = std::min(first.value_or(h), h);
         }
     }
-    return first;
-}
-
-// B's index would be too large: B comes within its budget so often that stepping through the
-// strides finds it soon. A's steps with the most room go first, so that the earliest hit found
-// so far soon bounds the others.
-std::optional<std::uint64_t> CrtSearch::settleByStepping(const Cursor& cursor) const {
-    std::vector<StepIndex::Step> steps = cursor.a->bySteps();
-    std::stable_sort(steps.begin(), steps.end(), [](const auto& p, const auto& q) { return p.sum < q.sum; });
-    std::optional<std::uint64_t> first;
-    for (const StepIndex::Step& s : steps)
-        for (std::uint64_t strides = 1; strides < b_.cycle; ++strides) {
-            const std::uint64_t frame = cursor.frameClass + modulus_ * (stepsOf(cursor, s) + a_.cycle * strides);
-            if (first && frame >= *first)
-                break;
-            if (sumAt(frame, cursor.column) <= threshold_) {
-                first = frame;
-                break;
-            }
-        }
     return first;
 }
 

@@ -6,31 +6,43 @@
 #include <algorithm>
 
 namespace ondulix::engine::cycle {
+namespace {
 
-CycleAnalysis::CycleAnalysis(const PreviewCycleInput& input, Columns columns, SearchLimits limits)
-    : columns_(columns), limits_(limits) {
+std::vector<Motion> tickedMotions(const PreviewCycleInput& input) {
     std::vector<Motion> ticked;
     for (const PreviewCycleTable& t : input.tables)
         if (t.ticked)
             ticked.emplace_back(t);
-    sharedModulus_ = SharedModulus(ticked);
-    for (const Motion& m : ticked)
-        cycle_ = lcmOf(cycle_, static_cast<std::uint64_t>(m.period));
+    return ticked;
+}
+
+// The split with the fewest root classes, and of those the one whose groups' classes are fewest:
+// the extremes add once per group class and column, then once per root class and column.
+const TableGroups& cheapestForExtremes(const std::vector<TableGroups>& splits) {
+    return *std::min_element(splits.begin(), splits.end(), [](const TableGroups& a, const TableGroups& b) {
+        return std::pair(a.rootModulus, a.groupModulus[0] + a.groupModulus[1]) <
+               std::pair(b.rootModulus, b.groupModulus[0] + b.groupModulus[1]);
+    });
+}
+
+// Searches estimated to cost less than this go without a walk first; longer walks than this go
+// without finishing (in column sums, about as dear as the search's units).
+constexpr double kWorthWalking = 1 << 18;
+constexpr double kLongestWalk = 1 << 22;
+
+// The first frames are looked at before any search: edges well inside the sums are passed at once.
+constexpr std::uint64_t kEarlyFrames = 4;
+
+} // namespace
+
+CycleAnalysis::CycleAnalysis(const PreviewCycleInput& input, Columns columns, SearchLimits limits)
+    : input_(input), columns_(columns), limits_(limits), splits_(AllSplits(tickedMotions(input))),
+      extremes_(input, cheapestForExtremes(splits_), columns, limits.foldsKept) {
     for (const PreviewCycleTable& t : input.tables)
-        if (t.ticked)
-            tables_.emplace_back(t, sharedModulus_);
-    columnClasses_ = ColumnClassesOf(tables_, columns);
-    ColumnExtremes extremes = RepresentativeExtremes(tables_, sharedModulus_, columns, columnClasses_);
-    lows_[0] = std::move(extremes.low);
-    lows_[1] = std::move(extremes.negHigh);
-}
-
-std::int32_t CycleAnalysis::smallest() const {
-    return *std::min_element(lows_[0].begin(), lows_[0].end());
-}
-
-std::int32_t CycleAnalysis::largest() const {
-    return -*std::min_element(lows_[1].begin(), lows_[1].end());
+        if (t.ticked) {
+            tables_.emplace_back(t, extremes_.rootModulus());
+            cycle_ = lcmOf(cycle_, static_cast<std::uint64_t>(tables_.back().motion.period));
+        }
 }
 
 std::optional<CycleSample> CycleAnalysis::firstReaching(int sign, std::int32_t limit) {
@@ -45,8 +57,23 @@ std::optional<CycleSample> CycleAnalysis::firstReaching(int sign, std::int32_t l
 }
 
 std::optional<Hit> CycleAnalysis::firstHit(int sign, std::int32_t limit) {
-    CrtSearch search(tables_, sharedModulus_, columns_, columnClasses_, sign, limit, limits_, queue_);
-    switch (search.run(lows_[sign > 0 ? 0 : 1])) {
+    SearchGoal goal{sign, limit, extremes_.rootModulus(), extremes_.countReaching(sign, limit), 0};
+    for (std::int32_t column = 0; column < columns_.count; ++column)
+        goal.reachingColumns += extremes_.columnLow(sign, column) <= limit ? 1 : 0;
+    const SearchPlan plan = PlanSearch(input_, splits_, goal, limits_);
+    // A hit that comes early is found sooner by walking the frames: a walk as long as the search
+    // is estimated to take, up to a few milliseconds, costs at most that much more where it
+    // finds nothing. Cheap searches only look at the first few frames.
+    if (const auto hit = firstInEarlyFrames(sign, limit))
+        return hit;
+    const auto frames = plan.cost < kWorthWalking ? kEarlyFrames
+                                                  : static_cast<std::uint64_t>(std::min(plan.cost, kLongestWalk) /
+                                                                               columns_.count);
+    if (frames > kEarlyFrames)
+        if (const auto hit = walkOf(sign).first(limit, kEarlyFrames, frames))
+            return hit;
+    CrtSearch search(plan, columns_, sign, limit, limits_);
+    switch (search.run(extremes_)) {
     case CrtSearch::Outcome::Found:
         return search.hit();
     case CrtSearch::Outcome::None:
@@ -54,7 +81,22 @@ std::optional<Hit> CycleAnalysis::firstHit(int sign, std::int32_t limit) {
     case CrtSearch::Outcome::TooLarge:
         break;
     }
-    return FrameWalk(tables_, columns_, sign, limit, cycle_).first();
+    return walkOf(sign).first(limit, std::max(frames, kEarlyFrames), cycle_);
+}
+
+std::optional<Hit> CycleAnalysis::firstInEarlyFrames(int sign, std::int32_t limit) const {
+    for (std::uint64_t frame = 0; frame < std::min(kEarlyFrames, cycle_); ++frame)
+        for (std::int32_t column = 0; column < columns_.count; ++column)
+            if (sign * sumAt({frame, column}) <= limit)
+                return Hit{frame, column};
+    return std::nullopt;
+}
+
+const FrameWalk& CycleAnalysis::walkOf(int sign) {
+    std::optional<FrameWalk>& walk = walks_[sign > 0 ? 0 : 1];
+    if (!walk)
+        walk.emplace(tables_, columns_, sign, cycle_);
+    return *walk;
 }
 
 std::int32_t CycleAnalysis::sumAt(const Hit& hit) const {

@@ -1,9 +1,10 @@
 #pragma once
 
 #include "engine/PreviewCycle.h"
-#include "engine/cycle/ColumnClasses.h"
+#include "engine/cycle/ClassExtremes.h"
 #include "engine/cycle/CrtSearch.h"
-#include "engine/cycle/MonotoneQueue.h"
+#include "engine/cycle/FrameWalk.h"
+#include "engine/cycle/TableGroups.h"
 
 #include <array>
 #include <cstdint>
@@ -20,25 +21,27 @@ class CycleAnalysis {
 public:
     CycleAnalysis(const PreviewCycleInput& input, Columns columns, SearchLimits limits);
 
-    std::int32_t smallest() const;
-    std::int32_t largest() const;
+    std::int32_t smallest() const { return extremes_.smallest(); }
+    std::int32_t largest() const { return extremes_.largest(); }
 
     // The first sample with a sum of at most `limit` (sign +1) or at least `-limit` (sign -1).
     std::optional<CycleSample> firstReaching(int sign, std::int32_t limit);
 
 private:
     std::optional<Hit> firstHit(int sign, std::int32_t limit);
+    const FrameWalk& walkOf(int sign);
+    std::optional<Hit> firstInEarlyFrames(int sign, std::int32_t limit) const;
     std::int32_t sumAt(const Hit& hit) const;
 
+    const PreviewCycleInput& input_;
     Columns columns_;
     SearchLimits limits_;
-    std::uint64_t sharedModulus_ = 1;
     std::uint64_t cycle_ = 1; // the ticked tables repeat together after this many frames
-    std::vector<TickedTable> tables_;
-    ColumnClasses columnClasses_;
-    std::array<std::vector<std::int32_t>, 2> lows_; // per representative column, for sign +1 and -1
+    std::vector<TableGroups> splits_;
+    std::vector<TickedTable> tables_; // classes with respect to the root modulus
+    ClassExtremes extremes_;
+    std::array<std::optional<FrameWalk>, 2> walks_; // with the entries signed +1 and -1, when needed
     std::map<std::pair<int, std::int32_t>, std::optional<CycleSample>> answers_;
-    MonotoneQueue<CrtSearch::Node> queue_; // shared by the searches, which keeps its memory warm
 };
 
 } // namespace ondulix::engine::cycle

@@ -1,34 +1,72 @@
 #include "engine/cycle/FrameWalk.h"
 
+#include "engine/cycle/CycleMath.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <numeric>
+
 namespace ondulix::engine::cycle {
 namespace {
 
+FrameWalk::Strided stridedOf(const TickedTable& t, Columns columns, int sign) {
+    const std::int32_t length = t.motion.length;
+    const std::int32_t step = columns.step % length;
+    const std::int32_t lanes = std::gcd(step, length);
+    const std::int32_t laneLength = length / lanes;
+    const std::int32_t laneSpan = laneLength + columns.count;
+    FrameWalk::Strided s{std::vector<std::int32_t>(static_cast<std::size_t>(lanes) * static_cast<std::size_t>(laneSpan)),
+                         std::vector<std::int32_t>(static_cast<std::size_t>(length))};
+    for (std::int32_t lane = 0; lane < lanes; ++lane) {
+        std::int32_t index = lane;
+        for (std::int32_t k = 0; k < laneLength; ++k) {
+            at(s.start, index) = lane * laneSpan + k;
+            index = (index + step) % length;
+        }
+        for (std::int32_t k = 0; k < laneSpan; ++k)
+            at(s.values, lane * laneSpan + k) = sign * t.entry((lane + static_cast<std::int32_t>(
+                                                                           static_cast<std::int64_t>(k % laneLength) *
+                                                                           step % length)) %
+                                                               length);
+    }
+    return s;
+}
+
 // The walk for a fixed number of tables, so that the compiler keeps every table's index in a
-// register and unrolls the sum.
+// register and adds the columns several at a time.
 template <std::size_t N>
-std::optional<Hit> walkFrames(std::span<const TickedTable> tables, Columns columns, int sign, std::int32_t threshold,
-                              std::uint64_t cycle) {
-    std::array<const std::int32_t*, N> entries{};
-    std::array<std::int32_t, N> length{}, step{}, columnStep{}, position{};
+std::optional<Hit> walkFrames(std::span<const TickedTable> tables, const std::vector<FrameWalk::Strided>& strided,
+                              Columns columns, std::int32_t threshold, std::uint64_t from, std::uint64_t to) {
+    std::array<const std::int32_t*, N> values{}, starts{};
+    std::array<std::int32_t, N> length{}, step{}, position{};
     for (std::size_t t = 0; t < N; ++t) {
-        entries[t] = tables[t].entries.data();
+        values[t] = strided[t].values.data();
+        starts[t] = strided[t].start.data();
         length[t] = tables[t].motion.length;
         step[t] = tables[t].motion.step;
-        columnStep[t] = columns.step % length[t];
-        position[t] = tables[t].motion.start; // the index at x = 0 in this frame
+        position[t] = tables[t].motion.indexAt(from, 0); // the index at x = 0 in this frame
     }
-    for (std::uint64_t frame = 0; frame < cycle; ++frame) {
-        std::array<std::int32_t, N> index = position;
-        for (std::int32_t column = 0; column < columns.count; ++column) {
+    const auto count = static_cast<std::size_t>(columns.count);
+    for (std::uint64_t frame = from; frame < to; ++frame) {
+        std::array<const std::int32_t*, N> row{};
+        for (std::size_t t = 0; t < N; ++t)
+            row[t] = values[t] + starts[t][position[t]];
+        std::int32_t lowest = std::numeric_limits<std::int32_t>::max();
+        for (std::size_t k = 0; k < count; ++k) {
             std::int32_t sum = 0;
-            for (std::size_t t = 0; t < N; ++t) {
-                sum += entries[t][index[t]];
-                index[t] += columnStep[t];
-                index[t] -= index[t] >= length[t] ? length[t] : 0;
-            }
-            if (sign * sum <= threshold)
-                return Hit{frame, column};
+            for (std::size_t t = 0; t < N; ++t)
+                sum += row[t][k];
+            lowest = std::min(lowest, sum);
         }
+        if (lowest <= threshold)
+            for (std::size_t k = 0;; ++k) {
+                std::int32_t sum = 0;
+                for (std::size_t t = 0; t < N; ++t)
+                    sum += row[t][k];
+                if (sum <= threshold)
+                    return Hit{frame, static_cast<std::int32_t>(k)};
+            }
         for (std::size_t t = 0; t < N; ++t) {
             position[t] += step[t];
             position[t] -= position[t] >= length[t] ? length[t] : 0;
@@ -39,15 +77,20 @@ std::optional<Hit> walkFrames(std::span<const TickedTable> tables, Columns colum
 
 } // namespace
 
-FrameWalk::FrameWalk(std::span<const TickedTable> tables, Columns columns, int sign, std::int32_t threshold,
-                     std::uint64_t cycle)
-    : tables_(tables), columns_(columns), sign_(sign), threshold_(threshold), cycle_(cycle) {}
+FrameWalk::FrameWalk(std::span<const TickedTable> tables, Columns columns, int sign, std::uint64_t cycle)
+    : tables_(tables), columns_(columns), cycle_(cycle) {
+    for (const TickedTable& t : tables)
+        strided_.push_back(stridedOf(t, columns, sign));
+}
 
-std::optional<Hit> FrameWalk::first() {
-    using Walk = std::optional<Hit> (*)(std::span<const TickedTable>, Columns, int, std::int32_t, std::uint64_t);
-    constexpr std::array<Walk, kTableCount + 1> walks{walkFrames<0>, walkFrames<1>, walkFrames<2>, walkFrames<3>,
-                                                      walkFrames<4>};
-    return walks[tables_.size()](tables_, columns_, sign_, threshold_, cycle_);
+std::optional<Hit> FrameWalk::first(std::int32_t threshold, std::uint64_t from, std::uint64_t to) const {
+    to = std::min(to, cycle_);
+    if (tables_.empty()) // every sum is 0
+        return from < to && 0 <= threshold ? std::optional(Hit{from, 0}) : std::nullopt;
+    using Walk = std::optional<Hit> (*)(std::span<const TickedTable>, const std::vector<Strided>&, Columns,
+                                        std::int32_t, std::uint64_t, std::uint64_t);
+    constexpr std::array<Walk, kTableCount> walks{walkFrames<1>, walkFrames<2>, walkFrames<3>, walkFrames<4>};
+    return walks[tables_.size() - 1](tables_, strided_, columns_, threshold, from, to);
 }
 
 } // namespace ondulix::engine::cycle

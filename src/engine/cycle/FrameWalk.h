@@ -4,29 +4,37 @@
 #include "engine/cycle/Columns.h"
 #include "engine/cycle/TickedTable.h"
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 namespace ondulix::engine::cycle {
 
 // The frames one after the other, as the preview draws them, until a sum (entries signed) is at
-// most the threshold or the cycle of the ticked tables is over. A handful of operations per
-// column and frame: the answer whenever sums reach the threshold often enough to come early.
+// most a threshold or the cycle of the ticked tables is over: the answer whenever sums reach
+// the threshold often enough to come early. Each table is laid out along the column step, so
+// that the columns of a frame read each table straight through, several columns at a time.
 class FrameWalk {
 public:
-    FrameWalk(std::span<const TickedTable> tables, Columns columns, int sign, std::int32_t threshold,
-              std::uint64_t cycle);
+    FrameWalk(std::span<const TickedTable> tables, Columns columns, int sign, std::uint64_t cycle);
 
-    std::optional<Hit> first();
+    // The first hit in frames from .. to - 1, to at most the cycle.
+    std::optional<Hit> first(std::int32_t threshold, std::uint64_t from, std::uint64_t to) const;
+
+    // One table's signed entries in the order the columns read them: lane k holds the entries
+    // whose index leaves the remainder k modulo gcd(step, Length), in steps of the column step,
+    // followed by as many again as a frame has columns, so that no frame wraps around.
+    struct Strided {
+        std::vector<std::int32_t> values;
+        std::vector<std::int32_t> start; // per index, where column 0 of a frame showing it reads
+    };
 
 private:
     std::span<const TickedTable> tables_;
     Columns columns_;
-    int sign_;
-    std::int32_t threshold_;
     std::uint64_t cycle_;
+    std::vector<Strided> strided_;
 };
 
 } // namespace ondulix::engine::cycle

@@ -4,119 +4,190 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <numeric>
 
 namespace ondulix::engine::cycle {
 namespace {
 
-std::vector<std::uint32_t> byValue(std::span<const std::int32_t> values) {
-    std::vector<std::uint32_t> order(values.size());
-    std::iota(order.begin(), order.end(), 0u);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::uint32_t a, std::uint32_t b) { return values[a] < values[b]; });
-    return order;
-}
+// Ranges of steps up to this size are sorted by insertion.
+constexpr std::ptrdiff_t kSmallRange = 16;
 
-// Steps are below 2^28: three passes of ten bits.
-void radixSortBySteps(std::vector<StepIndex::Step>& steps) {
-    std::vector<StepIndex::Step> other(steps.size());
-    for (unsigned shift = 0; shift < 30; shift += 10) {
-        std::array<std::size_t, 1025> place{};
-        for (const StepIndex::Step& s : steps)
-            ++place[((s.step >> shift) & 1023u) + 1];
-        for (std::size_t b = 1; b < place.size(); ++b)
-            place[b] += place[b - 1];
-        for (const StepIndex::Step& s : steps)
-            other[place[(s.step >> shift) & 1023u]++] = s;
-        steps.swap(other);
-    }
-}
+// The one place worth 0 of a missing table.
+constexpr std::array<std::int32_t, 1> kNoTable{0};
 
 } // namespace
 
-StepIndex::StepIndex(std::span<const std::int32_t> first, std::span<const std::int32_t> second, std::int32_t budget,
-                     Use use, std::size_t most)
-    : firstSize_(first.empty() ? 1u : static_cast<std::uint32_t>(first.size())),
-      secondSize_(second.empty() ? 1u : static_cast<std::uint32_t>(second.size())),
-      inverse_(static_cast<std::uint32_t>(inverseOf(firstSize_ % secondSize_, secondSize_))) {
-    const std::array<std::int32_t, 1> none{0};
-    if (first.empty())
-        first = none;
-    if (second.empty())
-        second = none;
-    const std::vector<std::uint32_t> firstOrder = byValue(first), secondOrder = byValue(second);
-    // Count first: loose budgets combine too much to index.
-    std::size_t combinations = 0;
-    std::size_t reach = secondOrder.size();
-    for (const std::uint32_t i : firstOrder) {
-        while (reach > 0 && first[i] + second[secondOrder[reach - 1]] > budget)
-            --reach;
-        combinations += reach;
+PlaceOrder::PlaceOrder(std::span<const std::int32_t> values, std::uint32_t shared)
+    : values_(values.empty() ? std::span<const std::int32_t>(kNoTable) : values), byValue_(values_.size()) {
+    std::iota(byValue_.begin(), byValue_.end(), 0u);
+    std::stable_sort(byValue_.begin(), byValue_.end(),
+                     [&](std::uint32_t a, std::uint32_t b) { return values_[a] < values_[b]; });
+    starts_.assign(static_cast<std::size_t>(shared) + 1, 0);
+    for (const std::uint32_t place : byValue_)
+        ++starts_[place % shared + 1];
+    std::partial_sum(starts_.begin(), starts_.end(), starts_.begin());
+    std::vector<std::uint32_t> fill(starts_.begin(), starts_.end() - 1);
+    places_.resize(byValue_.size());
+    for (const std::uint32_t place : byValue_)
+        places_[fill[place % shared]++] = place;
+}
+
+StepIndex::StepIndex(const PlaceOrder& first, const PlaceOrder& second, Pairing pairing, std::int32_t budget,
+                     std::size_t most)
+    : first_(first), second_(second), firstSize_(first.size()), secondSize_(second.size()),
+      shared_(static_cast<std::uint32_t>(pairing.shared)), phase_(static_cast<std::uint32_t>(pairing.phase)),
+      inverse_(static_cast<std::uint32_t>(inverseOf(firstSize_ / shared_, secondSize_ / shared_))),
+      budget_(budget) {
+    // The first table's places that can reach the budget with the second's smallest entry.
+    const std::int32_t secondLowest = second.values()[second.byValue().front()];
+    const std::span<const std::uint32_t> firstByValue = first.byValue();
+    reaching_ = firstByValue.first(static_cast<std::size_t>(
+        std::partition_point(firstByValue.begin(), firstByValue.end(),
+                             [&](std::uint32_t i) { return first.values()[i] + secondLowest <= budget; }) -
+        firstByValue.begin()));
+    // Counted first: loose budgets combine too much to index.
+    lowest_ = budget + 1;
+    forEachCombination([&](std::uint32_t i, std::span<const std::uint32_t> seconds) {
+        combinations_ += seconds.size();
+        lowest_ = std::min(lowest_, first.values()[i] + second.values()[seconds.front()]);
+    });
+    usable_ = combinations_ <= most;
+}
+
+// Calls visit(i, js) for each of the first table's places i that can reach the budget, in the
+// order of their entries, with the second's places j that complete it within the budget: those
+// with j - phase = i (mod shared), in the order of their entries.
+template <class Visit>
+void StepIndex::forEachCombination(Visit&& visit) const {
+    const std::span<const std::int32_t> first = first_.values(), second = second_.values();
+    for (const std::uint32_t i : reaching_) {
+        const std::uint32_t r = i % shared_ + phase_;
+        const std::span<const std::uint32_t> seconds = second_.withRemainder(r < shared_ ? r : r - shared_);
+        const auto completing = static_cast<std::size_t>(
+            std::partition_point(seconds.begin(), seconds.end(),
+                                 [&](std::uint32_t j) { return first[i] + second[j] <= budget_; }) -
+            seconds.begin());
+        if (completing > 0)
+            visit(i, seconds.first(completing));
     }
-    if (combinations > most)
-        return;
-    // CRT(i, j) = i + firstSize * ((j - i) * inverse mod secondSize): with each place's share
-    // worked out once, a combination costs a subtraction instead of three divisions.
-    std::vector<std::uint32_t> firstShare(first.size()), secondShare(second.size());
-    for (std::size_t i = 0; i < first.size(); ++i)
-        firstShare[i] = static_cast<std::uint32_t>(i % secondSize_ * std::uint64_t{inverse_} % secondSize_);
-    for (std::size_t j = 0; j < second.size(); ++j)
-        secondShare[j] = static_cast<std::uint32_t>(j * std::uint64_t{inverse_} % secondSize_);
-    std::vector<Step> steps;
-    steps.reserve(combinations);
-    for (const std::uint32_t i : firstOrder)
-        for (const std::uint32_t j : secondOrder) {
-            if (first[i] + second[j] > budget)
-                break;
-            const std::uint32_t turns = secondShare[j] >= firstShare[i] ? secondShare[j] - firstShare[i]
-                                                                        : secondShare[j] + secondSize_ - firstShare[i];
-            steps.push_back({i + firstSize_ * turns, first[i] + second[j]});
+}
+
+// The combinations written straight into ranges, rangeOf(step) < ranges, each sorted by step:
+// one pass counts them per range, another writes each into its range. `starts` gets where each
+// range begins, and one past the last.
+template <class RangeOf>
+std::vector<StepIndex::Step> StepIndex::laidOut(std::vector<std::uint32_t>& starts, std::uint32_t ranges,
+                                                RangeOf rangeOf) const {
+    const std::span<const std::int32_t> first = first_.values(), second = second_.values();
+    // With i = r + shared a and j - phase = r + shared b, the step is i + firstSize * t with
+    // t = (b - a) / (firstSize / shared) modulo secondSize / shared. Where the combinations
+    // outnumber the places, each place's share is worked out once, so that a combination costs a
+    // subtraction instead of four divisions.
+    const std::uint32_t turns = secondSize_ / shared_;
+    const auto firstShareOf = [&](std::uint32_t i) {
+        return static_cast<std::uint32_t>(i / shared_ % turns * std::uint64_t{inverse_} % turns);
+    };
+    const auto secondShareOf = [&](std::uint32_t j) {
+        const std::uint32_t b = (j + shared_ - phase_) / shared_ + turns - 1; // floor((j - phase) / shared) + turns
+        return static_cast<std::uint32_t>(b % turns * std::uint64_t{inverse_} % turns);
+    };
+    std::vector<std::uint32_t> secondShare;
+    if (combinations_ > second.size())
+        for (std::uint32_t j = 0; j < second.size(); ++j)
+            secondShare.push_back(secondShareOf(j));
+    const auto forEachStep = [&](auto&& visit) {
+        forEachCombination([&](std::uint32_t i, std::span<const std::uint32_t> seconds) {
+            const std::uint32_t a = firstShareOf(i);
+            for (const std::uint32_t j : seconds) {
+                const std::uint32_t b = secondShare.empty() ? secondShareOf(j) : secondShare[j];
+                visit(Step{i + firstSize_ * (b >= a ? b - a : b + turns - a), first[i] + second[j]});
+            }
+        });
+    };
+    starts.assign(static_cast<std::size_t>(ranges) + 1, 0);
+    forEachStep([&](Step s) { ++starts[rangeOf(s.step) + 1]; });
+    std::partial_sum(starts.begin(), starts.end(), starts.begin());
+    std::vector<Step> steps(combinations_);
+    forEachStep([&](Step s) { steps[starts[rangeOf(s.step)]++] = s; });
+    // Each start has moved on to where the next range begins.
+    std::copy_backward(starts.begin(), starts.end() - 1, starts.end());
+    starts[0] = 0;
+    // Ranges are small on average, but a budget that only crests reach, walked at low speeds,
+    // gathers whole diagonals of combinations into a few of them.
+    const auto byStep = [](const Step& p, const Step& q) { return p.step < q.step; };
+    for (std::size_t range = 0; range < ranges; ++range) {
+        const auto begin = steps.begin() + starts[range], end = steps.begin() + starts[range + 1];
+        if (end - begin > kSmallRange) {
+            std::sort(begin, end, byStep);
+            continue;
         }
-    radixSortBySteps(steps);
-    if (use == Use::Enumeration) {
-        bySteps_ = std::move(steps);
-        usable_ = true;
-        return;
+        for (auto s = begin; s != end; ++s)
+            for (auto t = s; t != begin && byStep(*t, *(t - 1)); --t)
+                std::iter_swap(t, t - 1);
     }
-    // Per sum, its steps in order: a stable split of the sorted steps.
-    for (const Step& s : steps)
-        if (std::find(sums_.begin(), sums_.end(), s.sum) == sums_.end()) {
-            if (sums_.size() == kMostSums)
-                return;
-            sums_.push_back(s.sum);
-        }
-    std::sort(sums_.begin(), sums_.end());
-    std::vector<std::size_t> fill(sums_.size() + 1, 0);
-    for (const Step& s : steps)
-        ++fill[level(s.sum) + 1];
-    for (std::size_t k = 1; k < fill.size(); ++k)
-        fill[k] += fill[k - 1];
-    starts_ = fill;
-    steps_.resize(steps.size());
-    for (const Step& s : steps)
-        steps_[fill[level(s.sum)]++] = s.step;
-    usable_ = true;
+    return steps;
+}
+
+const std::vector<StepIndex::Step>& StepIndex::bySteps() {
+    if (bySteps_.size() != combinations_) {
+        // Ranges of the leading bits of the step, a few combinations each.
+        const auto stepBits = static_cast<std::uint32_t>(std::bit_width(cycle() - 1));
+        const auto rangeBits = static_cast<std::uint32_t>(
+            std::clamp(static_cast<int>(std::bit_width(combinations_)) - 3, 0, static_cast<int>(stepBits)));
+        const std::uint32_t shift = stepBits - rangeBits;
+        std::vector<std::uint32_t> starts;
+        bySteps_ = laidOut(starts, std::uint32_t{1} << rangeBits, [shift](std::uint32_t step) { return step >> shift; });
+    }
+    return bySteps_;
+}
+
+std::span<const StepIndex::Step> StepIndex::combinations() {
+    if (bucketed_.size() == combinations_ && bySteps_.size() != combinations_)
+        return bucketed_;
+    return bySteps();
+}
+
+void StepIndex::fillBuckets(std::uint32_t modulus) {
+    if (!bucketStarts_.empty())
+        return;
+    bucketed_ = laidOut(bucketStarts_, modulus, [modulus](std::uint32_t step) { return step % modulus; });
 }
 
 std::uint32_t StepIndex::stepOf(std::uint32_t i, std::uint32_t j) const {
-    const std::uint64_t gap = (j + secondSize_ - i % secondSize_) % secondSize_;
-    return i + firstSize_ * static_cast<std::uint32_t>(gap * inverse_ % secondSize_);
+    const std::uint32_t turns = secondSize_ / shared_;
+    const std::uint64_t a = i / shared_ % turns;
+    const std::uint64_t b = ((j + shared_ - phase_) / shared_ + turns - 1) % turns;
+    return i + firstSize_ * static_cast<std::uint32_t>((b + turns - a) % turns * inverse_ % turns);
 }
 
-std::optional<std::uint32_t> StepIndex::stepsFrom(std::uint32_t from, std::int32_t budget) const {
-    std::optional<std::uint32_t> best;
-    for (std::size_t k = 0; k < sums_.size() && sums_[k] <= budget; ++k) {
-        const auto begin = steps_.begin() + static_cast<std::ptrdiff_t>(starts_[k]);
-        const auto end = steps_.begin() + static_cast<std::ptrdiff_t>(starts_[k + 1]);
-        const auto next = std::lower_bound(begin, end, from);
-        const std::uint32_t steps = next != end ? *next - from : *begin + cycle() - from;
-        best = std::min(best.value_or(steps), steps);
+std::optional<std::uint32_t> StepIndex::stepsFrom(std::uint32_t from, std::int32_t budget) {
+    const std::vector<Step>& steps = bySteps();
+    if (steps.empty())
+        return std::nullopt;
+    const auto known = within_.find(budget);
+    if (known == within_.end() && within_.size() == kMostBudgets) {
+        // The combinations from `from` on, and around the cycle, until one is within the budget.
+        const std::size_t first = static_cast<std::size_t>(
+            std::lower_bound(steps.begin(), steps.end(), from,
+                             [](const Step& s, std::uint32_t v) { return s.step < v; }) -
+            steps.begin());
+        for (std::size_t k = 0; k < steps.size(); ++k) {
+            const Step& s = steps[(first + k) % steps.size()];
+            if (s.sum <= budget)
+                return s.step >= from ? s.step - from : s.step + cycle() - from;
+        }
+        return std::nullopt;
     }
-    return best;
-}
-
-std::size_t StepIndex::level(std::int32_t sum) const {
-    return static_cast<std::size_t>(std::lower_bound(sums_.begin(), sums_.end(), sum) - sums_.begin());
+    std::vector<std::uint32_t>& within = known != within_.end() ? known->second : within_[budget];
+    if (known == within_.end())
+        for (const Step& s : steps)
+            if (s.sum <= budget)
+                within.push_back(s.step);
+    if (within.empty())
+        return std::nullopt;
+    const auto next = std::lower_bound(within.begin(), within.end(), from);
+    return next != within.end() ? *next - from : within.front() + cycle() - from;
 }
 
 } // namespace ondulix::engine::cycle

@@ -2,18 +2,52 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <span>
 #include <vector>
 
 namespace ondulix::engine::cycle {
 
+// One table's places in one class, ordered for pairing: grouped by their remainder modulo the
+// factor the group's two tables share, and by entry within each group. Without a table: one
+// place worth 0.
+class PlaceOrder {
+public:
+    PlaceOrder(std::span<const std::int32_t> values, std::uint32_t shared);
+
+    std::span<const std::int32_t> values() const { return values_; }
+    std::uint32_t size() const { return static_cast<std::uint32_t>(values_.size()); }
+    std::span<const std::uint32_t> byValue() const { return byValue_; }
+    std::span<const std::uint32_t> withRemainder(std::uint32_t r) const {
+        return std::span(places_).subspan(starts_[r], starts_[r + 1] - starts_[r]);
+    }
+
+private:
+    std::span<const std::int32_t> values_;
+    std::vector<std::uint32_t> byValue_;
+    std::vector<std::uint32_t> places_;
+    std::vector<std::uint32_t> starts_;
+};
+
+// How the places of a group's two tables come together. Each step moves both tables one place
+// along their orbits, of n1 and n2 places; `shared` = gcd(n1, n2). Places (i, j) come together
+// only when j - i = phase (mod shared), then once every n1 n2 / shared steps.
+struct Pairing {
+    std::int32_t shared = 1;
+    std::int32_t phase = 0; // 0 .. shared - 1
+};
+
 // The place combinations of no, one or two tables whose signed entries sum to at most a budget,
-// as steps. Both tables move one place along their orbits per step and the orbit sizes are
-// coprime, so the combination of places (i, j) comes once per cycle, at step CRT(i, j) counted
-// from places (0, 0). That map is linear: from places (a, b) the combination comes after
-// CRT(i, j) - CRT(a, b) steps, modulo the cycle. A single table's step is its place; no table
+// as steps: combination (i, j) comes at the step s = i (mod n1), s = j - phase (mod n2), counted
+// from places (0, phase). That map is linear: from places (a, b) the combination comes after
+// step(i, j) - step(a, b) steps, modulo the cycle. A single table's step is its place; no table
 // has one place worth 0.
+//
+// The combinations are counted when the index is made, and laid out when first asked for: by
+// step, or into buckets by the step's remainder modulo some number, each layout written straight
+// into place by a second pass over the combinations. Fresh memory is dear, so neither layout
+// needs a second buffer, and an index asked for one layout only holds only that one.
 class StepIndex {
 public:
     struct Step {
@@ -21,40 +55,63 @@ public:
         std::int32_t sum = 0;
     };
 
-    // Enumeration keeps every combination by step; Successors keeps the steps of each sum apart,
-    // for stepsFrom. An index that would hold more than `most` combinations is not built.
-    enum class Use { Enumeration, Successors };
-
-    StepIndex(std::span<const std::int32_t> first, std::span<const std::int32_t> second, std::int32_t budget, Use use,
+    // The orders outlive the index. An index of more than `most` combinations is not usable.
+    StepIndex(const PlaceOrder& first, const PlaceOrder& second, Pairing pairing, std::int32_t budget,
               std::size_t most);
 
     bool usable() const { return usable_; }
-    std::size_t size() const { return bySteps_.size() + steps_.size(); }
-    std::uint32_t cycle() const { return firstSize_ * secondSize_; }
+    std::size_t size() const { return combinations_; }
+    std::uint32_t cycle() const { return firstSize_ / shared_ * secondSize_; }
 
-    // The step at which places i and j come together, from places 0 and 0.
+    // The smallest sum of a combination, the budget + 1 where there is none.
+    std::int32_t lowest() const { return lowest_; }
+
+    // The step at which places i and j come together, from places 0 and phase.
     std::uint32_t stepOf(std::uint32_t i, std::uint32_t j) const;
 
-    // The fewest steps from step `from` to a combination that sums to at most `budget`.
-    std::optional<std::uint32_t> stepsFrom(std::uint32_t from, std::int32_t budget) const;
-
     // Every combination within the budget, by step.
-    const std::vector<Step>& bySteps() const { return bySteps_; }
+    const std::vector<Step>& bySteps();
+
+    // Every combination within the budget, in whichever layout there is.
+    std::span<const Step> combinations();
+
+    // Lays the combinations out in buckets by their step's remainder modulo `modulus`, each by step.
+    void fillBuckets(std::uint32_t modulus);
+
+    // The combinations whose step leaves the remainder `r` modulo the bucket modulus, by step.
+    std::span<const Step> bucket(std::uint32_t r) const {
+        return std::span(bucketed_).subspan(bucketStarts_[r], bucketStarts_[r + 1] - bucketStarts_[r]);
+    }
+
+    // The fewest steps from step `from` to a combination that sums to at most `budget`. The steps
+    // within each budget asked about are gathered once.
+    std::optional<std::uint32_t> stepsFrom(std::uint32_t from, std::int32_t budget);
 
 private:
-    // A budget spread over more sums than this is not worth indexing for successors.
-    static constexpr std::size_t kMostSums = 64;
+    // Budgets whose steps are kept; beyond, the steps are read one after the other.
+    static constexpr std::size_t kMostBudgets = 64;
 
-    std::size_t level(std::int32_t sum) const;
+    template <class Visit>
+    void forEachCombination(Visit&& visit) const;
+    template <class RangeOf>
+    std::vector<Step> laidOut(std::vector<std::uint32_t>& starts, std::uint32_t ranges, RangeOf rangeOf) const;
 
+    const PlaceOrder& first_;
+    const PlaceOrder& second_;
     std::uint32_t firstSize_;
     std::uint32_t secondSize_;
-    std::uint32_t inverse_; // of firstSize modulo secondSize
-    std::vector<Step> bySteps_;
-    std::vector<std::int32_t> sums_;
-    std::vector<std::size_t> starts_; // steps_[starts_[k] .. starts_[k + 1]) have sum sums_[k]
-    std::vector<std::uint32_t> steps_;
+    std::uint32_t shared_;
+    std::uint32_t phase_;
+    std::uint32_t inverse_; // of firstSize / shared modulo secondSize / shared
+    std::int32_t budget_;
+    std::size_t combinations_ = 0;
+    std::int32_t lowest_ = 0;
+    std::span<const std::uint32_t> reaching_; // the first table's places that can reach the budget
     bool usable_ = false;
+    std::vector<Step> bySteps_;
+    std::vector<Step> bucketed_;
+    std::vector<std::uint32_t> bucketStarts_;
+    std::map<std::int32_t, std::vector<std::uint32_t>> within_; // per budget, the steps within it
 };
 
 } // namespace ondulix::engine::cycle

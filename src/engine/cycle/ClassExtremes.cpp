@@ -1,0 +1,224 @@
+#include "engine/cycle/ClassExtremes.h"
+
+#include "engine/cycle/CycleMath.h"
+
+#include <algorithm>
+#include <limits>
+#include <numeric>
+
+namespace ondulix::engine::cycle {
+namespace {
+
+// to[r] = from[(r + shift) mod size], in two straight runs.
+void rotated(std::span<const std::int32_t> from, std::uint64_t shift, std::span<std::int32_t> to) {
+    const auto head = static_cast<std::ptrdiff_t>(from.size() - shift);
+    std::copy(from.begin() + static_cast<std::ptrdiff_t>(shift), from.end(), to.begin());
+    std::copy(from.begin(), from.begin() + static_cast<std::ptrdiff_t>(shift), to.begin() + head);
+}
+
+// to[r] += from[(r + shift) mod size], in two straight runs.
+void addRotated(std::span<const std::int32_t> from, std::uint64_t shift, std::span<std::int32_t> to) {
+    const std::size_t head = from.size() - shift;
+    for (std::size_t r = 0; r < head; ++r)
+        to[r] += from[r + shift];
+    for (std::size_t r = head; r < from.size(); ++r)
+        to[r] += from[r - head];
+}
+
+std::int32_t smallestOf(std::span<const std::int32_t> values) {
+    std::int32_t smallest = std::numeric_limits<std::int32_t>::max();
+    for (const std::int32_t v : values)
+        smallest = std::min(smallest, v);
+    return smallest;
+}
+
+std::int32_t largestOf(std::span<const std::int32_t> values) {
+    std::int32_t largest = std::numeric_limits<std::int32_t>::min();
+    for (const std::int32_t v : values)
+        largest = std::max(largest, v);
+    return largest;
+}
+
+// Folds are kept where a group has at least this many group classes per root class.
+constexpr std::uint64_t kWorthKeeping = 4;
+
+std::size_t representativesOf(const ColumnClasses& classes, Columns columns) {
+    return static_cast<std::size_t>(std::min(classes.period, columns.count));
+}
+
+} // namespace
+
+ClassExtremes::ClassExtremes(const PreviewCycleInput& input, const TableGroups& groups, Columns columns,
+                             std::size_t mostKept)
+    : root_(groups.rootModulus), columns_(columns), runLow_(kClassRun), runHigh_(kClassRun) {
+    std::vector<const PreviewCycleTable*> ticked;
+    for (const PreviewCycleTable& t : input.tables)
+        if (t.ticked)
+            ticked.push_back(&t);
+    for (std::size_t g = 0; g < groups_.size(); ++g) {
+        Group& group = groups_[g];
+        group.modulus = groups.groupModulus[g];
+        for (const std::size_t member : groups.members[g])
+            group.tables.emplace_back(*ticked[member], group.modulus);
+        group.columnClasses = ColumnClassesOf(group.tables, columns);
+        scratchLow_[g].resize(static_cast<std::size_t>(root_));
+        scratchHigh_[g].resize(static_cast<std::size_t>(root_));
+    }
+    keepFoldsThatFit(mostKept);
+    columnLow_.assign(static_cast<std::size_t>(columns.count), 0);
+    columnHigh_.assign(static_cast<std::size_t>(columns.count), 0);
+    std::vector<std::int32_t> low(static_cast<std::size_t>(root_)), high(static_cast<std::size_t>(root_));
+    forEachColumn([](std::int32_t) { return true; },
+                  [&](std::int32_t column, const Fold& a, const Fold& b) {
+                      rotated(a.low, a.shift, low);
+                      addRotated(b.low, b.shift, low);
+                      rotated(a.high, a.shift, high);
+                      addRotated(b.high, b.shift, high);
+                      at(columnLow_, column) = smallestOf(low);
+                      at(columnHigh_, column) = largestOf(high);
+                  });
+}
+
+std::int32_t ClassExtremes::smallest() const {
+    return *std::min_element(columnLow_.begin(), columnLow_.end());
+}
+
+std::int32_t ClassExtremes::largest() const {
+    return *std::max_element(columnHigh_.begin(), columnHigh_.end());
+}
+
+std::int32_t ClassExtremes::columnLow(int sign, std::int32_t column) const {
+    return sign > 0 ? at(columnLow_, column) : -at(columnHigh_, column);
+}
+
+std::uint64_t ClassExtremes::countReaching(int sign, std::int32_t threshold) {
+    std::uint64_t count = 0;
+    forEachReachingColumn(sign, threshold, [&](std::int32_t, std::span<const std::int32_t> low) {
+        for (const std::int32_t v : low)
+            count += sign * v <= threshold ? 1 : 0;
+    });
+    return count;
+}
+
+void ClassExtremes::forEachReaching(int sign, std::int32_t threshold,
+                                    const std::function<void(std::int32_t, std::uint64_t)>& visit) {
+    forEachReachingColumn(sign, threshold, [&](std::int32_t column, std::span<const std::int32_t> low) {
+        for (std::size_t r = 0; r < low.size(); ++r)
+            if (sign * low[r] <= threshold)
+                visit(column, r);
+    });
+}
+
+// For each column that reaches the threshold, its smallest sums per root class (its largest,
+// for sign -1).
+void ClassExtremes::forEachReachingColumn(
+    int sign, std::int32_t threshold, const std::function<void(std::int32_t, std::span<const std::int32_t>)>& each) {
+    std::vector<std::int32_t> low(static_cast<std::size_t>(root_));
+    forEachColumn([&](std::int32_t column) { return columnLow(sign, column) <= threshold; },
+                  [&](std::int32_t column, const Fold& a, const Fold& b) {
+                      rotated(sign > 0 ? a.low : a.high, a.shift, low);
+                      addRotated(sign > 0 ? b.low : b.high, b.shift, low);
+                      each(column, low);
+                  });
+}
+
+ClassExtremes::Fold ClassExtremes::foldOf(std::size_t g, std::int32_t column) {
+    Group& group = groups_[g];
+    const std::int32_t representative = group.columnClasses.representative(column);
+    const std::uint64_t shift = group.columnClasses.shiftOf(column, group.modulus) % root_;
+    if (!group.lows.empty())
+        return {at(group.lows, representative), at(group.highs, representative), shift};
+    fold(group, columns_.x(representative), scratchLow_[g], scratchHigh_[g]);
+    return {scratchLow_[g], scratchHigh_[g], shift};
+}
+
+// The group's class sums over all group classes m, in runs, folded onto m mod R: group class
+// r + R k is the root class r with the k-th choice of the factors the group keeps to itself.
+void ClassExtremes::fold(const Group& group, std::int32_t x, std::vector<std::int32_t>& low,
+                         std::vector<std::int32_t>& high) {
+    if (group.tables.empty()) {
+        std::fill(low.begin(), low.end(), 0);
+        std::fill(high.begin(), high.end(), 0);
+        return;
+    }
+    std::fill(low.begin(), low.end(), std::numeric_limits<std::int32_t>::max());
+    std::fill(high.begin(), high.end(), std::numeric_limits<std::int32_t>::min());
+    std::uint64_t r = 0; // of the run's first class
+    for (std::uint64_t m = 0; m < group.modulus; m += kClassRun) {
+        const auto run = static_cast<std::size_t>(std::min(kClassRun, group.modulus - m));
+        AddClassSums(group.tables, x, m, std::span(runLow_).first(run), std::span(runHigh_).first(run));
+        // Straight pieces up to the next multiple of R.
+        for (std::size_t i = 0; i < run;) {
+            const auto piece = static_cast<std::size_t>(std::min<std::uint64_t>(run - i, root_ - r));
+            std::int32_t* __restrict lows = low.data() + r; // the run buffers are apart from the folds
+            std::int32_t* __restrict highs = high.data() + r;
+            const std::int32_t* runLows = runLow_.data() + i;
+            const std::int32_t* runHighs = runHigh_.data() + i;
+            for (std::size_t k = 0; k < piece; ++k)
+                lows[k] = std::min(lows[k], runLows[k]);
+            for (std::size_t k = 0; k < piece; ++k)
+                highs[k] = std::max(highs[k], runHighs[k]);
+            i += piece;
+            r = (r + piece) % root_;
+        }
+    }
+}
+
+// Keeps the folds of the groups that fold several group classes onto each root class, as long as
+// they fit, the smaller first; a group not kept is folded again whenever a column needs it, which
+// costs little more than reading a kept fold where its group classes are the root classes.
+void ClassExtremes::keepFoldsThatFit(std::size_t mostKept) {
+    std::array<std::size_t, 2> order{0, 1};
+    const auto need = [&](std::size_t g) {
+        return representativesOf(groups_[g].columnClasses, columns_) * static_cast<std::size_t>(root_) * 2;
+    };
+    if (need(1) < need(0))
+        std::swap(order[0], order[1]);
+    std::size_t kept = 0;
+    for (const std::size_t g : order) {
+        Group& group = groups_[g];
+        if (group.modulus < kWorthKeeping * root_ || kept + need(g) > mostKept)
+            continue;
+        kept += need(g);
+        const std::size_t representatives = representativesOf(group.columnClasses, columns_);
+        group.lows.resize(representatives);
+        group.highs.resize(representatives);
+        for (std::size_t r = 0; r < representatives; ++r) {
+            group.lows[r].resize(static_cast<std::size_t>(root_));
+            group.highs[r].resize(static_cast<std::size_t>(root_));
+            fold(group, columns_.x(static_cast<std::int32_t>(r)), group.lows[r], group.highs[r]);
+        }
+    }
+}
+
+void ClassExtremes::forEachColumn(const std::function<bool(std::int32_t)>& wanted,
+                                  const std::function<void(std::int32_t, const Fold&, const Fold&)>& each) {
+    // Columns in the order of the representatives of a group whose folds are not kept, so that
+    // each of them is folded once.
+    const std::size_t unkept = groups_[1].lows.empty() ? 1 : 0;
+    std::vector<std::int32_t> order(static_cast<std::size_t>(columns_.count));
+    std::iota(order.begin(), order.end(), 0);
+    const ColumnClasses& classes = groups_[unkept].columnClasses;
+    std::stable_sort(order.begin(), order.end(), [&](std::int32_t a, std::int32_t b) {
+        return classes.representative(a) < classes.representative(b);
+    });
+    std::array<std::int32_t, 2> folded{-1, -1}; // the representative each scratch fold holds
+    std::array<Fold, 2> folds;
+    for (const std::int32_t column : order) {
+        if (!wanted(column))
+            continue;
+        for (std::size_t g = 0; g < 2; ++g) {
+            Group& group = groups_[g];
+            const std::int32_t representative = group.columnClasses.representative(column);
+            if (group.lows.empty() && folded[g] == representative) {
+                folds[g].shift = group.columnClasses.shiftOf(column, group.modulus) % root_;
+                continue;
+            }
+            folds[g] = foldOf(g, column);
+            folded[g] = representative;
+        }
+        each(column, folds[0], folds[1]);
+    }
+}
+
+} // namespace ondulix::engine::cycle

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "engine/PreviewCycle.h"
+#include "engine/cycle/ColumnClasses.h"
+#include "engine/cycle/TableGroups.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <vector>
+
+namespace ondulix::engine::cycle {
+
+// The smallest and largest sum each column shows in each root class (frames that agree modulo
+// the root modulus R), exactly. Once the frame is fixed modulo its group modulus, a group's tables
+// choose their entries freely, so the group's extremes there are sums of class extremes; folding
+// the group modulus onto R takes the extreme over the factors only the group's tables share. The
+// two groups are free of each other within a root class, so a column's extreme there is the sum
+// of the groups'. Cost: per group and column, one addition per table and group class (fewer where
+// columns see the same classes shifted), then one per root class.
+class ClassExtremes {
+public:
+    // Folds of up to `mostKept` entries are kept for the searches; the rest are folded again
+    // whenever a search needs them.
+    ClassExtremes(const PreviewCycleInput& input, const TableGroups& groups, Columns columns, std::size_t mostKept);
+
+    std::uint64_t rootModulus() const { return root_; }
+    std::int32_t smallest() const;
+    std::int32_t largest() const;
+
+    // The smallest sum column k shows over the whole cycle, with the entries taken with `sign`.
+    std::int32_t columnLow(int sign, std::int32_t column) const;
+
+    // How many root classes of columns have a smallest signed sum of at most the threshold.
+    std::uint64_t countReaching(int sign, std::int32_t threshold);
+
+    // Calls visit(column, r) for each column and root class r whose smallest signed sum is at
+    // most the threshold.
+    void forEachReaching(int sign, std::int32_t threshold,
+                         const std::function<void(std::int32_t, std::uint64_t)>& visit);
+
+private:
+    struct Group {
+        std::vector<TickedTable> tables; // classes with respect to the group modulus
+        std::uint64_t modulus = 1;
+        ColumnClasses columnClasses;
+        // Per representative column, the folds over the root classes; empty when not kept.
+        std::vector<std::vector<std::int32_t>> lows, highs;
+    };
+
+    // One group's extremes for one column, over the root classes: entry r belongs to root class
+    // r - shift (mod R).
+    struct Fold {
+        std::span<const std::int32_t> low, high;
+        std::uint64_t shift = 0;
+    };
+
+    Fold foldOf(std::size_t g, std::int32_t column);
+    void fold(const Group& group, std::int32_t x, std::vector<std::int32_t>& low, std::vector<std::int32_t>& high);
+    void keepFoldsThatFit(std::size_t mostKept);
+    void forEachReachingColumn(int sign, std::int32_t threshold,
+                               const std::function<void(std::int32_t, std::span<const std::int32_t>)>& each);
+    // Calls each(column, fold of group 0, fold of group 1) for every wanted column, in an order
+    // that folds a group whose folds are not kept once per representative column.
+    void forEachColumn(const std::function<bool(std::int32_t)>& wanted,
+                       const std::function<void(std::int32_t, const Fold&, const Fold&)>& each);
+
+    std::uint64_t root_;
+    Columns columns_;
+    std::array<Group, 2> groups_;
+    std::vector<std::int32_t> columnLow_;  // per column, the smallest sum
+    std::vector<std::int32_t> columnHigh_; // and the largest
+    std::array<std::vector<std::int32_t>, 2> scratchLow_, scratchHigh_;
+    std::vector<std::int32_t> runLow_, runHigh_;
+};
+
+} // namespace ondulix::engine::cycle
