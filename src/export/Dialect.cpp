@@ -27,8 +27,23 @@ constexpr auto k64tassReserved = joined(kBitInstructions, std::array<std::string
 // ca65: st1 and st2 are HuC6280 instructions.
 constexpr auto kCa65Reserved = joined(kBitInstructions, std::array<std::string_view, 2>{"st1", "st2"});
 
-// Every assembler takes a label in the first column and data indented below it.
-constexpr std::string_view kIndent = "        ";
+// Every assembler takes a label in the first column (ca65 with a colon after it) and data indented
+// below it, one directive a line; they differ in their directives and reserved names.
+constexpr Dialect assembler(std::string_view name, std::string_view description, std::string_view labelLine,
+                            std::array<DataSyntax, kDataForms.size()> data,
+                            std::span<const std::string_view> reservedLabels = {}) {
+    return {.name = name,
+            .description = description,
+            .comment = "; ",
+            .preamble = "",
+            .tableOpening = labelLine,
+            .lineOpening = "        {directive} ",
+            .lineBreak = "\n",
+            .tableClosing = "\n",
+            .splitsWords = true,
+            .data = data,
+            .reservedLabels = reservedLabels};
+}
 
 constexpr std::array<Dialect, 6> kDialects{{
     {.name = "c99",
@@ -43,67 +58,20 @@ constexpr std::array<Dialect, 6> kDialects{{
      .data = {{{"uint8_t"}, {"int8_t"}, {"uint16_t"}, {"int16_t"}}},
      .reservedLabels = {}},
     // .byte takes 0 to 255 only: signed bytes are .char, signed words .sint.
-    {.name = "64tass",
-     .description = "6502 data for 64tass",
-     .comment = "; ",
-     .preamble = "",
-     .tableOpening = "{label}\n",
-     .lineOpening = "        {directive} ",
-     .lineBreak = "\n",
-     .tableClosing = "\n",
-     .splitsWords = true,
-     .data = {{{".byte"}, {".char"}, {".word"}, {".sint"}}},
-     .reservedLabels = k64tassReserved},
+    assembler("64tass", "6502 data for 64tass", "{label}\n", {{{".byte"}, {".char"}, {".word"}, {".sint"}}},
+              k64tassReserved),
     // !byte takes -128 to 255 and !word -32768 to 65535, so one directive serves both signs.
-    {.name = "acme",
-     .description = "6502 data for ACME",
-     .comment = "; ",
-     .preamble = "",
-     .tableOpening = "{label}\n",
-     .lineOpening = "        {directive} ",
-     .lineBreak = "\n",
-     .tableClosing = "\n",
-     .splitsWords = true,
-     .data = {{{"!byte"}, {"!byte"}, {"!word"}, {"!word"}}},
-     .reservedLabels = kBitInstructions},
+    assembler("acme", "6502 data for ACME", "{label}\n", {{{"!byte"}, {"!byte"}, {"!word"}, {"!word"}}},
+              kBitInstructions),
     // .byte and .word refuse negative values: .lobytes stores the low byte of each value, and
     // .loword() turns a negative word into the unsigned one of the same bits.
-    {.name = "ca65",
-     .description = "6502 data for ca65 (cc65)",
-     .comment = "; ",
-     .preamble = "",
-     .tableOpening = "{label}:\n",
-     .lineOpening = "        {directive} ",
-     .lineBreak = "\n",
-     .tableClosing = "\n",
-     .splitsWords = true,
-     .data = {{{".byte"}, {".lobytes"}, {".word"}, {".word", ".loword(", ")"}}},
-     .reservedLabels = kCa65Reserved},
+    assembler("ca65", "6502 data for ca65 (cc65)", "{label}:\n",
+              {{{".byte"}, {".lobytes"}, {".word"}, {".word", ".loword(", ")"}}}, kCa65Reserved),
     // dc.b and dc.w take either sign.
-    {.name = "dasm",
-     .description = "6502 data for dasm",
-     .comment = "; ",
-     .preamble = "",
-     .tableOpening = "{label}\n",
-     .lineOpening = "        {directive} ",
-     .lineBreak = "\n",
-     .tableClosing = "\n",
-     .splitsWords = true,
-     .data = {{{"dc.b"}, {"dc.b"}, {"dc.w"}, {"dc.w"}}},
-     .reservedLabels = {}},
+    assembler("dasm", "6502 data for dasm", "{label}\n", {{{"dc.b"}, {"dc.b"}, {"dc.w"}, {"dc.w"}}}),
     // .byt refuses a negative value; "<", the low byte of it, is the same bits. .word takes either
     // sign.
-    {.name = "xa",
-     .description = "6502 data for xa (xa65)",
-     .comment = "; ",
-     .preamble = "",
-     .tableOpening = "{label}\n",
-     .lineOpening = "        {directive} ",
-     .lineBreak = "\n",
-     .tableClosing = "\n",
-     .splitsWords = true,
-     .data = {{{".byt"}, {".byt", "<"}, {".word"}, {".word"}}},
-     .reservedLabels = {}},
+    assembler("xa", "6502 data for xa (xa65)", "{label}\n", {{{".byt"}, {".byt", "<"}, {".word"}, {".word"}}}),
 }};
 
 bool sameName(std::string_view a, std::string_view b) {
