@@ -148,10 +148,19 @@ std::span<const StepIndex::Step> StepIndex::combinations() {
     return bySteps();
 }
 
+// Dealt out from the layout by step, in step order, so that each bucket comes out sorted.
 void StepIndex::fillBuckets(std::uint32_t modulus) {
     if (!bucketStarts_.empty())
         return;
-    bucketed_ = laidOut(bucketStarts_, modulus, [modulus](std::uint32_t step) { return step % modulus; });
+    const std::vector<Step>& steps = bySteps();
+    bucketStarts_.assign(static_cast<std::size_t>(modulus) + 1, 0);
+    for (const Step& s : steps)
+        ++bucketStarts_[s.step % modulus + 1];
+    std::partial_sum(bucketStarts_.begin(), bucketStarts_.end(), bucketStarts_.begin());
+    bucketed_.resize(steps.size());
+    std::vector<std::uint32_t> fill(bucketStarts_.begin(), bucketStarts_.end() - 1);
+    for (const Step& s : steps)
+        bucketed_[fill[s.step % modulus]++] = s;
 }
 
 std::uint32_t StepIndex::stepOf(std::uint32_t i, std::uint32_t j) const {

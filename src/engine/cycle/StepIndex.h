@@ -45,9 +45,9 @@ struct Pairing {
 // has one place worth 0.
 //
 // The combinations are counted when the index is made, and laid out when first asked for: by
-// step, or into buckets by the step's remainder modulo some number, each layout written straight
-// into place by a second pass over the combinations. Fresh memory is dear, so neither layout
-// needs a second buffer, and an index asked for one layout only holds only that one.
+// step, written straight into place by a second pass over the combinations, and into buckets by
+// the step's remainder modulo some number, dealt out from the layout by step, which leaves each
+// bucket in step order without sorting it.
 class StepIndex {
 public:
     struct Step {
