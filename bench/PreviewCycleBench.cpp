@@ -145,6 +145,22 @@ BENCHMARK_CAPTURE(BM_PreviewCycleWorst, equal_prime_lengths,
                   sines({16381, 16381, 16369, 16363}, 128, {1, 2, 3, 4}, {1, -3, 5, -7}), 16384.0)
     ->Unit(benchmark::kMillisecond);
 
+// The start-up tables with prime lengths, all at speed 1, and the top edge 20 above the smallest
+// sum: first passed at frame 980,100 in the last column. Each column shows what the one before
+// showed 128 frames earlier.
+Tables startUpWithPrimeLengths() {
+    Tables t = engine::kTableDefaults;
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        t[i].Length = kPrimes[i];
+        t[i].Speed = 1;
+    }
+    return t;
+}
+void BM_PreviewCycleStartUpPrimeLengths(benchmark::State& state) {
+    run(state, *previewOf(startUpWithPrimeLengths(), 16384.0, -300.0f, 512.0f));
+}
+BENCHMARK(BM_PreviewCycleStartUpPrimeLengths)->Unit(benchmark::kMillisecond);
+
 // Known slow cases, over 50 ms. Twice four primes with amplitude 16: crests of about 650 places
 // per table and root class make each of group A's indexes 425,000 combinations, and the first
 // extremes come only at frame 12 million, so every root class and column searches about a tenth
