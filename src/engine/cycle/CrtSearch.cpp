@@ -20,6 +20,9 @@ constexpr std::uint64_t kFirstWindows = 1024;
 // A cursor searches windows of at least this many of A's combinations.
 constexpr double kFewestPerWindow = 64.0;
 
+// Rounds go through A's combinations until that has cost this share of a round the other way.
+constexpr double kThroughAShare = 4.0;
+
 // A's index is sorted into at most this many buckets for going through B's combinations.
 constexpr std::uint64_t kMostBuckets = std::uint64_t{1} << 16;
 
@@ -284,7 +287,7 @@ std::optional<std::uint64_t> CrtSearch::firstIn(Cursor& cursor, std::uint64_t ro
     const auto shareOf = [&](std::uint64_t steps) { return static_cast<double>(steps) / static_cast<double>(a_.cycle); };
     std::uint64_t end = std::min(a_.cycle, std::max(to, from + cursor.fewest));
     if (!cursor.throughOther && !cursor.other.empty() && cursor.otherRoundCost < combinations &&
-        4.0 * (cursor.spentThroughA + combinations * shareOf(end - from)) >= cursor.otherRoundCost)
+        (cursor.spentThroughA + combinations * shareOf(end - from)) * kThroughAShare >= cursor.otherRoundCost)
         cursor.throughOther = true;
     if (cursor.throughOther) {
         end = std::min(a_.cycle, std::max(to, from + cursor.otherFewest));
