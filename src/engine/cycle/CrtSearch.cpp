@@ -305,7 +305,7 @@ std::optional<std::uint64_t> CrtSearch::firstIn(Cursor& cursor, std::uint64_t ro
 // A's combinations in the order they come; the first that B completes.
 std::optional<std::uint64_t> CrtSearch::throughA(const Cursor& cursor, std::uint64_t round, std::uint64_t from,
                                                  std::uint64_t to) const {
-    const std::vector<StepIndex::Step>& steps = cursor.a->bySteps();
+    const LargeBuffer<StepIndex::Step>& steps = cursor.a->bySteps();
     const RoundOfB b = roundOfB(cursor, round);
     const auto cycle = static_cast<std::uint32_t>(a_.cycle);
     const std::size_t first = placeAmong(steps, (cursor.psi + from) % a_.cycle);

@@ -77,7 +77,7 @@ void StepIndex::forEachCombination(Visit&& visit) const {
 // one pass counts them per range, another writes each into its range. `starts` gets where each
 // range begins, and one past the last.
 template <class RangeOf>
-std::vector<StepIndex::Step> StepIndex::laidOut(std::vector<std::uint32_t>& starts, std::uint32_t ranges,
+LargeBuffer<StepIndex::Step> StepIndex::laidOut(std::vector<std::uint32_t>& starts, std::uint32_t ranges,
                                                 RangeOf rangeOf) const {
     const std::span<const std::int32_t> first = first_.values(), second = second_.values();
     // With i = r + shared a and j - phase = r + shared b, the step is i + firstSize * t with
@@ -108,7 +108,7 @@ std::vector<StepIndex::Step> StepIndex::laidOut(std::vector<std::uint32_t>& star
     starts.assign(static_cast<std::size_t>(ranges) + 1, 0);
     forEachStep([&](Step s) { ++starts[rangeOf(s.step) + 1]; });
     std::partial_sum(starts.begin(), starts.end(), starts.begin());
-    std::vector<Step> steps(combinations_);
+    LargeBuffer<Step> steps(combinations_);
     forEachStep([&](Step s) { steps[starts[rangeOf(s.step)]++] = s; });
     // Each start has moved on to where the next range begins.
     std::copy_backward(starts.begin(), starts.end() - 1, starts.end());
@@ -129,7 +129,7 @@ std::vector<StepIndex::Step> StepIndex::laidOut(std::vector<std::uint32_t>& star
     return steps;
 }
 
-const std::vector<StepIndex::Step>& StepIndex::bySteps() {
+const LargeBuffer<StepIndex::Step>& StepIndex::bySteps() {
     if (bySteps_.size() != combinations_) {
         // Ranges of the leading bits of the step, a few combinations each.
         const auto stepBits = static_cast<std::uint32_t>(std::bit_width(cycle() - 1));
@@ -152,7 +152,7 @@ std::span<const StepIndex::Step> StepIndex::combinations() {
 void StepIndex::fillBuckets(std::uint32_t modulus) {
     if (!bucketStarts_.empty())
         return;
-    const std::vector<Step>& steps = bySteps();
+    const LargeBuffer<Step>& steps = bySteps();
     bucketStarts_.assign(static_cast<std::size_t>(modulus) + 1, 0);
     for (const Step& s : steps)
         ++bucketStarts_[s.step % modulus + 1];
@@ -171,7 +171,7 @@ std::uint32_t StepIndex::stepOf(std::uint32_t i, std::uint32_t j) const {
 }
 
 std::optional<std::uint32_t> StepIndex::stepsFrom(std::uint32_t from, std::int32_t budget) {
-    const std::vector<Step>& steps = bySteps();
+    const LargeBuffer<Step>& steps = bySteps();
     if (steps.empty())
         return std::nullopt;
     const auto known = within_.find(budget);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/cycle/LargeBuffer.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -70,7 +72,7 @@ public:
     std::uint32_t stepOf(std::uint32_t i, std::uint32_t j) const;
 
     // Every combination within the budget, by step.
-    const std::vector<Step>& bySteps();
+    const LargeBuffer<Step>& bySteps();
 
     // Every combination within the budget, in whichever layout there is.
     std::span<const Step> combinations();
@@ -94,7 +96,7 @@ private:
     template <class Visit>
     void forEachCombination(Visit&& visit) const;
     template <class RangeOf>
-    std::vector<Step> laidOut(std::vector<std::uint32_t>& starts, std::uint32_t ranges, RangeOf rangeOf) const;
+    LargeBuffer<Step> laidOut(std::vector<std::uint32_t>& starts, std::uint32_t ranges, RangeOf rangeOf) const;
 
     const PlaceOrder& first_;
     const PlaceOrder& second_;
@@ -108,8 +110,8 @@ private:
     std::int32_t lowest_ = 0;
     std::span<const std::uint32_t> reaching_; // the first table's places that can reach the budget
     bool usable_ = false;
-    std::vector<Step> bySteps_;
-    std::vector<Step> bucketed_;
+    LargeBuffer<Step> bySteps_;
+    LargeBuffer<Step> bucketed_;
     std::vector<std::uint32_t> bucketStarts_;
     std::map<std::int32_t, std::vector<std::uint32_t>> within_; // per budget, the steps within it
 };
