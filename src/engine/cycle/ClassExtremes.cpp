@@ -126,16 +126,19 @@ ClassExtremes::Fold ClassExtremes::foldOf(std::size_t g, std::int32_t column) {
     Group& group = groups_[g];
     const std::int32_t representative = group.columnClasses.representative(column);
     const std::uint64_t shift = group.columnClasses.shiftOf(column, group.modulus) % root_;
-    if (!group.lows.empty())
-        return {at(group.lows, representative), at(group.highs, representative), shift};
+    if (!group.lows.empty()) {
+        const auto root = static_cast<std::size_t>(root_);
+        const std::size_t first = static_cast<std::size_t>(representative) * root;
+        return {std::span(group.lows).subspan(first, root), std::span(group.highs).subspan(first, root), shift};
+    }
     fold(group, columns_.x(representative), scratchLow_[g], scratchHigh_[g]);
     return {scratchLow_[g], scratchHigh_[g], shift};
 }
 
 // The group's class sums over all group classes m, in runs, folded onto m mod R: group class
 // r + R k is the root class r with the k-th choice of the factors the group keeps to itself.
-void ClassExtremes::fold(const Group& group, std::int32_t x, std::vector<std::int32_t>& low,
-                         std::vector<std::int32_t>& high) {
+void ClassExtremes::fold(const Group& group, std::int32_t x, std::span<std::int32_t> low,
+                         std::span<std::int32_t> high) {
     if (group.tables.empty()) {
         std::fill(low.begin(), low.end(), 0);
         std::fill(high.begin(), high.end(), 0);
@@ -181,13 +184,12 @@ void ClassExtremes::keepFoldsThatFit(std::size_t mostKept) {
             continue;
         kept += need(g);
         const std::size_t representatives = representativesOf(group.columnClasses, columns_);
-        group.lows.resize(representatives);
-        group.highs.resize(representatives);
-        for (std::size_t r = 0; r < representatives; ++r) {
-            group.lows[r].resize(static_cast<std::size_t>(root_));
-            group.highs[r].resize(static_cast<std::size_t>(root_));
-            fold(group, columns_.x(static_cast<std::int32_t>(r)), group.lows[r], group.highs[r]);
-        }
+        const auto root = static_cast<std::size_t>(root_);
+        group.lows.resize(representatives * root);
+        group.highs.resize(representatives * root);
+        for (std::size_t r = 0; r < representatives; ++r)
+            fold(group, columns_.x(static_cast<std::int32_t>(r)), std::span(group.lows).subspan(r * root, root),
+                 std::span(group.highs).subspan(r * root, root));
     }
 }
 
