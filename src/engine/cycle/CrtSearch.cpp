@@ -344,9 +344,8 @@ std::optional<std::uint64_t> CrtSearch::throughOther(const Cursor& cursor, std::
                            std::int32_t otherSum, std::int64_t wrap) {
         if (lo >= hi)
             return;
-        auto s = bucket.begin();
-        while (s != bucket.end() && static_cast<std::int64_t>(s->step) < lo)
-            ++s;
+        auto s = std::partition_point(bucket.begin(), bucket.end(),
+                                      [lo](const StepIndex::Step& c) { return static_cast<std::int64_t>(c.step) < lo; });
         for (; s != bucket.end() && static_cast<std::int64_t>(s->step) < hi; ++s) {
             const auto alpha = static_cast<std::uint32_t>(s->step + wrap - psi);
             if (first && alpha >= *first)
@@ -376,9 +375,10 @@ CrtSearch::RoundOfB CrtSearch::roundOfB(const Cursor& cursor, std::uint64_t roun
     b.tables = b_.tables.size();
     for (std::size_t t = 0; t < b.tables; ++t) {
         const TickedTable& table = *b_.tables[t];
-        b.choices[t] = static_cast<std::uint32_t>(table.choices);
+        const auto choices = static_cast<std::uint32_t>(table.choices);
+        b.choices[t] = Remainders(choices);
         b.start[t] = static_cast<std::uint32_t>((static_cast<std::uint64_t>(cursor.places[t]) + round * a_.cycle) %
-                                                b.choices[t]);
+                                                choices);
         b.values[t] = b_.orbits[t].values.data() + cursor.classes[t] * table.choices;
     }
     return b;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/cycle/ClassExtremes.h"
+#include "engine/cycle/CycleMath.h"
 #include "engine/cycle/SearchPlan.h"
 #include "engine/cycle/StepIndex.h"
 
@@ -93,10 +94,10 @@ private:
         std::size_t tables = 0;
         std::array<const std::int32_t*, 2> values{}; // the tables' classes along their orbits
         std::array<std::uint32_t, 2> start{};        // their places at the round's start
-        std::array<std::uint32_t, 2> choices{1, 1};
+        std::array<Remainders, 2> choices{}; // modulo the tables' choices
 
         std::int32_t value(std::size_t t, std::uint32_t alpha) const {
-            return values[t][(start[t] + alpha) % choices[t]];
+            return values[t][choices[t].of(std::uint64_t{start[t]} + alpha)];
         }
         std::int32_t sum(std::uint32_t alpha) const {
             return (tables > 0 ? value(0, alpha) : 0) + (tables > 1 ? value(1, alpha) : 0);

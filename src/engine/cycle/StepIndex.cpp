@@ -153,14 +153,15 @@ void StepIndex::fillBuckets(std::uint32_t modulus) {
     if (!bucketStarts_.empty())
         return;
     const LargeBuffer<Step>& steps = bySteps();
+    const Remainders remainders(modulus);
     bucketStarts_.assign(static_cast<std::size_t>(modulus) + 1, 0);
     for (const Step& s : steps)
-        ++bucketStarts_[s.step % modulus + 1];
+        ++bucketStarts_[remainders.of(s.step) + 1];
     std::partial_sum(bucketStarts_.begin(), bucketStarts_.end(), bucketStarts_.begin());
     bucketed_.resize(steps.size());
     std::vector<std::uint32_t> fill(bucketStarts_.begin(), bucketStarts_.end() - 1);
     for (const Step& s : steps)
-        bucketed_[fill[s.step % modulus]++] = s;
+        bucketed_[fill[remainders.of(s.step)]++] = s;
 }
 
 std::uint32_t StepIndex::stepOf(std::uint32_t i, std::uint32_t j) const {
