@@ -308,9 +308,9 @@ std::optional<std::uint64_t> CrtSearch::throughA(const Cursor& cursor, std::uint
     const LargeBuffer<StepIndex::Step>& steps = cursor.a->bySteps();
     const RoundOfB b = roundOfB(cursor, round);
     const auto cycle = static_cast<std::uint32_t>(a_.cycle);
-    const std::size_t first = placeAmong(steps, (cursor.psi + from) % a_.cycle);
-    for (std::size_t k = 0; k < steps.size(); ++k) {
-        const StepIndex::Step& s = steps[(first + k) % steps.size()];
+    for (std::size_t k = 0, i = placeAmong(steps, (cursor.psi + from) % a_.cycle); k < steps.size(); ++k, ++i) {
+        i = i == steps.size() ? 0 : i; // around the cycle
+        const StepIndex::Step& s = steps[i];
         const std::uint32_t alpha = s.step >= cursor.psi ? s.step - cursor.psi : s.step + cycle - cursor.psi;
         if (alpha < from || alpha >= to)
             break;
