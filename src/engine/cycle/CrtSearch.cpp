@@ -20,8 +20,10 @@ constexpr std::uint64_t kFirstWindows = 1024;
 // A cursor searches windows of at least this many of A's combinations.
 constexpr double kFewestPerWindow = 64.0;
 
-// Rounds go through A's combinations until that has cost this share of a round the other way.
-constexpr double kThroughAShare = 4.0;
+// Rounds go through A's combinations until that has cost 1 / kThroughAShare of a round the other
+// way: enough to find a hit in the first few windows without laying A's index out in buckets,
+// little beside what the cursors then spend the other way, which can be a tenth of a round each.
+constexpr double kThroughAShare = 64.0;
 
 // A's index is sorted into at most this many buckets for going through B's combinations.
 constexpr std::uint64_t kMostBuckets = std::uint64_t{1} << 16;
@@ -275,10 +277,10 @@ void CrtSearch::offer(const Cursor& cursor, std::optional<std::uint64_t> h) {
 
 // The cursor's first hit with h = round Q_A + from .. round Q_A + to - 1, or further on where the
 // window is too short to be worth searching alone; the cursor then has searched to there. Windows
-// go through A's combinations until that has cost a quarter of a round the other way, then the
-// other way, where a round costs less that way: a hit early in a round is found cheaply either way, and a late one costs little more
-// than going the other way from the start. Going through A needs A's index by step, the other way
-// by bucket; most searches only ever need one of them.
+// go through A's combinations until that has cost a small share of a round the other way, then
+// the other way, where a round costs less that way: a hit early in a round is found cheaply either
+// way, and a late one costs little more than going the other way from the start. Going through A
+// needs A's index by step, the other way by bucket as well.
 std::optional<std::uint64_t> CrtSearch::firstIn(Cursor& cursor, std::uint64_t round, std::uint64_t from,
                                                 std::uint64_t to) {
     const std::uint64_t start = a_.cycle * round;

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <memory>
 #include <new>
+#include <utility>
 #include <vector>
 
 #if defined(__linux__)
@@ -17,7 +18,8 @@ namespace ondulix::engine::cycle {
 // virtual machines each fault costs about 10 us, so that filling a 4 MB buffer of 4 KiB pages
 // spends 10 ms in the kernel, more than computing its contents. Where the system hands out
 // 2 MiB pages on request (Linux's transparent huge pages), such buffers ask for them; elsewhere,
-// and for smaller buffers, this is the ordinary allocator.
+// and for smaller buffers, this is the ordinary allocator. Every such buffer is written through
+// once it is sized, so sizing it leaves the elements unwritten.
 template <class T>
 struct LargeBufferAllocator {
     using value_type = T;
@@ -47,6 +49,16 @@ struct LargeBufferAllocator {
         }
 #endif
         std::allocator<T>().deallocate(p, n);
+    }
+
+    // Elements are left as they come, not zeroed: each buffer is written through before it is read.
+    template <class U>
+    void construct(U* p) noexcept {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
     }
 
     friend bool operator==(const LargeBufferAllocator&, const LargeBufferAllocator&) { return true; }

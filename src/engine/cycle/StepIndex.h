@@ -52,9 +52,10 @@ struct Pairing {
 // bucket in step order without sorting it.
 class StepIndex {
 public:
+    // Plain data, so that the large buffers of them are not zeroed before being written.
     struct Step {
-        std::uint32_t step = 0;
-        std::int32_t sum = 0;
+        std::uint32_t step;
+        std::int32_t sum;
     };
 
     // The orders outlive the index. An index of more than `most` combinations is not usable.
