@@ -74,7 +74,6 @@ private:
     std::vector<std::int32_t> columnLow_;  // per column, the smallest sum
     std::vector<std::int32_t> columnHigh_; // and the largest
     std::array<std::vector<std::int32_t>, 2> scratchLow_, scratchHigh_;
-    std::vector<std::int32_t> runLow_, runHigh_;
 };
 
 } // namespace ondulix::engine::cycle
