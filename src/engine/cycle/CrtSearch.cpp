@@ -204,9 +204,17 @@ std::span<const StepIndex::Step> CrtSearch::reachingPlacesOfC(std::int32_t cClas
 }
 
 StepIndex* CrtSearch::indexFor(Group& group, const std::vector<Orbits>& orbits, std::array<std::int32_t, 2> classes,
-                               std::array<std::int32_t, 2> places, std::int32_t budget) {
+                               std::array<std::int32_t, 2> places, std::int32_t budget, Budget kind) {
     const std::int32_t phase = (places[1] - places[0] % group.shared + group.shared) % group.shared;
-    std::unique_ptr<StepIndex>& index = group.indexes[{&orbits, classes[0], classes[1], phase, budget}];
+    const auto key = std::tuple(&orbits, classes[0], classes[1], phase, budget);
+    if (kind == Budget::AtLeast) {
+        const auto looser = group.indexes.lower_bound(key);
+        if (looser != group.indexes.end() && std::get<0>(looser->first) == &orbits &&
+            std::get<1>(looser->first) == classes[0] && std::get<2>(looser->first) == classes[1] &&
+            std::get<3>(looser->first) == phase && looser->second->usable())
+            return looser->second.get();
+    }
+    std::unique_ptr<StepIndex>& index = group.indexes[key];
     if (!index) {
         if (indexed_ > limits_.mostIndexedInAll)
             return nullptr;
@@ -248,6 +256,14 @@ void CrtSearch::searchRounds() {
                 // B comes within its budget too often to index: rounds it is, to the end.
                 cursor.settleCost = std::numeric_limits<double>::infinity();
                 return false;
+            }
+            // Laying B's index out costs about a write per combination, once for the cursors that
+            // share it: settling is worth that only where the rounds cost more still.
+            if (!b->laidOutBySteps() && !cursor.layoutCounted) {
+                cursor.layoutCounted = true;
+                cursor.settleCost += static_cast<double>(b->size());
+                if (cursor.spent + cursor.roundCost <= cursor.settleCost)
+                    return false;
             }
             offer(cursor, settle(cursor, round, *b));
             return true;
@@ -408,7 +424,9 @@ StepIndex* CrtSearch::roundIndexOfB(const Cursor& cursor) {
     std::array<std::int32_t, 2> places{0, 0};
     for (std::size_t t = 0; t < b_.tables.size(); ++t)
         places[t] = placeIn(b_, t, roundOrbits_, b_.tables[t]->motion.indexAt(cursor.rootClass, x));
-    return indexFor(b_, roundOrbits_, cursor.classes, places, threshold_ - cursor.constant - cursor.lowA);
+    // Settling passes each lookup its own budget, so an index within a looser one will do.
+    return indexFor(b_, roundOrbits_, cursor.classes, places, threshold_ - cursor.constant - cursor.lowA,
+                    Budget::AtLeast);
 }
 
 // The cursor's first hit from the given round on: for each of A's combinations, the fewest

@@ -84,6 +84,7 @@ private:
         bool throughOther = false;    // the rounds go the other way now
         double roundCost = 0.0;       // of a whole round, the cheaper way
         double settleCost = 0.0;      // of settling the cursor outright
+        bool layoutCounted = false;   // B's index by rounds is in settleCost
         double spent = 0.0;
         double spentThroughA = 0.0;
         std::uint64_t searchedTo = 0; // h up to which it has been searched
@@ -125,8 +126,11 @@ private:
     std::span<const StepIndex::Step> reachingPlacesOfC(std::int32_t cClass, std::int32_t budget);
     std::int32_t placeIn(const Group& group, std::size_t t, const std::vector<Orbits>& orbits,
                          std::int32_t index) const;
+    // Indexes within exactly the budget, or within it or a looser one, for users that check each
+    // combination's sum themselves.
+    enum class Budget { Exactly, AtLeast };
     StepIndex* indexFor(Group& group, const std::vector<Orbits>& orbits, std::array<std::int32_t, 2> classes,
-                        std::array<std::int32_t, 2> places, std::int32_t budget);
+                        std::array<std::int32_t, 2> places, std::int32_t budget, Budget kind = Budget::Exactly);
     const PlaceOrder& orderOf(const Group& group, const std::vector<Orbits>& orbits, std::size_t t,
                               std::int32_t placeClass);
 

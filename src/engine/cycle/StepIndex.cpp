@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <limits>
 #include <numeric>
 
 namespace ondulix::engine::cycle {
@@ -175,29 +176,60 @@ std::optional<std::uint32_t> StepIndex::stepsFrom(std::uint32_t from, std::int32
     const LargeBuffer<Step>& steps = bySteps();
     if (steps.empty())
         return std::nullopt;
-    const auto known = within_.find(budget);
-    if (known == within_.end() && within_.size() == kMostBudgets) {
-        // The combinations from `from` on, and around the cycle, until one is within the budget.
-        const std::size_t first = static_cast<std::size_t>(
-            std::lower_bound(steps.begin(), steps.end(), from,
-                             [](const Step& s, std::uint32_t v) { return s.step < v; }) -
-            steps.begin());
-        for (std::size_t k = 0; k < steps.size(); ++k) {
-            const Step& s = steps[(first + k) % steps.size()];
-            if (s.sum <= budget)
-                return s.step >= from ? s.step - from : s.step + cycle() - from;
-        }
-        return std::nullopt;
+    if (lowestIn_.empty()) {
+        const std::size_t blocks = (steps.size() + kBlock - 1) / kBlock;
+        leaves_ = std::bit_ceil(blocks);
+        lowestIn_.assign(2 * leaves_, std::numeric_limits<std::int32_t>::max());
+        for (std::size_t i = 0; i < steps.size(); ++i)
+            lowestIn_[leaves_ + i / kBlock] = std::min(lowestIn_[leaves_ + i / kBlock], steps[i].sum);
+        for (std::size_t node = leaves_ - 1; node >= 1; --node)
+            lowestIn_[node] = std::min(lowestIn_[2 * node], lowestIn_[2 * node + 1]);
     }
-    std::vector<std::uint32_t>& within = known != within_.end() ? known->second : within_[budget];
-    if (known == within_.end())
-        for (const Step& s : steps)
-            if (s.sum <= budget)
-                within.push_back(s.step);
-    if (within.empty())
+    // From the first combination at or after `from`, else around the cycle from the first.
+    const auto start = static_cast<std::size_t>(
+        std::lower_bound(steps.begin(), steps.end(), from, [](const Step& s, std::uint32_t v) { return s.step < v; }) -
+        steps.begin());
+    if (const auto next = firstWithin(start, budget))
+        return steps[*next].step - from;
+    if (const auto next = firstWithin(0, budget))
+        return steps[*next].step + cycle() - from;
+    return std::nullopt;
+}
+
+// The first combination from place `from` on (by step) whose sum is within the budget: the rest
+// of its block, then the first block to the right that holds one.
+std::optional<std::size_t> StepIndex::firstWithin(std::size_t from, std::int32_t budget) const {
+    const auto scan = [&](std::size_t begin, std::size_t end) -> std::optional<std::size_t> {
+        for (std::size_t i = begin; i < std::min(end, combinations_); ++i)
+            if (bySteps_[i].sum <= budget)
+                return i;
         return std::nullopt;
-    const auto next = std::lower_bound(within.begin(), within.end(), from);
-    return next != within.end() ? *next - from : within.front() + cycle() - from;
+    };
+    if (const auto found = scan(from, (from / kBlock + 1) * kBlock))
+        return found;
+    const auto block = firstBlockWithin(from / kBlock + 1, budget);
+    return block ? scan(*block * kBlock, (*block + 1) * kBlock) : std::nullopt;
+}
+
+// Up the tree to the first range to the right of the block that holds a sum within the budget,
+// then down to its first such block.
+std::optional<std::size_t> StepIndex::firstBlockWithin(std::size_t block, std::int32_t budget) const {
+    if (block >= leaves_)
+        return std::nullopt;
+    std::size_t node = leaves_ + block;
+    if (lowestIn_[node] > budget) {
+        do {
+            while (node % 2 == 1) { // a right child: the ranges to the right start further up
+                node /= 2;
+                if (node <= 1)
+                    return std::nullopt;
+            }
+            ++node; // the right sibling
+        } while (lowestIn_[node] > budget);
+    }
+    while (node < leaves_)
+        node = lowestIn_[2 * node] <= budget ? 2 * node : 2 * node + 1;
+    return node - leaves_; // empty blocks past the last hold no sum within any budget
 }
 
 } // namespace ondulix::engine::cycle

@@ -64,6 +64,7 @@ public:
 
     bool usable() const { return usable_; }
     std::size_t size() const { return combinations_; }
+    bool laidOutBySteps() const { return bySteps_.size() == combinations_; }
     std::uint32_t cycle() const { return firstSize_ / shared_ * secondSize_; }
 
     // The smallest sum of a combination, the budget + 1 where there is none.
@@ -86,13 +87,17 @@ public:
         return std::span(bucketed_).subspan(bucketStarts_[r], bucketStarts_[r + 1] - bucketStarts_[r]);
     }
 
-    // The fewest steps from step `from` to a combination that sums to at most `budget`. The steps
-    // within each budget asked about are gathered once.
+    // The fewest steps from step `from` to a combination that sums to at most `budget`, through
+    // the smallest sums of ranges of the combinations by step, in O(log size) whatever the budget.
+    // Callers check each combination's sum, so an index within a looser budget will do.
     std::optional<std::uint32_t> stepsFrom(std::uint32_t from, std::int32_t budget);
 
 private:
-    // Budgets whose steps are kept; beyond, the steps are read one after the other.
-    static constexpr std::size_t kMostBudgets = 64;
+    // The combinations by step are looked through in blocks of this many.
+    static constexpr std::size_t kBlock = 16;
+
+    std::optional<std::size_t> firstWithin(std::size_t from, std::int32_t budget) const;
+    std::optional<std::size_t> firstBlockWithin(std::size_t block, std::int32_t budget) const;
 
     template <class Visit>
     void forEachCombination(Visit&& visit) const;
@@ -114,7 +119,11 @@ private:
     LargeBuffer<Step> bySteps_;
     LargeBuffer<Step> bucketed_;
     std::vector<std::uint32_t> bucketStarts_;
-    std::map<std::int32_t, std::vector<std::uint32_t>> within_; // per budget, the steps within it
+    // The smallest sum of each aligned range of blocks of the combinations by step, as a binary
+    // tree: node 1 covers them all, node k the ranges of nodes 2k and 2k + 1, node leaves_ + i
+    // the i-th block.
+    std::vector<std::int32_t> lowestIn_;
+    std::size_t leaves_ = 0;
 };
 
 } // namespace ondulix::engine::cycle
