@@ -161,6 +161,19 @@ void BM_PreviewCycleStartUpPrimeLengths(benchmark::State& state) {
 }
 BENCHMARK(BM_PreviewCycleStartUpPrimeLengths)->Unit(benchmark::kMillisecond);
 
+// Found by a random search. Two tables of length 16350 form group A, whose rounds are only 8175
+// frames, and the top edge 11 above the smallest sum is first passed at frame 226,490, in round
+// 27: settling the root classes after a few rounds would lay out group B's indexes of 600,000
+// combinations for a few hundred lookups.
+void BM_PreviewCycleShortRounds(benchmark::State& state) {
+    const Tables tables{{{16350, -16, 16, 4247, 1, -6},
+                         {16382, -128, 128, 15188, 1, -6},
+                         {16350, -1024, 1024, 4137, 4, 2},
+                         {16302, -32, 32, 9233, 4, -6}}};
+    run(state, *previewInside(tables, 16384.0, 11.0f, 200.0f));
+}
+BENCHMARK(BM_PreviewCycleShortRounds)->Unit(benchmark::kMillisecond);
+
 // Known slow cases, over 50 ms. Twice four primes with amplitude 16: crests of about 650 places
 // per table and root class make each of group A's indexes 425,000 combinations, and the first
 // extremes come only at frame 12 million, so every root class and column searches about a tenth
