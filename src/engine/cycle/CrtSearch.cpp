@@ -157,7 +157,10 @@ void CrtSearch::setUpOtherWay(Cursor& cursor) {
         std::array<std::int32_t, 2> places{0, 0};
         for (std::size_t t = 0; t < b_.tables.size(); ++t)
             places[t] = placeIn(b_, t, b_.orbits, b_.tables[t]->motion.indexAt(cursor.rootClass, x));
-        StepIndex* b = indexFor(b_, b_.orbits, cursor.classes, places, threshold_ - cursor.constant - cursor.lowA);
+        // Each candidate is checked against the threshold, so B's combinations within a looser
+        // budget will do: root classes whose A is least alike share B's indexes.
+        StepIndex* b = indexFor(b_, b_.orbits, cursor.classes, places, threshold_ - cursor.constant - cursor.lowA,
+                                Budget::AtLeast);
         if (!b)
             return; // B comes within its budget too often: A's combinations it is
         cursor.other = b->bySteps();
