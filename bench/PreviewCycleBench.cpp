@@ -188,4 +188,32 @@ BENCHMARK_CAPTURE(BM_PreviewCycleWorst, large_shared_pairs,
                   sines({15984, 15824, 4347, 11137}, 128, {1, 2, 3, 4}, {1, 2, -3, 5}), 16384.0)
     ->Unit(benchmark::kMillisecond);
 
+// Slow cases found by a random search over lengths near 16384 with shared factors, speeds up to
+// 256, amplitudes 8 to 16384 and edges near the extremes, the tables and the edges' distances
+// inside the extremes given.
+void BM_PreviewCycleFound(benchmark::State& state, const Tables& tables, float belowTop, float aboveBottom) {
+    run(state, *previewInside(tables, 16384.0, belowTop, aboveBottom));
+}
+BENCHMARK_CAPTURE(BM_PreviewCycleFound, wide_group_a,
+                  Tables{{{16362, -16, 16, 13583, 2, -4},
+                          {16318, -64, 64, 4993, 1, -166},
+                          {16350, -32, 32, 11153, 3, -1},
+                          {16274, -64, 64, 10149, 3, -1}}},
+                  11.0f, 200.0f)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PreviewCycleFound, many_small_indexes,
+                  Tables{{{12240, -1024, 1024, 3987, 2, 7},
+                          {15170, -32, 32, 4387, 2, 3},
+                          {11500, -128, 128, 5372, 1, -3},
+                          {10989, -8, 8, 10853, 2, 4}}},
+                  0.5f, 3.0f)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PreviewCycleFound, many_root_classes,
+                  Tables{{{12558, -32, 32, 6286, 1, -1},
+                          {12474, -1024, 1024, 900, 1, 2},
+                          {10557, -16384, 16384, 2292, 1407, -8},
+                          {9724, -16384, 16384, 9175, 2, -5}}},
+                  1.0f, 0.5f)
+    ->Unit(benchmark::kMillisecond);
+
 } // namespace
