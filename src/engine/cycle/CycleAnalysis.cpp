@@ -50,7 +50,7 @@ std::optional<std::uint64_t> framesPerColumnStep(const std::vector<TickedTable>&
 // Searches estimated to cost less than this go without a walk first; longer walks than this go
 // without finishing (in column sums, about as dear as the search's units).
 constexpr double kWorthWalking = 1 << 18;
-constexpr double kLongestWalk = 1 << 22;
+constexpr double kLongestWalk = 1 << 24;
 
 // The first frames are looked at before any search: edges well inside the sums are passed at once.
 constexpr std::uint64_t kEarlyFrames = 4;
