@@ -348,6 +348,8 @@ std::optional<std::uint64_t> CrtSearch::throughOther(const Cursor& cursor, std::
     const RoundOfB b = roundOfB(cursor, round);
     const std::uint32_t modulus = bucketModulus_;
     const bool checkD = !throughB_ && b_.tables.size() == 2;
+    // What D leaves at most for the others: candidates past it need no look at D's entry.
+    const std::int32_t beforeD = threshold_ - (checkD ? b_.tables[1]->low(cursor.classes[1], sign_) : 0);
     // The other way's step at h = round Q_A + alpha is its step at the round's start plus alpha,
     // and alpha = step - psi, or step - psi + Q_A for A's steps before psi.
     const auto start = static_cast<std::uint32_t>((cursor.otherStart + round * a_.cycle) % modulus);
@@ -371,8 +373,8 @@ std::optional<std::uint64_t> CrtSearch::throughOther(const Cursor& cursor, std::
             const auto alpha = static_cast<std::uint32_t>(s->step + wrap - psi);
             if (first && alpha >= *first)
                 break;
-            const std::int32_t d = checkD ? b.value(1, alpha) : 0;
-            if (cursor.constant + s->sum + otherSum + d <= threshold_)
+            const std::int32_t others = cursor.constant + s->sum + otherSum;
+            if (others <= beforeD && others + (checkD ? b.value(1, alpha) : 0) <= threshold_)
                 first = alpha;
         }
     };
