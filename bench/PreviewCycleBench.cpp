@@ -174,13 +174,13 @@ void BM_PreviewCycleShortRounds(benchmark::State& state) {
 }
 BENCHMARK(BM_PreviewCycleShortRounds)->Unit(benchmark::kMillisecond);
 
-// At or over 50 ms. Twice four primes with amplitude 16 (about 46 to 51 ms): crests of about 650
+// At or over 50 ms. Twice four primes with amplitude 16 (45 to 55 ms): crests of about 650
 // places per table and root class make each of group A's two indexes 425,000 combinations, laid
 // out by step and into buckets for every extreme, and the first extremes come only at frame 12
 // million, 9 % into a round, so each of the 258 root classes of columns searches a seventh of a
 // round through C's 653 entries near the crest; the walk ahead of the search adds 5 ms.
 // Pairwise shared factors as large as the lengths allow (16, 27, 37, 23, 43 and 7, 1.1 * 10^8
-// frames; about 60 ms): the class extremes fold 498,456 and 801,864 group classes onto 21,672 root
+// frames; 55 to 75 ms): the class extremes fold 498,456 and 801,864 group classes onto 21,672 root
 // classes for each of 69 and 37 columns that are not shifts of another (30 ms), and the largest
 // sum, first at frame 385,921, beyond the walk, is searched in 8,942 root classes of columns, each
 // with indexes of its own of a combination or two, about a microsecond apiece to set up.
