@@ -1,5 +1,5 @@
 // The preview's cycle analysis on the start-up tables (at most 1 ms) and on the hardest parameter
-// sets we could construct (at most 50 ms, but for the few known slow cases at the end): cycles of
+// sets we could construct (at most 50 ms, but for the known slow cases at the end): cycles of
 // up to 7 * 10^16 frames, the widest preview, and bounds just inside the extremes, so that every
 // first crossing is as rare and late as the tables allow.
 #include "engine/PreviewView.h"
@@ -145,18 +145,91 @@ BENCHMARK_CAPTURE(BM_PreviewCycleWorst, equal_prime_lengths,
                   sines({16381, 16381, 16369, 16363}, 128, {1, 2, 3, 4}, {1, -3, 5, -7}), 16384.0)
     ->Unit(benchmark::kMillisecond);
 
-// Known slow cases, over 50 ms. Twice four primes with amplitude 16: crests of about 650 places
-// per table and root class make each of group A's indexes 425,000 combinations, and the first
-// extremes come only at frame 12 million, so every root class and column searches about a tenth
-// of a round. Pairwise shared factors as large as the lengths allow (16, 27, 37, 23, 43 and 7,
-// 1.1 * 10^8 frames): even the best split leaves 95,000 root classes, and the class extremes of
-// a group fold 2.6 and 4.1 million group classes for each of the 27 and 43 relative shifts of its
-// two tables that the columns bring.
+// The start-up tables with prime lengths, all at speed 1, and the top edge 20 above the smallest
+// sum: first passed at frame 980,100 in the last column. Each column shows what the one before
+// showed 128 frames earlier.
+Tables startUpWithPrimeLengths() {
+    Tables t = engine::kTableDefaults;
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        t[i].Length = kPrimes[i];
+        t[i].Speed = 1;
+    }
+    return t;
+}
+void BM_PreviewCycleStartUpPrimeLengths(benchmark::State& state) {
+    run(state, *previewOf(startUpWithPrimeLengths(), 16384.0, -300.0f, 512.0f));
+}
+BENCHMARK(BM_PreviewCycleStartUpPrimeLengths)->Unit(benchmark::kMillisecond);
+
+// Found by a random search. Two tables of length 16350 form group A, whose rounds are only 8175
+// frames, and the top edge 11 above the smallest sum is first passed at frame 226,490, in round
+// 27: settling the root classes after a few rounds would lay out group B's indexes of 600,000
+// combinations for a few hundred lookups.
+void BM_PreviewCycleShortRounds(benchmark::State& state) {
+    const Tables tables{{{16350, -16, 16, 4247, 1, -6},
+                         {16382, -128, 128, 15188, 1, -6},
+                         {16350, -1024, 1024, 4137, 4, 2},
+                         {16302, -32, 32, 9233, 4, -6}}};
+    run(state, *previewInside(tables, 16384.0, 11.0f, 200.0f));
+}
+BENCHMARK(BM_PreviewCycleShortRounds)->Unit(benchmark::kMillisecond);
+
+// At or over 50 ms. Twice four primes with amplitude 16 (45 to 55 ms): crests of about 650
+// places per table and root class make each of group A's two indexes 425,000 combinations, laid
+// out by step and into buckets for every extreme, and the first extremes come only at frame 12
+// million, 9 % into a round, so each of the 258 root classes of columns searches a seventh of a
+// round through C's 653 entries near the crest; the walk ahead of the search adds 5 ms.
+// Pairwise shared factors as large as the lengths allow (16, 27, 37, 23, 43 and 7, 1.1 * 10^8
+// frames; 55 to 75 ms): the class extremes fold 498,456 and 801,864 group classes onto 21,672 root
+// classes for each of 69 and 37 columns that are not shifts of another (30 ms), and the largest
+// sum, first at frame 385,921, beyond the walk, is searched in 8,942 root classes of columns, each
+// with indexes of its own of a combination or two, about a microsecond apiece to set up.
 BENCHMARK_CAPTURE(BM_PreviewCycleWorst, twice_primes_amplitude_16,
                   sines({16382, 16358, 16342, 16334}, 16, {1, 2, 3, 4}, {1, -3, 5, -7}), 16384.0)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_PreviewCycleWorst, large_shared_pairs,
                   sines({15984, 15824, 4347, 11137}, 128, {1, 2, 3, 4}, {1, 2, -3, 5}), 16384.0)
+    ->Unit(benchmark::kMillisecond);
+
+// Cases found by a random search over lengths near 16384 with shared factors, speeds up to 256,
+// amplitudes 8 to 16384 and edges near the extremes (the tables and the edges' distances inside
+// the extremes given); of 1,500 cases about 20 took over 50 ms, these the longest.
+// wide_group_a (about 250 ms): the top edge 11 inside the smallest sum is first passed at frame
+// 777,229. The split leaves 6 root classes and rounds of 22 million frames; the broad crests of
+// amplitudes 16 to 64 give group A 850,000 combinations within the budget in each of 6 indexes,
+// whose layouts by step and into buckets take most of the time, while the hit comes 0.6 % into the
+// first round: too late for the walk ahead of the search (2^24 column sums, 130,000 frames), too
+// early to make the indexes worth it. A search that need not index all of A before its first
+// window would be needed.
+// many_small_indexes (about 9 ms): every extreme and edge is first reached within 100,000 frames,
+// which the walk finds; a search would set up 11,610 root classes of columns, each with an index
+// of group B of its own (300 to 1,300 combinations), about 200 ms.
+// many_root_classes (about 75 ms): 83,538 root classes, and one group folds 1.9 million group
+// classes for each of 69 columns that are not shifts of another: 133 million class sums for the
+// extremes, most of the time; its folds (46 MB) are kept for the searches.
+void BM_PreviewCycleFound(benchmark::State& state, const Tables& tables, float belowTop, float aboveBottom) {
+    run(state, *previewInside(tables, 16384.0, belowTop, aboveBottom));
+}
+BENCHMARK_CAPTURE(BM_PreviewCycleFound, wide_group_a,
+                  Tables{{{16362, -16, 16, 13583, 2, -4},
+                          {16318, -64, 64, 4993, 1, -166},
+                          {16350, -32, 32, 11153, 3, -1},
+                          {16274, -64, 64, 10149, 3, -1}}},
+                  11.0f, 200.0f)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PreviewCycleFound, many_small_indexes,
+                  Tables{{{12240, -1024, 1024, 3987, 2, 7},
+                          {15170, -32, 32, 4387, 2, 3},
+                          {11500, -128, 128, 5372, 1, -3},
+                          {10989, -8, 8, 10853, 2, 4}}},
+                  0.5f, 3.0f)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PreviewCycleFound, many_root_classes,
+                  Tables{{{12558, -32, 32, 6286, 1, -1},
+                          {12474, -1024, 1024, 900, 1, 2},
+                          {10557, -16384, 16384, 2292, 1407, -8},
+                          {9724, -16384, 16384, 9175, 2, -5}}},
+                  1.0f, 0.5f)
     ->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -41,8 +41,10 @@ namespace ondulix::engine {
 // first after the fewest rounds, one successor lookup in B's index. Where sums reach the threshold
 // so often that the indexes would grow too large, or many root classes reach it, the frames are
 // walked one after the other, many columns at a time (cycle/FrameWalk.h). The split of the tables
-// for a search is chosen by its estimated cost (cycle/SearchPlan.h). See
-// bench/PreviewCycleBench.cpp for the cases measured.
+// for a search is chosen by its estimated cost (cycle/SearchPlan.h). Where one column step to the
+// right shows what column 0 shows D frames later (all speeds 1, say), column 0 is searched alone:
+// every column sees column 0's sums, the last one soonest. See bench/PreviewCycleBench.cpp for the
+// cases measured.
 //
 // Preconditions (checked; std::invalid_argument names the one broken): every Length within 1 to
 // 16384; every ticked table with at least Length entries, each within +-2^22 so that a sum of

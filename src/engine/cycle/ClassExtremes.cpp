@@ -3,6 +3,7 @@
 #include "engine/cycle/CycleMath.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 #include <numeric>
 
@@ -39,6 +40,68 @@ std::int32_t largestOf(std::span<const std::int32_t> values) {
     return largest;
 }
 
+// Where a table's class extremes stand along their orbit as the group classes go by: one group
+// class on moves one place on, back to the orbit's start at its end.
+struct OrbitReader {
+    const std::int32_t* mins = nullptr; // the orbit's first place
+    const std::int32_t* maxs = nullptr;
+    std::size_t place = 0;
+    std::size_t length = 1;
+
+    OrbitReader() = default;
+    OrbitReader(const TickedTable& t, std::int32_t x) {
+        const std::int32_t at0 = at(t.classPlace, t.classAt(0, x));
+        const std::int32_t first = at0 / t.classOrbit * t.classOrbit;
+        mins = t.orbitMin.data() + first;
+        maxs = t.orbitMax.data() + first;
+        place = static_cast<std::size_t>(at0 - first);
+        length = static_cast<std::size_t>(t.classOrbit);
+    }
+    std::size_t left() const { return length - place; }
+    void advance(std::size_t n) { place = place + n == length ? 0 : place + n; }
+};
+
+// The N tables' class sums over the group classes 0 .. modulus - 1, folded onto the root classes
+// (low.size() of them) in straight pieces, each ending where an orbit or the root classes wrap.
+template <std::size_t N>
+void foldSums(std::span<const TickedTable> tables, std::int32_t x, std::uint64_t modulus, std::span<std::int32_t> low,
+              std::span<std::int32_t> high) {
+    std::fill(low.begin(), low.end(), std::numeric_limits<std::int32_t>::max());
+    std::fill(high.begin(), high.end(), std::numeric_limits<std::int32_t>::min());
+    std::array<OrbitReader, N> readers;
+    for (std::size_t t = 0; t < N; ++t)
+        readers[t] = OrbitReader(tables[t], x);
+    const std::size_t root = low.size();
+    std::size_t r = 0;
+    for (std::uint64_t m = 0; m < modulus;) {
+        auto piece = static_cast<std::size_t>(std::min<std::uint64_t>(modulus - m, root - r));
+        std::array<const std::int32_t*, N> mins{}, maxs{};
+        for (std::size_t t = 0; t < N; ++t) {
+            piece = std::min(piece, readers[t].left());
+            mins[t] = readers[t].mins + readers[t].place;
+            maxs[t] = readers[t].maxs + readers[t].place;
+        }
+        std::int32_t* __restrict lows = low.data() + r; // the folds are apart from the tables
+        std::int32_t* __restrict highs = high.data() + r;
+        for (std::size_t k = 0; k < piece; ++k) {
+            std::int32_t sum = 0;
+            for (std::size_t t = 0; t < N; ++t)
+                sum += mins[t][k];
+            lows[k] = std::min(lows[k], sum);
+        }
+        for (std::size_t k = 0; k < piece; ++k) {
+            std::int32_t sum = 0;
+            for (std::size_t t = 0; t < N; ++t)
+                sum += maxs[t][k];
+            highs[k] = std::max(highs[k], sum);
+        }
+        for (OrbitReader& reader : readers)
+            reader.advance(piece);
+        m += piece;
+        r = r + piece == root ? 0 : r + piece;
+    }
+}
+
 // Folds are kept where a group has at least this many group classes per root class.
 constexpr std::uint64_t kWorthKeeping = 4;
 
@@ -50,7 +113,7 @@ std::size_t representativesOf(const ColumnClasses& classes, Columns columns) {
 
 ClassExtremes::ClassExtremes(const PreviewCycleInput& input, const TableGroups& groups, Columns columns,
                              std::size_t mostKept)
-    : root_(groups.rootModulus), columns_(columns), runLow_(kClassRun), runHigh_(kClassRun) {
+    : root_(groups.rootModulus), columns_(columns) {
     std::vector<const PreviewCycleTable*> ticked;
     for (const PreviewCycleTable& t : input.tables)
         if (t.ticked)
@@ -126,41 +189,28 @@ ClassExtremes::Fold ClassExtremes::foldOf(std::size_t g, std::int32_t column) {
     Group& group = groups_[g];
     const std::int32_t representative = group.columnClasses.representative(column);
     const std::uint64_t shift = group.columnClasses.shiftOf(column, group.modulus) % root_;
-    if (!group.lows.empty())
-        return {at(group.lows, representative), at(group.highs, representative), shift};
+    if (!group.lows.empty()) {
+        const auto root = static_cast<std::size_t>(root_);
+        const std::size_t first = static_cast<std::size_t>(representative) * root;
+        return {std::span(group.lows).subspan(first, root), std::span(group.highs).subspan(first, root), shift};
+    }
     fold(group, columns_.x(representative), scratchLow_[g], scratchHigh_[g]);
     return {scratchLow_[g], scratchHigh_[g], shift};
 }
 
-// The group's class sums over all group classes m, in runs, folded onto m mod R: group class
-// r + R k is the root class r with the k-th choice of the factors the group keeps to itself.
-void ClassExtremes::fold(const Group& group, std::int32_t x, std::vector<std::int32_t>& low,
-                         std::vector<std::int32_t>& high) {
-    if (group.tables.empty()) {
+// The group's class sums over all group classes m folded onto m mod R: group class r + R k is the
+// root class r with the k-th choice of the factors the group keeps to itself.
+void ClassExtremes::fold(const Group& group, std::int32_t x, std::span<std::int32_t> low,
+                         std::span<std::int32_t> high) {
+    switch (group.tables.size()) {
+    case 0:
         std::fill(low.begin(), low.end(), 0);
         std::fill(high.begin(), high.end(), 0);
         return;
-    }
-    std::fill(low.begin(), low.end(), std::numeric_limits<std::int32_t>::max());
-    std::fill(high.begin(), high.end(), std::numeric_limits<std::int32_t>::min());
-    std::uint64_t r = 0; // of the run's first class
-    for (std::uint64_t m = 0; m < group.modulus; m += kClassRun) {
-        const auto run = static_cast<std::size_t>(std::min(kClassRun, group.modulus - m));
-        AddClassSums(group.tables, x, m, std::span(runLow_).first(run), std::span(runHigh_).first(run));
-        // Straight pieces up to the next multiple of R.
-        for (std::size_t i = 0; i < run;) {
-            const auto piece = static_cast<std::size_t>(std::min<std::uint64_t>(run - i, root_ - r));
-            std::int32_t* __restrict lows = low.data() + r; // the run buffers are apart from the folds
-            std::int32_t* __restrict highs = high.data() + r;
-            const std::int32_t* runLows = runLow_.data() + i;
-            const std::int32_t* runHighs = runHigh_.data() + i;
-            for (std::size_t k = 0; k < piece; ++k)
-                lows[k] = std::min(lows[k], runLows[k]);
-            for (std::size_t k = 0; k < piece; ++k)
-                highs[k] = std::max(highs[k], runHighs[k]);
-            i += piece;
-            r = (r + piece) % root_;
-        }
+    case 1:
+        return foldSums<1>(group.tables, x, group.modulus, low, high);
+    default:
+        return foldSums<2>(group.tables, x, group.modulus, low, high);
     }
 }
 
@@ -181,13 +231,12 @@ void ClassExtremes::keepFoldsThatFit(std::size_t mostKept) {
             continue;
         kept += need(g);
         const std::size_t representatives = representativesOf(group.columnClasses, columns_);
-        group.lows.resize(representatives);
-        group.highs.resize(representatives);
-        for (std::size_t r = 0; r < representatives; ++r) {
-            group.lows[r].resize(static_cast<std::size_t>(root_));
-            group.highs[r].resize(static_cast<std::size_t>(root_));
-            fold(group, columns_.x(static_cast<std::int32_t>(r)), group.lows[r], group.highs[r]);
-        }
+        const auto root = static_cast<std::size_t>(root_);
+        group.lows.resize(representatives * root);
+        group.highs.resize(representatives * root);
+        for (std::size_t r = 0; r < representatives; ++r)
+            fold(group, columns_.x(static_cast<std::int32_t>(r)), std::span(group.lows).subspan(r * root, root),
+                 std::span(group.highs).subspan(r * root, root));
     }
 }
 

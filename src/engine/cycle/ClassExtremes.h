@@ -2,6 +2,7 @@
 
 #include "engine/PreviewCycle.h"
 #include "engine/cycle/ColumnClasses.h"
+#include "engine/cycle/LargeBuffer.h"
 #include "engine/cycle/TableGroups.h"
 
 #include <array>
@@ -45,8 +46,9 @@ private:
         std::vector<TickedTable> tables; // classes with respect to the group modulus
         std::uint64_t modulus = 1;
         ColumnClasses columnClasses;
-        // Per representative column, the folds over the root classes; empty when not kept.
-        std::vector<std::vector<std::int32_t>> lows, highs;
+        // Per representative column, the folds over the root classes, one after the other; empty
+        // when not kept.
+        LargeBuffer<std::int32_t> lows, highs;
     };
 
     // One group's extremes for one column, over the root classes: entry r belongs to root class
@@ -57,7 +59,7 @@ private:
     };
 
     Fold foldOf(std::size_t g, std::int32_t column);
-    void fold(const Group& group, std::int32_t x, std::vector<std::int32_t>& low, std::vector<std::int32_t>& high);
+    void fold(const Group& group, std::int32_t x, std::span<std::int32_t> low, std::span<std::int32_t> high);
     void keepFoldsThatFit(std::size_t mostKept);
     void forEachReachingColumn(int sign, std::int32_t threshold,
                                const std::function<void(std::int32_t, std::span<const std::int32_t>)>& each);
@@ -72,7 +74,6 @@ private:
     std::vector<std::int32_t> columnLow_;  // per column, the smallest sum
     std::vector<std::int32_t> columnHigh_; // and the largest
     std::array<std::vector<std::int32_t>, 2> scratchLow_, scratchHigh_;
-    std::vector<std::int32_t> runLow_, runHigh_;
 };
 
 } // namespace ondulix::engine::cycle

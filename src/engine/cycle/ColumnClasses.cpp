@@ -36,36 +36,4 @@ ColumnClasses ColumnClassesOf(std::span<const TickedTable> tables, Columns colum
     return {std::max(columns.count, 1), 0};
 }
 
-void AddClassSums(std::span<const TickedTable> tables, std::int32_t x, std::uint64_t m0, std::span<std::int32_t> low,
-                  std::span<std::int32_t> high) {
-    std::int32_t* __restrict lows = low.data(); // the buffers never overlap the tables
-    std::int32_t* __restrict highs = high.data();
-    if (tables.empty()) {
-        std::fill(low.begin(), low.end(), 0);
-        std::fill(high.begin(), high.end(), 0);
-    }
-    for (std::size_t t = 0; t < tables.size(); ++t) {
-        const TickedTable& table = tables[t];
-        const std::int32_t place = at(table.classPlace, table.classAt(m0, x));
-        const std::int32_t base = place / table.classOrbit * table.classOrbit;
-        std::int32_t offset = place - base;
-        for (std::size_t i = 0; i < low.size();) {
-            const auto run = std::min(static_cast<std::size_t>(table.classOrbit - offset), low.size() - i);
-            const std::int32_t* __restrict mins = table.orbitMin.data() + base + offset;
-            const std::int32_t* __restrict maxs = table.orbitMax.data() + base + offset;
-            if (t == 0) {
-                std::copy_n(mins, run, lows + i);
-                std::copy_n(maxs, run, highs + i);
-            } else {
-                for (std::size_t u = 0; u < run; ++u)
-                    lows[i + u] += mins[u];
-                for (std::size_t u = 0; u < run; ++u)
-                    highs[i + u] += maxs[u];
-            }
-            i += run;
-            offset = 0;
-        }
-    }
-}
-
 } // namespace ondulix::engine::cycle

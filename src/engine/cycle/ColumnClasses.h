@@ -25,13 +25,4 @@ struct ColumnClasses {
 
 ColumnClasses ColumnClassesOf(std::span<const TickedTable> tables, Columns columns);
 
-// Frame classes are summed in runs of this many.
-inline constexpr std::uint64_t kClassRun = 4096;
-
-// The smallest and largest sums the tables can show in column x in each of the frame classes
-// m0, m0 + 1, ..., one per element of `low` and `high`: straight runs of additions along the
-// class orbits, which is what makes sweeping many frame classes affordable.
-void AddClassSums(std::span<const TickedTable> tables, std::int32_t x, std::uint64_t m0, std::span<std::int32_t> low,
-                  std::span<std::int32_t> high);
-
 } // namespace ondulix::engine::cycle

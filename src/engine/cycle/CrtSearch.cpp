@@ -20,6 +20,11 @@ constexpr std::uint64_t kFirstWindows = 1024;
 // A cursor searches windows of at least this many of A's combinations.
 constexpr double kFewestPerWindow = 64.0;
 
+// Rounds go through A's combinations until that has cost 1 / kThroughAShare of a round the other
+// way: enough to find a hit in the first few windows without laying A's index out in buckets,
+// little beside what the cursors then spend the other way, which can be a tenth of a round each.
+constexpr double kThroughAShare = 64.0;
+
 // A's index is sorted into at most this many buckets for going through B's combinations.
 constexpr std::uint64_t kMostBuckets = std::uint64_t{1} << 16;
 
@@ -152,7 +157,10 @@ void CrtSearch::setUpOtherWay(Cursor& cursor) {
         std::array<std::int32_t, 2> places{0, 0};
         for (std::size_t t = 0; t < b_.tables.size(); ++t)
             places[t] = placeIn(b_, t, b_.orbits, b_.tables[t]->motion.indexAt(cursor.rootClass, x));
-        StepIndex* b = indexFor(b_, b_.orbits, cursor.classes, places, threshold_ - cursor.constant - cursor.lowA);
+        // Each candidate is checked against the threshold, so B's combinations within a looser
+        // budget will do: root classes whose A is least alike share B's indexes.
+        StepIndex* b = indexFor(b_, b_.orbits, cursor.classes, places, threshold_ - cursor.constant - cursor.lowA,
+                                Budget::AtLeast);
         if (!b)
             return; // B comes within its budget too often: A's combinations it is
         cursor.other = b->bySteps();
@@ -199,9 +207,17 @@ std::span<const StepIndex::Step> CrtSearch::reachingPlacesOfC(std::int32_t cClas
 }
 
 StepIndex* CrtSearch::indexFor(Group& group, const std::vector<Orbits>& orbits, std::array<std::int32_t, 2> classes,
-                               std::array<std::int32_t, 2> places, std::int32_t budget) {
+                               std::array<std::int32_t, 2> places, std::int32_t budget, Budget kind) {
     const std::int32_t phase = (places[1] - places[0] % group.shared + group.shared) % group.shared;
-    std::unique_ptr<StepIndex>& index = group.indexes[{&orbits, classes[0], classes[1], phase, budget}];
+    const auto key = std::tuple(&orbits, classes[0], classes[1], phase, budget);
+    if (kind == Budget::AtLeast) {
+        const auto looser = group.indexes.lower_bound(key);
+        if (looser != group.indexes.end() && std::get<0>(looser->first) == &orbits &&
+            std::get<1>(looser->first) == classes[0] && std::get<2>(looser->first) == classes[1] &&
+            std::get<3>(looser->first) == phase && looser->second->usable())
+            return looser->second.get();
+    }
+    std::unique_ptr<StepIndex>& index = group.indexes[key];
     if (!index) {
         if (indexed_ > limits_.mostIndexedInAll)
             return nullptr;
@@ -244,6 +260,14 @@ void CrtSearch::searchRounds() {
                 cursor.settleCost = std::numeric_limits<double>::infinity();
                 return false;
             }
+            // Laying B's index out costs about a write per combination, once for the cursors that
+            // share it: settling is worth that only where the rounds cost more still.
+            if (!b->laidOutBySteps() && !cursor.layoutCounted) {
+                cursor.layoutCounted = true;
+                cursor.settleCost += static_cast<double>(b->size());
+                if (cursor.spent + cursor.roundCost <= cursor.settleCost)
+                    return false;
+            }
             offer(cursor, settle(cursor, round, *b));
             return true;
         });
@@ -272,10 +296,10 @@ void CrtSearch::offer(const Cursor& cursor, std::optional<std::uint64_t> h) {
 
 // The cursor's first hit with h = round Q_A + from .. round Q_A + to - 1, or further on where the
 // window is too short to be worth searching alone; the cursor then has searched to there. Windows
-// go through A's combinations until that has cost a quarter of a round the other way, then the
-// other way, where a round costs less that way: a hit early in a round is found cheaply either way, and a late one costs little more
-// than going the other way from the start. Going through A needs A's index by step, the other way
-// by bucket; most searches only ever need one of them.
+// go through A's combinations until that has cost a small share of a round the other way, then
+// the other way, where a round costs less that way: a hit early in a round is found cheaply either
+// way, and a late one costs little more than going the other way from the start. Going through A
+// needs A's index by step, the other way by bucket as well.
 std::optional<std::uint64_t> CrtSearch::firstIn(Cursor& cursor, std::uint64_t round, std::uint64_t from,
                                                 std::uint64_t to) {
     const std::uint64_t start = a_.cycle * round;
@@ -284,7 +308,7 @@ std::optional<std::uint64_t> CrtSearch::firstIn(Cursor& cursor, std::uint64_t ro
     const auto shareOf = [&](std::uint64_t steps) { return static_cast<double>(steps) / static_cast<double>(a_.cycle); };
     std::uint64_t end = std::min(a_.cycle, std::max(to, from + cursor.fewest));
     if (!cursor.throughOther && !cursor.other.empty() && cursor.otherRoundCost < combinations &&
-        4.0 * (cursor.spentThroughA + combinations * shareOf(end - from)) >= cursor.otherRoundCost)
+        (cursor.spentThroughA + combinations * shareOf(end - from)) * kThroughAShare >= cursor.otherRoundCost)
         cursor.throughOther = true;
     if (cursor.throughOther) {
         end = std::min(a_.cycle, std::max(to, from + cursor.otherFewest));
@@ -302,12 +326,12 @@ std::optional<std::uint64_t> CrtSearch::firstIn(Cursor& cursor, std::uint64_t ro
 // A's combinations in the order they come; the first that B completes.
 std::optional<std::uint64_t> CrtSearch::throughA(const Cursor& cursor, std::uint64_t round, std::uint64_t from,
                                                  std::uint64_t to) const {
-    const std::vector<StepIndex::Step>& steps = cursor.a->bySteps();
+    const LargeBuffer<StepIndex::Step>& steps = cursor.a->bySteps();
     const RoundOfB b = roundOfB(cursor, round);
     const auto cycle = static_cast<std::uint32_t>(a_.cycle);
-    const std::size_t first = placeAmong(steps, (cursor.psi + from) % a_.cycle);
-    for (std::size_t k = 0; k < steps.size(); ++k) {
-        const StepIndex::Step& s = steps[(first + k) % steps.size()];
+    for (std::size_t k = 0, i = placeAmong(steps, (cursor.psi + from) % a_.cycle); k < steps.size(); ++k, ++i) {
+        i = i == steps.size() ? 0 : i; // around the cycle
+        const StepIndex::Step& s = steps[i];
         const std::uint32_t alpha = s.step >= cursor.psi ? s.step - cursor.psi : s.step + cycle - cursor.psi;
         if (alpha < from || alpha >= to)
             break;
@@ -324,6 +348,8 @@ std::optional<std::uint64_t> CrtSearch::throughOther(const Cursor& cursor, std::
     const RoundOfB b = roundOfB(cursor, round);
     const std::uint32_t modulus = bucketModulus_;
     const bool checkD = !throughB_ && b_.tables.size() == 2;
+    // What D leaves at most for the others: candidates past it need no look at D's entry.
+    const std::int32_t beforeD = threshold_ - (checkD ? b_.tables[1]->low(cursor.classes[1], sign_) : 0);
     // The other way's step at h = round Q_A + alpha is its step at the round's start plus alpha,
     // and alpha = step - psi, or step - psi + Q_A for A's steps before psi.
     const auto start = static_cast<std::uint32_t>((cursor.otherStart + round * a_.cycle) % modulus);
@@ -341,15 +367,14 @@ std::optional<std::uint64_t> CrtSearch::throughOther(const Cursor& cursor, std::
                            std::int32_t otherSum, std::int64_t wrap) {
         if (lo >= hi)
             return;
-        auto s = bucket.begin();
-        while (s != bucket.end() && static_cast<std::int64_t>(s->step) < lo)
-            ++s;
+        auto s = std::partition_point(bucket.begin(), bucket.end(),
+                                      [lo](const StepIndex::Step& c) { return static_cast<std::int64_t>(c.step) < lo; });
         for (; s != bucket.end() && static_cast<std::int64_t>(s->step) < hi; ++s) {
             const auto alpha = static_cast<std::uint32_t>(s->step + wrap - psi);
             if (first && alpha >= *first)
                 break;
-            const std::int32_t d = checkD ? b.value(1, alpha) : 0;
-            if (cursor.constant + s->sum + otherSum + d <= threshold_)
+            const std::int32_t others = cursor.constant + s->sum + otherSum;
+            if (others <= beforeD && others + (checkD ? b.value(1, alpha) : 0) <= threshold_)
                 first = alpha;
         }
     };
@@ -373,9 +398,10 @@ CrtSearch::RoundOfB CrtSearch::roundOfB(const Cursor& cursor, std::uint64_t roun
     b.tables = b_.tables.size();
     for (std::size_t t = 0; t < b.tables; ++t) {
         const TickedTable& table = *b_.tables[t];
-        b.choices[t] = static_cast<std::uint32_t>(table.choices);
+        const auto choices = static_cast<std::uint32_t>(table.choices);
+        b.choices[t] = Remainders(choices);
         b.start[t] = static_cast<std::uint32_t>((static_cast<std::uint64_t>(cursor.places[t]) + round * a_.cycle) %
-                                                b.choices[t]);
+                                                choices);
         b.values[t] = b_.orbits[t].values.data() + cursor.classes[t] * table.choices;
     }
     return b;
@@ -403,7 +429,9 @@ StepIndex* CrtSearch::roundIndexOfB(const Cursor& cursor) {
     std::array<std::int32_t, 2> places{0, 0};
     for (std::size_t t = 0; t < b_.tables.size(); ++t)
         places[t] = placeIn(b_, t, roundOrbits_, b_.tables[t]->motion.indexAt(cursor.rootClass, x));
-    return indexFor(b_, roundOrbits_, cursor.classes, places, threshold_ - cursor.constant - cursor.lowA);
+    // Settling passes each lookup its own budget, so an index within a looser one will do.
+    return indexFor(b_, roundOrbits_, cursor.classes, places, threshold_ - cursor.constant - cursor.lowA,
+                    Budget::AtLeast);
 }
 
 // The cursor's first hit from the given round on: for each of A's combinations, the fewest

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/cycle/ClassExtremes.h"
+#include "engine/cycle/CycleMath.h"
 #include "engine/cycle/SearchPlan.h"
 #include "engine/cycle/StepIndex.h"
 
@@ -27,8 +28,8 @@ namespace ondulix::engine::cycle {
 // round u comes before every frame of round u + 1 of any cursor. Rounds are searched in order for
 // all cursors at once, and each round in windows of h that double in size, so the first window
 // with a hit holds the answer. A window is searched through A's combinations within the budget
-// in step order, each checked against group B. Once that has cost a quarter of the other way, the
-// rest of the round goes the other way: through the entries of one table C of group B that can
+// in step order, each checked against group B. Once that has cost a small share of a round the
+// other way, the rest of the round goes the other way: through the entries of one table C of group B that can
 // still reach the threshold, each of which fixes h modulo C's orbit, and so picks A's candidates
 // from one bucket of A's index (A's steps by their remainder modulo C's orbit). A cursor whose
 // rounds cost more than settling it outright is settled: each of A's combinations meets B within
@@ -83,6 +84,7 @@ private:
         bool throughOther = false;    // the rounds go the other way now
         double roundCost = 0.0;       // of a whole round, the cheaper way
         double settleCost = 0.0;      // of settling the cursor outright
+        bool layoutCounted = false;   // B's index by rounds is in settleCost
         double spent = 0.0;
         double spentThroughA = 0.0;
         std::uint64_t searchedTo = 0; // h up to which it has been searched
@@ -93,10 +95,10 @@ private:
         std::size_t tables = 0;
         std::array<const std::int32_t*, 2> values{}; // the tables' classes along their orbits
         std::array<std::uint32_t, 2> start{};        // their places at the round's start
-        std::array<std::uint32_t, 2> choices{1, 1};
+        std::array<Remainders, 2> choices{}; // modulo the tables' choices
 
         std::int32_t value(std::size_t t, std::uint32_t alpha) const {
-            return values[t][(start[t] + alpha) % choices[t]];
+            return values[t][choices[t].of(std::uint64_t{start[t]} + alpha)];
         }
         std::int32_t sum(std::uint32_t alpha) const {
             return (tables > 0 ? value(0, alpha) : 0) + (tables > 1 ? value(1, alpha) : 0);
@@ -124,8 +126,11 @@ private:
     std::span<const StepIndex::Step> reachingPlacesOfC(std::int32_t cClass, std::int32_t budget);
     std::int32_t placeIn(const Group& group, std::size_t t, const std::vector<Orbits>& orbits,
                          std::int32_t index) const;
+    // Indexes within exactly the budget, or within it or a looser one, for users that check each
+    // combination's sum themselves.
+    enum class Budget { Exactly, AtLeast };
     StepIndex* indexFor(Group& group, const std::vector<Orbits>& orbits, std::array<std::int32_t, 2> classes,
-                        std::array<std::int32_t, 2> places, std::int32_t budget);
+                        std::array<std::int32_t, 2> places, std::int32_t budget, Budget kind = Budget::Exactly);
     const PlaceOrder& orderOf(const Group& group, const std::vector<Orbits>& orbits, std::size_t t,
                               std::int32_t placeClass);
 

@@ -4,6 +4,7 @@
 #include "engine/cycle/FrameWalk.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace ondulix::engine::cycle {
 namespace {
@@ -25,10 +26,31 @@ const TableGroups& cheapestForExtremes(const std::vector<TableGroups>& splits) {
     });
 }
 
+// The frames D after which column 0 shows what one column step to the right shows now: D Speed
+// = step (modulo Length) for every ticked table, one D modulo the cycle for all of them.
+std::optional<std::uint64_t> framesPerColumnStep(const std::vector<TickedTable>& tables, std::int32_t columnStep) {
+    Congruence frames;
+    for (const TickedTable& t : tables) {
+        const Motion& m = t.motion;
+        const std::int32_t shared = std::gcd(m.step, m.length); // the length itself for a still table
+        const std::int32_t columns = columnStep % m.length;
+        if (columns % shared != 0)
+            return std::nullopt;
+        const auto period = static_cast<std::uint64_t>(m.length / shared);
+        const std::uint64_t need = static_cast<std::uint64_t>(columns / shared) *
+                                   inverseOf(static_cast<std::uint64_t>(m.step / shared), period) % period;
+        const auto both = merged(frames, {need, period});
+        if (!both)
+            return std::nullopt;
+        frames = *both;
+    }
+    return frames.residue;
+}
+
 // Searches estimated to cost less than this go without a walk first; longer walks than this go
 // without finishing (in column sums, about as dear as the search's units).
 constexpr double kWorthWalking = 1 << 18;
-constexpr double kLongestWalk = 1 << 22;
+constexpr double kLongestWalk = 1 << 24;
 
 // The first frames are looked at before any search: edges well inside the sums are passed at once.
 constexpr std::uint64_t kEarlyFrames = 4;
@@ -43,6 +65,13 @@ CycleAnalysis::CycleAnalysis(const PreviewCycleInput& input, Columns columns, Se
             tables_.emplace_back(t, extremes_.rootModulus());
             cycle_ = lcmOf(cycle_, static_cast<std::uint64_t>(tables_.back().motion.period));
         }
+    // Column 0 alone answers for all where the columns' frames do not wrap around the cycle and the
+    // first D frames of all columns are worth walking.
+    const auto perColumn = framesPerColumnStep(tables_, columns_.step);
+    const auto lastColumn = static_cast<std::uint64_t>(columns_.count - 1);
+    if (columns_.count > 1 && perColumn && *perColumn * lastColumn < cycle_ &&
+        static_cast<double>(*perColumn) * columns_.count <= kLongestWalk)
+        framesPerColumn_ = perColumn;
 }
 
 std::optional<CycleSample> CycleAnalysis::firstReaching(int sign, std::int32_t limit) {
@@ -57,6 +86,8 @@ std::optional<CycleSample> CycleAnalysis::firstReaching(int sign, std::int32_t l
 }
 
 std::optional<Hit> CycleAnalysis::firstHit(int sign, std::int32_t limit) {
+    if (framesPerColumn_)
+        return firstThroughColumnZero(sign, limit);
     SearchGoal goal{sign, limit, extremes_.rootModulus(), extremes_.countReaching(sign, limit), 0};
     for (std::int32_t column = 0; column < columns_.count; ++column)
         goal.reachingColumns += extremes_.columnLow(sign, column) <= limit ? 1 : 0;
@@ -82,6 +113,25 @@ std::optional<Hit> CycleAnalysis::firstHit(int sign, std::int32_t limit) {
         break;
     }
     return walkOf(sign).first(limit, std::max(frames, kEarlyFrames), cycle_);
+}
+
+// Column k shows in frame f what column 0 shows in frame f + D k, so all columns see column 0's
+// first hit n; the last column sees it first, in frame n - D (K - 1), and nothing any column shows
+// before comes earlier. Only a hit of column 0 before D (K - 1) is seen earlier, by the column
+// that reaches it within its first D frames, which a walk of those frames finds.
+std::optional<Hit> CycleAnalysis::firstThroughColumnZero(int sign, std::int32_t limit) {
+    if (!columnZero_)
+        columnZero_ = std::make_unique<CycleAnalysis>(input_, Columns{1, columns_.step}, limits_);
+    const std::optional<Hit> first = columnZero_->firstHit(sign, limit);
+    if (!first)
+        return std::nullopt;
+    const std::uint64_t perColumn = *framesPerColumn_;
+    const std::int32_t lastColumn = columns_.count - 1;
+    if (perColumn == 0) // every column shows the same sums
+        return first;
+    if (first->frame >= perColumn * static_cast<std::uint64_t>(lastColumn))
+        return Hit{first->frame - perColumn * static_cast<std::uint64_t>(lastColumn), lastColumn};
+    return walkOf(sign).first(limit, 0, perColumn);
 }
 
 std::optional<Hit> CycleAnalysis::firstInEarlyFrames(int sign, std::int32_t limit) const {

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -29,6 +30,7 @@ public:
 
 private:
     std::optional<Hit> firstHit(int sign, std::int32_t limit);
+    std::optional<Hit> firstThroughColumnZero(int sign, std::int32_t limit);
     const FrameWalk& walkOf(int sign);
     std::optional<Hit> firstInEarlyFrames(int sign, std::int32_t limit) const;
     std::int32_t sumAt(const Hit& hit) const;
@@ -42,6 +44,10 @@ private:
     ClassExtremes extremes_;
     std::array<std::optional<FrameWalk>, 2> walks_; // with the entries signed +1 and -1, when needed
     std::map<std::pair<int, std::int32_t>, std::optional<CycleSample>> answers_;
+    // Where one column step to the right shows what column 0 shows that many frames later, every
+    // column's first hit follows from column 0's, searched alone (see firstThroughColumnZero).
+    std::optional<std::uint64_t> framesPerColumn_;
+    std::unique_ptr<CycleAnalysis> columnZero_;
 };
 
 } // namespace ondulix::engine::cycle

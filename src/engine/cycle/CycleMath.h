@@ -54,6 +54,27 @@ inline std::uint64_t inverseOf(std::uint64_t a, std::uint64_t n) {
     return static_cast<std::uint64_t>(((s0 % m) + m) % m);
 }
 
+// Remainders modulo a fixed divisor by a multiplication instead of a division, which the
+// searches' innermost loops would otherwise wait on. For values below 2^40 the quotient estimated
+// in double precision is off by at most one, which one correction each way puts right.
+class Remainders {
+public:
+    Remainders() = default;
+    explicit Remainders(std::uint32_t divisor) : divisor_(divisor), reciprocal_(1.0 / divisor) {}
+
+    std::uint32_t of(std::uint64_t value) const {
+        const auto quotient = static_cast<std::int64_t>(static_cast<double>(value) * reciprocal_);
+        std::int64_t r = static_cast<std::int64_t>(value) - quotient * divisor_;
+        r += r < 0 ? divisor_ : 0;
+        r -= r >= divisor_ ? divisor_ : 0;
+        return static_cast<std::uint32_t>(r);
+    }
+
+private:
+    std::int64_t divisor_ = 1;
+    double reciprocal_ = 1.0;
+};
+
 // x = residue (mod modulus).
 struct Congruence {
     std::uint64_t residue = 0;

@@ -20,7 +20,7 @@ struct SearchLimits {
     std::size_t mostIndexed = std::size_t{1} << 20;      // combinations in one index
     std::size_t mostIndexedInAll = std::size_t{1} << 24; // in all indexes of one search
     std::size_t cursorsAtOnce = std::size_t{1} << 14;    // root classes of columns searched together
-    std::size_t foldsKept = std::size_t{1} << 22;        // entries of class extremes kept for the searches
+    std::size_t foldsKept = std::size_t{1} << 24;        // entries of class extremes kept for the searches
 };
 
 // What a search is after, and what the class extremes say about it.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <limits>
 #include <numeric>
 
 namespace ondulix::engine::cycle {
@@ -77,7 +78,7 @@ void StepIndex::forEachCombination(Visit&& visit) const {
 // one pass counts them per range, another writes each into its range. `starts` gets where each
 // range begins, and one past the last.
 template <class RangeOf>
-std::vector<StepIndex::Step> StepIndex::laidOut(std::vector<std::uint32_t>& starts, std::uint32_t ranges,
+LargeBuffer<StepIndex::Step> StepIndex::laidOut(std::vector<std::uint32_t>& starts, std::uint32_t ranges,
                                                 RangeOf rangeOf) const {
     const std::span<const std::int32_t> first = first_.values(), second = second_.values();
     // With i = r + shared a and j - phase = r + shared b, the step is i + firstSize * t with
@@ -108,7 +109,7 @@ std::vector<StepIndex::Step> StepIndex::laidOut(std::vector<std::uint32_t>& star
     starts.assign(static_cast<std::size_t>(ranges) + 1, 0);
     forEachStep([&](Step s) { ++starts[rangeOf(s.step) + 1]; });
     std::partial_sum(starts.begin(), starts.end(), starts.begin());
-    std::vector<Step> steps(combinations_);
+    LargeBuffer<Step> steps(combinations_);
     forEachStep([&](Step s) { steps[starts[rangeOf(s.step)]++] = s; });
     // Each start has moved on to where the next range begins.
     std::copy_backward(starts.begin(), starts.end() - 1, starts.end());
@@ -129,7 +130,7 @@ std::vector<StepIndex::Step> StepIndex::laidOut(std::vector<std::uint32_t>& star
     return steps;
 }
 
-const std::vector<StepIndex::Step>& StepIndex::bySteps() {
+const LargeBuffer<StepIndex::Step>& StepIndex::bySteps() {
     if (bySteps_.size() != combinations_) {
         // Ranges of the leading bits of the step, a few combinations each.
         const auto stepBits = static_cast<std::uint32_t>(std::bit_width(cycle() - 1));
@@ -148,10 +149,20 @@ std::span<const StepIndex::Step> StepIndex::combinations() {
     return bySteps();
 }
 
+// Dealt out from the layout by step, in step order, so that each bucket comes out sorted.
 void StepIndex::fillBuckets(std::uint32_t modulus) {
     if (!bucketStarts_.empty())
         return;
-    bucketed_ = laidOut(bucketStarts_, modulus, [modulus](std::uint32_t step) { return step % modulus; });
+    const LargeBuffer<Step>& steps = bySteps();
+    const Remainders remainders(modulus);
+    bucketStarts_.assign(static_cast<std::size_t>(modulus) + 1, 0);
+    for (const Step& s : steps)
+        ++bucketStarts_[remainders.of(s.step) + 1];
+    std::partial_sum(bucketStarts_.begin(), bucketStarts_.end(), bucketStarts_.begin());
+    bucketed_.resize(steps.size());
+    std::vector<std::uint32_t> fill(bucketStarts_.begin(), bucketStarts_.end() - 1);
+    for (const Step& s : steps)
+        bucketed_[fill[remainders.of(s.step)]++] = s;
 }
 
 std::uint32_t StepIndex::stepOf(std::uint32_t i, std::uint32_t j) const {
@@ -162,32 +173,63 @@ std::uint32_t StepIndex::stepOf(std::uint32_t i, std::uint32_t j) const {
 }
 
 std::optional<std::uint32_t> StepIndex::stepsFrom(std::uint32_t from, std::int32_t budget) {
-    const std::vector<Step>& steps = bySteps();
+    const LargeBuffer<Step>& steps = bySteps();
     if (steps.empty())
         return std::nullopt;
-    const auto known = within_.find(budget);
-    if (known == within_.end() && within_.size() == kMostBudgets) {
-        // The combinations from `from` on, and around the cycle, until one is within the budget.
-        const std::size_t first = static_cast<std::size_t>(
-            std::lower_bound(steps.begin(), steps.end(), from,
-                             [](const Step& s, std::uint32_t v) { return s.step < v; }) -
-            steps.begin());
-        for (std::size_t k = 0; k < steps.size(); ++k) {
-            const Step& s = steps[(first + k) % steps.size()];
-            if (s.sum <= budget)
-                return s.step >= from ? s.step - from : s.step + cycle() - from;
-        }
-        return std::nullopt;
+    if (lowestIn_.empty()) {
+        const std::size_t blocks = (steps.size() + kBlock - 1) / kBlock;
+        leaves_ = std::bit_ceil(blocks);
+        lowestIn_.assign(2 * leaves_, std::numeric_limits<std::int32_t>::max());
+        for (std::size_t i = 0; i < steps.size(); ++i)
+            lowestIn_[leaves_ + i / kBlock] = std::min(lowestIn_[leaves_ + i / kBlock], steps[i].sum);
+        for (std::size_t node = leaves_ - 1; node >= 1; --node)
+            lowestIn_[node] = std::min(lowestIn_[2 * node], lowestIn_[2 * node + 1]);
     }
-    std::vector<std::uint32_t>& within = known != within_.end() ? known->second : within_[budget];
-    if (known == within_.end())
-        for (const Step& s : steps)
-            if (s.sum <= budget)
-                within.push_back(s.step);
-    if (within.empty())
+    // From the first combination at or after `from`, else around the cycle from the first.
+    const auto start = static_cast<std::size_t>(
+        std::lower_bound(steps.begin(), steps.end(), from, [](const Step& s, std::uint32_t v) { return s.step < v; }) -
+        steps.begin());
+    if (const auto next = firstWithin(start, budget))
+        return steps[*next].step - from;
+    if (const auto next = firstWithin(0, budget))
+        return steps[*next].step + cycle() - from;
+    return std::nullopt;
+}
+
+// The first combination from place `from` on (by step) whose sum is within the budget: the rest
+// of its block, then the first block to the right that holds one.
+std::optional<std::size_t> StepIndex::firstWithin(std::size_t from, std::int32_t budget) const {
+    const auto scan = [&](std::size_t begin, std::size_t end) -> std::optional<std::size_t> {
+        for (std::size_t i = begin; i < std::min(end, combinations_); ++i)
+            if (bySteps_[i].sum <= budget)
+                return i;
         return std::nullopt;
-    const auto next = std::lower_bound(within.begin(), within.end(), from);
-    return next != within.end() ? *next - from : within.front() + cycle() - from;
+    };
+    if (const auto found = scan(from, (from / kBlock + 1) * kBlock))
+        return found;
+    const auto block = firstBlockWithin(from / kBlock + 1, budget);
+    return block ? scan(*block * kBlock, (*block + 1) * kBlock) : std::nullopt;
+}
+
+// Up the tree to the first range to the right of the block that holds a sum within the budget,
+// then down to its first such block.
+std::optional<std::size_t> StepIndex::firstBlockWithin(std::size_t block, std::int32_t budget) const {
+    if (block >= leaves_)
+        return std::nullopt;
+    std::size_t node = leaves_ + block;
+    if (lowestIn_[node] > budget) {
+        do {
+            while (node % 2 == 1) { // a right child: the ranges to the right start further up
+                node /= 2;
+                if (node <= 1)
+                    return std::nullopt;
+            }
+            ++node; // the right sibling
+        } while (lowestIn_[node] > budget);
+    }
+    while (node < leaves_)
+        node = lowestIn_[2 * node] <= budget ? 2 * node : 2 * node + 1;
+    return node - leaves_; // empty blocks past the last hold no sum within any budget
 }
 
 } // namespace ondulix::engine::cycle

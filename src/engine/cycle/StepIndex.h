@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/cycle/LargeBuffer.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -45,14 +47,15 @@ struct Pairing {
 // has one place worth 0.
 //
 // The combinations are counted when the index is made, and laid out when first asked for: by
-// step, or into buckets by the step's remainder modulo some number, each layout written straight
-// into place by a second pass over the combinations. Fresh memory is dear, so neither layout
-// needs a second buffer, and an index asked for one layout only holds only that one.
+// step, written straight into place by a second pass over the combinations, and into buckets by
+// the step's remainder modulo some number, dealt out from the layout by step, which leaves each
+// bucket in step order without sorting it.
 class StepIndex {
 public:
+    // Plain data, so that the large buffers of them are not zeroed before being written.
     struct Step {
-        std::uint32_t step = 0;
-        std::int32_t sum = 0;
+        std::uint32_t step;
+        std::int32_t sum;
     };
 
     // The orders outlive the index. An index of more than `most` combinations is not usable.
@@ -61,6 +64,7 @@ public:
 
     bool usable() const { return usable_; }
     std::size_t size() const { return combinations_; }
+    bool laidOutBySteps() const { return bySteps_.size() == combinations_; }
     std::uint32_t cycle() const { return firstSize_ / shared_ * secondSize_; }
 
     // The smallest sum of a combination, the budget + 1 where there is none.
@@ -70,7 +74,7 @@ public:
     std::uint32_t stepOf(std::uint32_t i, std::uint32_t j) const;
 
     // Every combination within the budget, by step.
-    const std::vector<Step>& bySteps();
+    const LargeBuffer<Step>& bySteps();
 
     // Every combination within the budget, in whichever layout there is.
     std::span<const Step> combinations();
@@ -83,18 +87,22 @@ public:
         return std::span(bucketed_).subspan(bucketStarts_[r], bucketStarts_[r + 1] - bucketStarts_[r]);
     }
 
-    // The fewest steps from step `from` to a combination that sums to at most `budget`. The steps
-    // within each budget asked about are gathered once.
+    // The fewest steps from step `from` to a combination that sums to at most `budget`, through
+    // the smallest sums of ranges of the combinations by step, in O(log size) whatever the budget.
+    // Callers check each combination's sum, so an index within a looser budget will do.
     std::optional<std::uint32_t> stepsFrom(std::uint32_t from, std::int32_t budget);
 
 private:
-    // Budgets whose steps are kept; beyond, the steps are read one after the other.
-    static constexpr std::size_t kMostBudgets = 64;
+    // The combinations by step are looked through in blocks of this many.
+    static constexpr std::size_t kBlock = 16;
+
+    std::optional<std::size_t> firstWithin(std::size_t from, std::int32_t budget) const;
+    std::optional<std::size_t> firstBlockWithin(std::size_t block, std::int32_t budget) const;
 
     template <class Visit>
     void forEachCombination(Visit&& visit) const;
     template <class RangeOf>
-    std::vector<Step> laidOut(std::vector<std::uint32_t>& starts, std::uint32_t ranges, RangeOf rangeOf) const;
+    LargeBuffer<Step> laidOut(std::vector<std::uint32_t>& starts, std::uint32_t ranges, RangeOf rangeOf) const;
 
     const PlaceOrder& first_;
     const PlaceOrder& second_;
@@ -108,10 +116,14 @@ private:
     std::int32_t lowest_ = 0;
     std::span<const std::uint32_t> reaching_; // the first table's places that can reach the budget
     bool usable_ = false;
-    std::vector<Step> bySteps_;
-    std::vector<Step> bucketed_;
+    LargeBuffer<Step> bySteps_;
+    LargeBuffer<Step> bucketed_;
     std::vector<std::uint32_t> bucketStarts_;
-    std::map<std::int32_t, std::vector<std::uint32_t>> within_; // per budget, the steps within it
+    // The smallest sum of each aligned range of blocks of the combinations by step, as a binary
+    // tree: node 1 covers them all, node k the ranges of nodes 2k and 2k + 1, node leaves_ + i
+    // the i-th block.
+    std::vector<std::int32_t> lowestIn_;
+    std::size_t leaves_ = 0;
 };
 
 } // namespace ondulix::engine::cycle
