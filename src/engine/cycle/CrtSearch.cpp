@@ -24,7 +24,7 @@ constexpr double kFewestPerWindow = 64.0;
 // into the buckets, costs at most this many times what going through A has cost with the next
 // window: the spending grows about as the windows do, so a hit soon after the switch is not
 // overshot by much, and one far into a round is found mostly the other way.
-constexpr double kOtherWayGrowth = 4.0;
+constexpr double kOtherWayGrowth = 8.0;
 
 // A's index is sorted into at most this many buckets for going through B's combinations.
 constexpr std::uint64_t kMostBuckets = std::uint64_t{1} << 16;
