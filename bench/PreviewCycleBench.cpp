@@ -183,7 +183,10 @@ BENCHMARK(BM_PreviewCycleShortRounds)->Unit(benchmark::kMillisecond);
 // frames; 55 to 75 ms): the class extremes fold 498,456 and 801,864 group classes onto 21,672 root
 // classes for each of 69 and 37 columns that are not shifts of another (30 ms), and the largest
 // sum, first at frame 385,921, beyond the walk, is searched in 8,942 root classes of columns, each
-// with indexes of its own of a combination or two, about a microsecond apiece to set up.
+// with indexes of its own of a combination or two, two to three microseconds apiece to set up;
+// the search's estimate counts a microsecond, so the walk ahead of it (as long as the estimate,
+// 1.2 * 10^7 column sums, 90,000 frames) stops short of the 5 * 10^7 column sums that would find
+// it, and counting more per root class would send the prime cases to slower splits.
 BENCHMARK_CAPTURE(BM_PreviewCycleWorst, twice_primes_amplitude_16,
                   sines({16382, 16358, 16342, 16334}, 16, {1, 2, 3, 4}, {1, -3, 5, -7}), 16384.0)
     ->Unit(benchmark::kMillisecond);
@@ -194,13 +197,12 @@ BENCHMARK_CAPTURE(BM_PreviewCycleWorst, large_shared_pairs,
 // Cases found by a random search over lengths near 16384 with shared factors, speeds up to 256,
 // amplitudes 8 to 16384 and edges near the extremes (the tables and the edges' distances inside
 // the extremes given); of 1,500 cases about 20 took over 50 ms, these the longest.
-// wide_group_a (about 250 ms): the top edge 11 inside the smallest sum is first passed at frame
+// wide_group_a (about 45 ms): the top edge 11 inside the smallest sum is first passed at frame
 // 777,229. The split leaves 6 root classes and rounds of 22 million frames; the broad crests of
 // amplitudes 16 to 64 give group A 850,000 combinations within the budget in each of 6 indexes,
-// whose layouts by step and into buckets take most of the time, while the hit comes 0.6 % into the
-// first round: too late for the walk ahead of the search (2^24 column sums, 130,000 frames), too
-// early to make the indexes worth it. A search that need not index all of A before its first
-// window would be needed.
+// while the hit comes 0.6 % into the first round, too early to make the indexes worth it: the
+// search takes about 100 ms, 80 of them laying the indexes out by step. The walk ahead of it, as
+// long as its estimate (1.3 * 10^8 column sums), finds the hit after 10^8 column sums, about 35 ms.
 // many_small_indexes (about 9 ms): every extreme and edge is first reached within 100,000 frames,
 // which the walk finds; a search would set up 11,610 root classes of columns, each with an index
 // of group B of its own (300 to 1,300 combinations), about 200 ms.

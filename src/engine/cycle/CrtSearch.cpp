@@ -20,10 +20,11 @@ constexpr std::uint64_t kFirstWindows = 1024;
 // A cursor searches windows of at least this many of A's combinations.
 constexpr double kFewestPerWindow = 64.0;
 
-// Rounds go through A's combinations until that has cost 1 / kThroughAShare of a round the other
-// way: enough to find a hit in the first few windows without laying A's index out in buckets,
-// little beside what the cursors then spend the other way, which can be a tenth of a round each.
-constexpr double kThroughAShare = 64.0;
+// Rounds go through A's combinations until a window the other way, long enough to repay its looks
+// into the buckets, costs at most this many times what going through A has cost with the next
+// window: the spending grows about as the windows do, so a hit soon after the switch is not
+// overshot by much, and one far into a round is found mostly the other way.
+constexpr double kOtherWayGrowth = 8.0;
 
 // A's index is sorted into at most this many buckets for going through B's combinations.
 constexpr std::uint64_t kMostBuckets = std::uint64_t{1} << 16;
@@ -174,6 +175,7 @@ void CrtSearch::setUpOtherWay(Cursor& cursor) {
     const double looks = 2.0 * static_cast<double>(cursor.other.size());
     const double lookCost = 1.0 + std::log2(1.0 + perBucket);
     cursor.otherRoundCost = looks * (lookCost + perBucket);
+    cursor.otherWindowCost = looks * lookCost;
     cursor.roundCost = std::min(combinations, cursor.otherRoundCost);
     // Windows where looking into the buckets costs no more than the candidates found there.
     cursor.otherFewest =
@@ -296,10 +298,11 @@ void CrtSearch::offer(const Cursor& cursor, std::optional<std::uint64_t> h) {
 
 // The cursor's first hit with h = round Q_A + from .. round Q_A + to - 1, or further on where the
 // window is too short to be worth searching alone; the cursor then has searched to there. Windows
-// go through A's combinations until that has cost a small share of a round the other way, then
-// the other way, where a round costs less that way: a hit early in a round is found cheaply either
-// way, and a late one costs little more than going the other way from the start. Going through A
-// needs A's index by step, the other way by bucket as well.
+// go through A's combinations until a window the other way, long enough to repay its looks into
+// the buckets, costs no more than a few times what going through A has cost (kOtherWayGrowth);
+// from then on the other way, where a round costs less that way. A hit early in a round is found
+// cheaply through A, and a late one costs little more than going the other way from the start.
+// Going through A needs A's index by step, the other way by bucket as well.
 std::optional<std::uint64_t> CrtSearch::firstIn(Cursor& cursor, std::uint64_t round, std::uint64_t from,
                                                 std::uint64_t to) {
     const std::uint64_t start = a_.cycle * round;
@@ -307,19 +310,25 @@ std::optional<std::uint64_t> CrtSearch::firstIn(Cursor& cursor, std::uint64_t ro
     const auto combinations = static_cast<double>(cursor.a->size());
     const auto shareOf = [&](std::uint64_t steps) { return static_cast<double>(steps) / static_cast<double>(a_.cycle); };
     std::uint64_t end = std::min(a_.cycle, std::max(to, from + cursor.fewest));
+    const std::uint64_t otherEnd = std::min(a_.cycle, std::max(to, from + cursor.otherFewest));
+    // The other way costs its looks into the buckets in every window, and its candidates in
+    // proportion to the window's share of a round.
+    const double otherCost = cursor.otherWindowCost + (cursor.otherRoundCost - cursor.otherWindowCost) *
+                                                          shareOf(otherEnd - from);
+    const double throughACost = combinations * shareOf(end - from);
     if (!cursor.throughOther && !cursor.other.empty() && cursor.otherRoundCost < combinations &&
-        (cursor.spentThroughA + combinations * shareOf(end - from)) * kThroughAShare >= cursor.otherRoundCost)
+        otherCost <= kOtherWayGrowth * (cursor.spentThroughA + throughACost))
         cursor.throughOther = true;
     if (cursor.throughOther) {
-        end = std::min(a_.cycle, std::max(to, from + cursor.otherFewest));
+        end = otherEnd;
         cursor.searchedTo = start + end;
         cursor.spent += cursor.otherRoundCost * shareOf(end - from);
         cursor.a->fillBuckets(bucketModulus_);
         return throughOther(cursor, round, from, end);
     }
     cursor.searchedTo = start + end;
-    cursor.spent += combinations * shareOf(end - from);
-    cursor.spentThroughA += combinations * shareOf(end - from);
+    cursor.spent += throughACost;
+    cursor.spentThroughA += throughACost;
     return throughA(cursor, round, from, end);
 }
 

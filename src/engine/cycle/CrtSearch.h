@@ -28,8 +28,9 @@ namespace ondulix::engine::cycle {
 // round u comes before every frame of round u + 1 of any cursor. Rounds are searched in order for
 // all cursors at once, and each round in windows of h that double in size, so the first window
 // with a hit holds the answer. A window is searched through A's combinations within the budget
-// in step order, each checked against group B. Once that has cost a small share of a round the
-// other way, the rest of the round goes the other way: through the entries of one table C of group B that can
+// in step order, each checked against group B. Once a window the other way, which pays for its
+// looks into the buckets, costs no more than a few times what that has cost, the rest of the
+// round goes the other way: through the entries of one table C of group B that can
 // still reach the threshold, each of which fixes h modulo C's orbit, and so picks A's candidates
 // from one bucket of A's index (A's steps by their remainder modulo C's orbit). A cursor whose
 // rounds cost more than settling it outright is settled: each of A's combinations meets B within
@@ -79,6 +80,7 @@ private:
         std::span<const StepIndex::Step> other;
         std::uint32_t otherStart = 0;
         double otherRoundCost = 0.0;  // of a whole round the other way
+        double otherWindowCost = 0.0; // of any window the other way, beside its candidates
         std::uint64_t otherFewest = 1; // steps worth searching at once the other way
         std::uint64_t fewest = 1;     // and through A
         bool throughOther = false;    // the rounds go the other way now

@@ -48,9 +48,10 @@ std::optional<std::uint64_t> framesPerColumnStep(const std::vector<TickedTable>&
 }
 
 // Searches estimated to cost less than this go without a walk first; longer walks than this go
-// without finishing (in column sums, about as dear as the search's units).
+// without finishing (in column sums, which the walk adds many at a time, so that one costs less
+// than a unit of the search's estimate: 2^27 of them take about 45 ms).
 constexpr double kWorthWalking = 1 << 18;
-constexpr double kLongestWalk = 1 << 24;
+constexpr double kLongestWalk = 1 << 27;
 
 // The first frames are looked at before any search: edges well inside the sums are passed at once.
 constexpr std::uint64_t kEarlyFrames = 4;
@@ -93,8 +94,8 @@ std::optional<Hit> CycleAnalysis::firstHit(int sign, std::int32_t limit) {
         goal.reachingColumns += extremes_.columnLow(sign, column) <= limit ? 1 : 0;
     const SearchPlan plan = PlanSearch(input_, splits_, goal, limits_);
     // A hit that comes early is found sooner by walking the frames: a walk as long as the search
-    // is estimated to take, up to a few milliseconds, costs at most that much more where it
-    // finds nothing. Cheap searches only look at the first few frames.
+    // is estimated to take, up to a few tens of milliseconds, costs at most that much more where
+    // it finds nothing. Cheap searches only look at the first few frames.
     if (const auto hit = firstInEarlyFrames(sign, limit))
         return hit;
     const auto frames = plan.cost < kWorthWalking ? kEarlyFrames
