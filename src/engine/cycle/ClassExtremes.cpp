@@ -10,6 +10,15 @@
 namespace ondulix::engine::cycle {
 namespace {
 
+// The folds and the columns' extremes are most of the class extremes' cost. Where the loader can
+// pick a build by the processor, they also get one with eight-wide integer minimum and maximum
+// (SSE2 has neither).
+#if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__) && defined(__ELF__)
+#define ONDULIX_WIDE_INTEGER_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define ONDULIX_WIDE_INTEGER_CLONES
+#endif
+
 // to[r] = from[(r + shift) mod size], in two straight runs.
 void rotated(std::span<const std::int32_t> from, std::uint64_t shift, std::span<std::int32_t> to) {
     const auto head = static_cast<std::ptrdiff_t>(from.size() - shift);
@@ -26,18 +35,31 @@ void addRotated(std::span<const std::int32_t> from, std::uint64_t shift, std::sp
         to[r] += from[r - head];
 }
 
-std::int32_t smallestOf(std::span<const std::int32_t> values) {
-    std::int32_t smallest = std::numeric_limits<std::int32_t>::max();
-    for (const std::int32_t v : values)
-        smallest = std::min(smallest, v);
-    return smallest;
+// Calls each(a, b, n) for the straight runs of n root classes r that read a fold shifted by
+// shiftA at a = (r + shiftA) mod size and one shifted by shiftB at b, at most three of them.
+template <class Each>
+void forEachStraightRun(std::size_t size, std::uint64_t shiftA, std::uint64_t shiftB, Each each) {
+    for (std::size_t r = 0; r < size;) {
+        const auto a = static_cast<std::size_t>((r + shiftA) % size);
+        const auto b = static_cast<std::size_t>((r + shiftB) % size);
+        const std::size_t n = std::min({size - r, size - a, size - b});
+        each(a, b, n);
+        r += n;
+    }
 }
 
-std::int32_t largestOf(std::span<const std::int32_t> values) {
-    std::int32_t largest = std::numeric_limits<std::int32_t>::min();
-    for (const std::int32_t v : values)
-        largest = std::max(largest, v);
-    return largest;
+// The smallest of n sums of lows side by side, and the largest of the sums of highs.
+ONDULIX_WIDE_INTEGER_CLONES void extremesOfSums(const std::int32_t* lowsA, const std::int32_t* lowsB,
+                                                const std::int32_t* highsA, const std::int32_t* highsB,
+                                                std::size_t n, std::int32_t& smallest, std::int32_t& largest) {
+    std::int32_t low = smallest;
+    std::int32_t high = largest;
+    for (std::size_t r = 0; r < n; ++r) {
+        low = std::min(low, lowsA[r] + lowsB[r]);
+        high = std::max(high, highsA[r] + highsB[r]);
+    }
+    smallest = low;
+    largest = high;
 }
 
 // Where a table's class extremes stand along their orbit as the group classes go by: one group
@@ -61,6 +83,25 @@ struct OrbitReader {
     void advance(std::size_t n) { place = place + n == length ? 0 : place + n; }
 };
 
+// One straight piece of the N tables' class sums, n group classes whose class extremes stand side
+// by side, folded into the extremes of the n root classes they fall on (apart from the tables).
+template <std::size_t N>
+ONDULIX_WIDE_INTEGER_CLONES void foldPiece(const std::array<const std::int32_t*, N>& mins,
+                                           const std::array<const std::int32_t*, N>& maxs,
+                                           std::int32_t* __restrict lows, std::int32_t* __restrict highs,
+                                           std::size_t n) {
+    for (std::size_t k = 0; k < n; ++k) {
+        std::int32_t low = 0;
+        std::int32_t high = 0;
+        for (std::size_t t = 0; t < N; ++t) {
+            low += mins[t][k];
+            high += maxs[t][k];
+        }
+        lows[k] = std::min(lows[k], low);
+        highs[k] = std::max(highs[k], high);
+    }
+}
+
 // The N tables' class sums over the group classes 0 .. modulus - 1, folded onto the root classes
 // (low.size() of them) in straight pieces, each ending where an orbit or the root classes wrap.
 template <std::size_t N>
@@ -81,20 +122,7 @@ void foldSums(std::span<const TickedTable> tables, std::int32_t x, std::uint64_t
             mins[t] = readers[t].mins + readers[t].place;
             maxs[t] = readers[t].maxs + readers[t].place;
         }
-        std::int32_t* __restrict lows = low.data() + r; // the folds are apart from the tables
-        std::int32_t* __restrict highs = high.data() + r;
-        for (std::size_t k = 0; k < piece; ++k) {
-            std::int32_t sum = 0;
-            for (std::size_t t = 0; t < N; ++t)
-                sum += mins[t][k];
-            lows[k] = std::min(lows[k], sum);
-        }
-        for (std::size_t k = 0; k < piece; ++k) {
-            std::int32_t sum = 0;
-            for (std::size_t t = 0; t < N; ++t)
-                sum += maxs[t][k];
-            highs[k] = std::max(highs[k], sum);
-        }
+        foldPiece<N>(mins, maxs, low.data() + r, high.data() + r, piece);
         for (OrbitReader& reader : readers)
             reader.advance(piece);
         m += piece;
@@ -130,15 +158,17 @@ ClassExtremes::ClassExtremes(const PreviewCycleInput& input, const TableGroups& 
     keepFoldsThatFit(mostKept);
     columnLow_.assign(static_cast<std::size_t>(columns.count), 0);
     columnHigh_.assign(static_cast<std::size_t>(columns.count), 0);
-    std::vector<std::int32_t> low(static_cast<std::size_t>(root_)), high(static_cast<std::size_t>(root_));
+    // A column's extremes over the cycle: over the root classes, the sums of the groups' folds.
+    const auto root = static_cast<std::size_t>(root_);
     forEachColumn([](std::int32_t) { return true; },
                   [&](std::int32_t column, const Fold& a, const Fold& b) {
-                      rotated(a.low, a.shift, low);
-                      addRotated(b.low, b.shift, low);
-                      rotated(a.high, a.shift, high);
-                      addRotated(b.high, b.shift, high);
-                      at(columnLow_, column) = smallestOf(low);
-                      at(columnHigh_, column) = largestOf(high);
+                      std::int32_t low = std::numeric_limits<std::int32_t>::max();
+                      std::int32_t high = std::numeric_limits<std::int32_t>::min();
+                      forEachStraightRun(root, a.shift, b.shift, [&](std::size_t ia, std::size_t ib, std::size_t n) {
+                          extremesOfSums(&a.low[ia], &b.low[ib], &a.high[ia], &b.high[ib], n, low, high);
+                      });
+                      at(columnLow_, column) = low;
+                      at(columnHigh_, column) = high;
                   });
 }
 
