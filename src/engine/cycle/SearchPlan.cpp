@@ -90,6 +90,7 @@ SearchPlan PlanSearch(const PreviewCycleInput& input, std::span<const TableGroup
     const double horizon = std::min(static_cast<double>(cycle), kHorizon);
 
     Option best;
+    double bestCursors = 0.0;
     for (const TableGroups& split : splits) {
         const std::uint64_t root = split.rootModulus;
         if (root != goal.extremesRoot && root > kMostRootClasses)
@@ -155,13 +156,16 @@ SearchPlan PlanSearch(const PreviewCycleInput& input, std::span<const TableGroup
             option.cost = indexesA * (indexA.combinations + indexA.places) +
                           cursors * (std::min(round * rounds, settle) + kCursorCost) +
                           (settles ? std::min(cursors, indexB.classes) * (indexB.combinations + indexB.places) : 0.0);
-            if (option < best)
+            if (option < best) {
                 best = option;
+                bestCursors = cursors;
+            }
         }
     }
 
     SearchPlan plan;
     plan.cost = best.cost;
+    plan.cursors = bestCursors;
     plan.rootModulus = best.split->rootModulus;
     for (const PreviewCycleTable* t : ticked)
         plan.tables.emplace_back(*t, plan.rootModulus);

@@ -39,7 +39,8 @@ struct SearchGoal {
 // the classes of A's tables, which a speed sharing factors with the length, or a root modulus
 // sharing factors with the period, makes many; rounds with the root classes.
 struct SearchPlan {
-    double cost = 0.0; // estimated, in additions and lookups
+    double cost = 0.0;    // estimated, in additions and lookups
+    double cursors = 0.0; // root classes of columns set up, each counted in the cost as a microsecond
     std::uint64_t rootModulus = 1;
     std::vector<TickedTable> tables; // the ticked tables, classes with respect to the root modulus
     std::vector<std::size_t> a;
