@@ -197,12 +197,13 @@ BENCHMARK_CAPTURE(BM_PreviewCycleWorst, large_shared_pairs,
 // Cases found by a random search over lengths near 16384 with shared factors, speeds up to 256,
 // amplitudes 8 to 16384 and edges near the extremes (the tables and the edges' distances inside
 // the extremes given); of 1,500 cases about 20 took over 50 ms, these the longest.
-// wide_group_a (about 45 ms): the top edge 11 inside the smallest sum is first passed at frame
+// wide_group_a (about 30 ms): the top edge 11 inside the smallest sum is first passed at frame
 // 777,229. The split leaves 6 root classes and rounds of 22 million frames; the broad crests of
 // amplitudes 16 to 64 give group A 850,000 combinations within the budget in each of 6 indexes,
 // while the hit comes 0.6 % into the first round, too early to make the indexes worth it: the
 // search takes about 100 ms, 80 of them laying the indexes out by step. The walk ahead of it, as
-// long as its estimate (1.3 * 10^8 column sums), finds the hit after 10^8 column sums, about 35 ms.
+// long as its estimate (1.3 * 10^8 column sums), finds the hit after 10^8 column sums, about 20 ms
+// where the processor has AVX2 (35 ms without).
 // many_small_indexes (about 9 ms): every extreme and edge is first reached within 100,000 frames,
 // which the walk finds; a search would set up 11,610 root classes of columns, each with an index
 // of group B of its own (300 to 1,300 combinations), about 200 ms.

@@ -10,15 +10,6 @@
 namespace ondulix::engine::cycle {
 namespace {
 
-// The folds and the columns' extremes are most of the class extremes' cost. Where the loader can
-// pick a build by the processor, they also get one with eight-wide integer minimum and maximum
-// (SSE2 has neither).
-#if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__) && defined(__ELF__)
-#define ONDULIX_WIDE_INTEGER_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define ONDULIX_WIDE_INTEGER_CLONES
-#endif
-
 // to[r] = from[(r + shift) mod size], in two straight runs.
 void rotated(std::span<const std::int32_t> from, std::uint64_t shift, std::span<std::int32_t> to) {
     const auto head = static_cast<std::ptrdiff_t>(from.size() - shift);

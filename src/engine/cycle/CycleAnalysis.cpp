@@ -49,7 +49,7 @@ std::optional<std::uint64_t> framesPerColumnStep(const std::vector<TickedTable>&
 
 // Searches estimated to cost less than this go without a walk first; longer walks than this go
 // without finishing (in column sums, which the walk adds many at a time, so that one costs less
-// than a unit of the search's estimate: 2^27 of them take about 45 ms).
+// than a unit of the search's estimate: 2^27 of them take about 45 ms, 25 ms with AVX2).
 constexpr double kWorthWalking = 1 << 18;
 constexpr double kLongestWalk = 1 << 27;
 

@@ -8,6 +8,15 @@
 #include <utility>
 #include <vector>
 
+// The loops that add and compare many sums at once (the class extremes' folds, the frame walk):
+// where the loader can pick a build by the processor, they also get one with eight-wide integer
+// minimum and maximum (SSE2 has neither).
+#if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__) && defined(__ELF__)
+#define ONDULIX_WIDE_INTEGER_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define ONDULIX_WIDE_INTEGER_CLONES
+#endif
+
 namespace ondulix::engine::cycle {
 
 // The small number theory of frame counts: remainders, lcm, inverses and the Chinese remainder
