@@ -36,8 +36,10 @@ FrameWalk::Strided stridedOf(const TickedTable& t, Columns columns, int sign) {
 // The walk for a fixed number of tables, so that the compiler keeps every table's index in a
 // register and adds the columns several at a time.
 template <std::size_t N>
-ONDULIX_WIDE_INTEGER_CLONES std::optional<Hit> walkFrames(std::span<const TickedTable> tables, const std::vector<FrameWalk::Strided>& strided,
-                              Columns columns, std::int32_t threshold, std::uint64_t from, std::uint64_t to) {
+ONDULIX_WIDE_INTEGER_CLONES std::optional<Hit> walkFrames(std::span<const TickedTable> tables,
+                                                          const std::vector<FrameWalk::Strided>& strided,
+                                                          Columns columns, std::int32_t threshold, std::uint64_t from,
+                                                          std::uint64_t to) {
     std::array<const std::int32_t*, N> values{}, starts{};
     std::array<std::int32_t, N> length{}, step{}, position{};
     for (std::size_t t = 0; t < N; ++t) {
