@@ -175,7 +175,7 @@ void BM_PreviewCycleShortRounds(benchmark::State& state) {
 BENCHMARK(BM_PreviewCycleShortRounds)->Unit(benchmark::kMillisecond);
 
 // Pairwise shared factors as large as the lengths allow (16, 27, 37, 23, 43 and 7, 1.1 * 10^8
-// frames; about 40 ms): the class extremes fold 498,456 and 801,864 group classes onto 21,672 root
+// frames; about 30 ms): the class extremes fold 498,456 and 801,864 group classes onto 21,672 root
 // classes for each of 69 and 37 columns that are not shifts of another, and the largest sum, first
 // at frame 385,921, would be searched in 8,942 root classes of columns, each with indexes of its
 // own of a combination or two, two to three microseconds apiece to set up. The search's estimate
