@@ -72,7 +72,7 @@ const Toolchain kToolchains[] = {
 };
 
 // A table given as the window takes it: bounds, or Origin and Range.
-struct TableSpec {
+struct TypedTable {
     std::int32_t length, offset, periods;
     bool centreForm;
     std::int32_t first, second; // Minimum and Maximum, or Origin and Range
@@ -80,7 +80,7 @@ struct TableSpec {
 
 struct SetCase {
     std::string_view name;
-    std::array<std::optional<TableSpec>, engine::kTableCount> tables; // none: the start-up table
+    std::array<std::optional<TypedTable>, engine::kTableCount> tables; // none: the start-up table
     std::array<DataForm, engine::kTableCount> forms;                  // the narrowest forms expected
     std::string_view prefix = "sin";
     bool split = false;
@@ -91,23 +91,23 @@ constexpr DataForm UB = DataForm::UnsignedBytes, SB = DataForm::SignedBytes, UW 
 // The longest prefix a label may have.
 constexpr std::string_view kLongPrefix = "abcdefghijklmnopqrstuvwxyzA";
 
-constexpr std::array<std::optional<TableSpec>, engine::kTableCount> kWordTables{{
-    TableSpec{300, 0, 1, false, -1000, 1000},
-    TableSpec{256, 0, 1, true, -16384, 32768}, // down to -32768
-    TableSpec{256, 0, 1, true, 16384, 32768},  // up to 32768
-    TableSpec{200, 3, 2, false, 16384, 0},     // Minimum above Maximum: the wave turned over
+constexpr std::array<std::optional<TypedTable>, engine::kTableCount> kWordTables{{
+    TypedTable{300, 0, 1, false, -1000, 1000},
+    TypedTable{256, 0, 1, true, -16384, 32768}, // down to -32768
+    TypedTable{256, 0, 1, true, 16384, 32768},  // up to 32768
+    TypedTable{200, 3, 2, false, 16384, 0},     // Minimum above Maximum: the wave turned over
 }};
-constexpr std::array<std::optional<TableSpec>, engine::kTableCount> kShortestAndLongest{{
-    TableSpec{1, 0, 1, true, -3, 1},
-    TableSpec{16384, 16384, 3, false, -16384, 16384},
-    TableSpec{16384, 0, 3, false, 0, 255},
-    TableSpec{1, 0, 0, true, 300, 1},
+constexpr std::array<std::optional<TypedTable>, engine::kTableCount> kShortestAndLongest{{
+    TypedTable{1, 0, 1, true, -3, 1},
+    TypedTable{16384, 16384, 3, false, -16384, 16384},
+    TypedTable{16384, 0, 3, false, 0, 255},
+    TypedTable{1, 0, 0, true, 300, 1},
 }};
 
 const SetCase kCases[] = {
     {"bytes",
-     {TableSpec{256, 0, 1, false, 0, 255}, TableSpec{256, 0, 1, false, -128, 127}, TableSpec{37, 5, -3, false, 10, 20},
-      TableSpec{100, -7, 2, true, 0, 9}},
+     {TypedTable{256, 0, 1, false, 0, 255}, TypedTable{256, 0, 1, false, -128, 127}, TypedTable{37, 5, -3, false, 10, 20},
+      TypedTable{100, -7, 2, true, 0, 9}},
      {UB, SB, UB, SB}},
     {"words", kWordTables, {SW, SW, UW, UW}, "x"},
     {"words split", kWordTables, {SW, SW, UW, UW}, "T_2", true},
@@ -123,17 +123,17 @@ TableSet tablesOf(const SetCase& c) {
     for (int i = 0; i < engine::kTableCount; ++i) {
         engine::TableParams& t = set.tables[static_cast<std::size_t>(i)];
         engine::OriginRangeFromMinMax(t);
-        if (const auto& spec = c.tables[static_cast<std::size_t>(i)]) {
-            t.Length = spec->length;
-            t.Offset = spec->offset;
-            t.Periods = spec->periods;
-            if (spec->centreForm) {
-                t.Origin = spec->first;
-                t.Range = spec->second;
+        if (const auto& typed = c.tables[static_cast<std::size_t>(i)]) {
+            t.Length = typed->length;
+            t.Offset = typed->offset;
+            t.Periods = typed->periods;
+            if (typed->centreForm) {
+                t.Origin = typed->first;
+                t.Range = typed->second;
                 engine::MinMaxFromOriginRange(t);
             } else {
-                t.Minimum = spec->first;
-                t.Maximum = spec->second;
+                t.Minimum = typed->first;
+                t.Maximum = typed->second;
                 engine::OriginRangeFromMinMax(t);
             }
         }
