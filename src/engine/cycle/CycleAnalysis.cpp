@@ -94,6 +94,9 @@ std::optional<CycleSample> CycleAnalysis::firstReaching(int sign, std::int32_t l
 std::optional<Hit> CycleAnalysis::firstHit(int sign, std::int32_t limit) {
     if (framesPerColumn_)
         return firstThroughColumnZero(sign, limit);
+    // An edge well inside the sums is passed at once, before counting and planning cost anything.
+    if (const auto hit = firstInEarlyFrames(sign, limit))
+        return hit;
     SearchGoal goal{sign, limit, extremes_.rootModulus(), extremes_.countReaching(sign, limit), 0};
     for (std::int32_t column = 0; column < columns_.count; ++column)
         goal.reachingColumns += extremes_.columnLow(sign, column) <= limit ? 1 : 0;
@@ -101,8 +104,6 @@ std::optional<Hit> CycleAnalysis::firstHit(int sign, std::int32_t limit) {
     // A hit that comes early is found sooner by walking the frames: a walk as long as the search
     // is estimated to take, up to a few tens of milliseconds, costs at most that much more where
     // it finds nothing. Cheap searches only look at the first few frames.
-    if (const auto hit = firstInEarlyFrames(sign, limit))
-        return hit;
     const double walk = plan.cost + plan.cursors * kColumnSumsPerCursor;
     const auto frames = plan.cost < kWorthWalking
                             ? kEarlyFrames
