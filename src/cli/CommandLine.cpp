@@ -106,9 +106,7 @@ private:
             if (const auto value = takeValue(name, attached, "key=value,..."))
                 readPreview(*value);
         } else if (name == "--strict") {
-            if (attached)
-                return fail("--strict takes no value");
-            result_.request.strict = true;
+            result_.request.strict |= takeFlag(name, attached);
         } else if (name == "--style") {
             if (const auto value = takeValue(name, attached, styleNames()))
                 readStyle(*value);
@@ -116,9 +114,7 @@ private:
             if (const auto value = takeValue(name, attached, "a label prefix, such as sin"))
                 readLabel(*value);
         } else if (name == "--split") {
-            if (attached)
-                return fail("--split takes no value");
-            result_.request.dialectOptions.split = true;
+            result_.request.dialectOptions.split |= takeFlag(name, attached);
         } else if (name == "-o" || name == "--output") {
             if (const auto value = takeValue(name, attached, "a file name"))
                 readOutput(name, *value);
@@ -133,6 +129,13 @@ private:
         } else {
             fail("unexpected argument " + Quoted(arg) + " (see --help)");
         }
+    }
+
+    // A switch is on once given; a value attached to it is an error.
+    bool takeFlag(std::string_view name, std::optional<std::string_view> attached) {
+        if (attached)
+            fail(std::string(name) + " takes no value");
+        return !attached;
     }
 
     // The option's value: attached after "=", or the next argument unless that is an option.
