@@ -12,11 +12,15 @@
 
 #include <QCoreApplication>
 #include <QImage>
+#include <QPaintEvent>
 #include <QPixmap>
+#include <QBackingStore>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 #include <memory>
 #include <random>
 #include <sstream>
@@ -295,6 +299,75 @@ TEST(QtSurfaceDeferredDrawing, ShowsWhatDrawingEveryPrimitiveAtOnceWouldShow) {
         preview.expectSame("seed " + std::to_string(seed) + ", at the end");
         EXPECT_GT(frames, 500); // most bursts were frames, most of them painted over
     }
+}
+
+// What the screen shows of a surface: the pixels of its top-level window's backing store, which
+// the offscreen platform keeps as the picture a display gets, cut to the surface's client area.
+QImage onScreen(QtSurface& surface) {
+    QPaintDevice* store = surface.backingStore()->paintDevice();
+    if (store->devType() != QInternal::Image)
+        return {};
+    const auto& window = *static_cast<QImage*>(store);
+    const qreal ratio = window.devicePixelRatio();
+    const QRect box = surface.contentsRect();
+    QImage image = window.copy(QRect(box.topLeft() * ratio, box.size() * ratio)).convertToFormat(QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    return image;
+}
+
+// Counts the paints that covered less than the client area.
+struct PartialPaints : QObject {
+    int count = 0;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            const QRect box = static_cast<QWidget*>(watched)->contentsRect();
+            count += !QRegion(box).subtracted(static_cast<QPaintEvent*>(event)->region()).isEmpty();
+        }
+        return false;
+    }
+};
+
+// Frames at the preview's pace in real time: the repaint each refresh period owes is paid by the
+// next frame, over the rectangle that changed since the screen was last given the picture. Edits,
+// stray drawing, resizes and grabs (paints that never reach the screen) come in between; each time
+// the frames pause and the last repaint is paid, the screen shows the picture pixel for pixel.
+TEST(QtSurfaceDeferredDrawing, TheScreenShowsThePictureWhileFramesRunInRealTime) {
+    using Clock = std::chrono::steady_clock;
+    std::mt19937 random(11);
+    HeadlessWindow window;
+    window.load();
+    MirroredBox preview(layoutItem("picPreview"), QSize(281, 89));
+    PartialPaints partial;
+    preview.shown.installEventFilter(&partial);
+    preview.mirror(window.control(&C::picPreview));
+    const auto boxes = editableBoxes(window);
+    for (int pause = 0; pause < 30; ++pause) {
+        const auto until = Clock::now() + std::chrono::milliseconds(30 + random() % 50);
+        while (Clock::now() < until) {
+            window.form().Timer1_Timer();
+            preview.mirror(window.control(&C::picPreview));
+            const auto choice = random() % 200;
+            if (choice < 3) {
+                const auto& box = boxes[random() % boxes.size()].second;
+                HeadlessWindow::pasteOver(*box, kTexts[random() % kTexts.size()]);
+                preview.mirror(window.control(&C::picPreview));
+            } else if (choice < 6) {
+                drawStray(preview, random);
+            } else if (choice < 7) {
+                preview.resize({200 + static_cast<int>(random() % 200), 40 + static_cast<int>(random() % 80)});
+            } else if (choice < 10) {
+                preview.shown.grab(); // a paint that never reaches the screen
+            }
+            QTest::qWait(2);
+        }
+        QTest::qWait(40); // past the refresh period: the repaint still owed is paid
+        const std::string context = "pause " + std::to_string(pause);
+        const std::string shown = difference(onScreen(preview.shown), preview.shown.picture());
+        ASSERT_TRUE(shown.empty()) << context << ", on the screen: " << shown;
+        if (pause % 3 == 2)
+            preview.expectSame(context);
+    }
+    EXPECT_GT(partial.count, 30); // most repaints were of the changed rows alone
 }
 
 } // namespace

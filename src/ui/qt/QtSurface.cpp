@@ -1,5 +1,7 @@
 #include "ui/qt/QtSurface.h"
 
+#include "ui/qt/PictureDifference.h"
+
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -253,21 +255,87 @@ void QtSurface::endDrawing() {
 
 void QtSurface::requestRepaint() {
     if (lastUpdate_.isValid() && !lastUpdate_.hasExpired(repaintPeriodMs_)) {
-        // Owed: a burst after the period pays it in its own pass of the event loop, so that a
-        // running preview wakes the loop for nothing more than its ticks; when no burst comes,
-        // the timer does, a little after the period.
+        // Owed: a burst after the period pays it, so that a running preview wakes the loop for
+        // nothing more than its ticks; when no burst comes, the timer does, a little after the
+        // period.
         repaintOwed_ = true;
         if (!repaintLater_.isActive())
             repaintLater_.start(static_cast<int>(repaintPeriodMs_ - lastUpdate_.elapsed()) + kRepaintSlackMs);
         return;
     }
+    const bool paying = repaintOwed_;
     repaintLater_.stop();
     repaintOwed_ = false;
-    update(contentsRect()); // the border stays as it is
     lastUpdate_.start();
     const QScreen* display = screen();
     const qreal hertz = display ? display->refreshRate() : 0.0;
     repaintPeriodMs_ = hertz >= 1.0 ? std::max(1, qRound(1000.0 / hertz)) : kDefaultRefreshMs;
+    if (paying)
+        repaintChanges();
+    else
+        update(contentsRect()); // the border stays as it is
+}
+
+void QtSurface::repaintChanges() {
+    // Drawing goes on, burst after burst: the picture is brought up to date now, and only the
+    // part of it that changed since the screen last got it is painted, at once rather than in a
+    // later pass of the event loop, which would have to be woken for it.
+    rasteriseRecorded();
+    const QRect changes = unshownRect();
+    if (changes.isEmpty())
+        return;
+    ownRepaint_ = true;
+    repaint(changes);
+    ownRepaint_ = false;
+}
+
+int QtSurface::wholeRatio() const {
+    const qreal ratio = picture_.devicePixelRatio();
+    const auto whole = static_cast<int>(std::lround(ratio));
+    return whole >= 1 && ratio == whole ? whole : 0;
+}
+
+bool QtSurface::knowsShown() const {
+    return shown_.size() == picture_.size() && shown_.devicePixelRatio() == picture_.devicePixelRatio();
+}
+
+QRect QtSurface::unshownRect() const {
+    const QRect box = contentsRect();
+    if (!knowsShown())
+        return box;
+    const QRect device = DifferingBounds(picture_, shown_);
+    if (device.isEmpty())
+        return {};
+    const int ratio = wholeRatio(); // whole: what is shown is only known then
+    const QRect logical(QPoint(device.left() / ratio, device.top() / ratio),
+                        QPoint(device.right() / ratio, device.bottom() / ratio));
+    return logical.translated(box.topLeft());
+}
+
+void QtSurface::noteShown(const QRegion& painted) {
+    // A paint the surface did not start may not reach the screen at all (grab() paints into a
+    // pixmap), and at a fractional device pixel ratio a painted rectangle may end inside a device
+    // pixel: what the screen shows is then unknown until the next repaint of the whole box.
+    const QRect box = contentsRect();
+    const int ratio = wholeRatio();
+    if (!ownRepaint_ || ratio == 0) {
+        shown_ = QImage();
+        return;
+    }
+    if (!knowsShown()) {
+        if (QRegion(box).subtracted(painted).isEmpty())
+            shown_ = picture_.copy();
+        return;
+    }
+    for (const QRect& rect : painted & box) {
+        const QRect device =
+            QRect(rect.translated(-box.topLeft()).topLeft() * ratio, rect.size() * ratio) & picture_.rect();
+        for (int y = device.top(); y <= device.bottom(); ++y) {
+            const auto* from = reinterpret_cast<const QRgb*>(picture_.constScanLine(y));
+            std::copy(from + device.left(), from + device.right() + 1,
+                      reinterpret_cast<QRgb*>(shown_.scanLine(y)) + device.left());
+        }
+    }
 }
 
 void QtSurface::repaintLaterDue() {
@@ -389,8 +457,11 @@ void QtSurface::paintEvent(QPaintEvent* event) {
         repaintOwed_ = false;
     if (!contentsRect().contains(event->rect()))
         paintBorder(event); // unless only the picture is repainted
-    QPainter painter(this);
-    painter.drawImage(contentsRect().topLeft(), picture_);
+    {
+        QPainter painter(this);
+        painter.drawImage(contentsRect().topLeft(), picture_);
+    }
+    noteShown(event->region());
 }
 
 void QtSurface::paintBorder(QPaintEvent* event) {

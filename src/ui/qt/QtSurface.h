@@ -18,6 +18,11 @@ namespace ondulix::ui::qt {
 // covered. Repaints are spaced by the display's refresh period, so a preview drawn hundreds of
 // times a second reaches the screen at most at the display's refresh rate.
 //
+// While drawing goes on, the repaint owed for one period is paid by the first burst after it, at
+// once and only over the rectangle where the picture differs from what the screen was last given
+// of it: a running preview moves a dot in each column, and the window system gets that band of
+// rows instead of the whole picture 60 times a second.
+//
 // A burst of drawing (one preview frame, one plot) is kept as its primitives and rasterised only
 // when its pixels can matter: before a paint, before picture() is read, and before anything that
 // would change what the primitives mean (a new scale, a new size or device pixel ratio, drawing
@@ -117,6 +122,15 @@ private:
     // update() at most once per refresh period; a paint in between shows the latest picture.
     void requestRepaint();
     void repaintLaterDue();
+    // Paints now the part of the box where the screen shows something else than the picture.
+    void repaintChanges();
+    // That part, in widget coordinates: the whole box where what the screen shows is unknown.
+    QRect unshownRect() const;
+    bool knowsShown() const;
+    // Keeps `shown_` up to date after a paint of `painted`.
+    void noteShown(const QRegion& painted);
+    // The device pixel ratio where it is a whole number, 0 where it is not.
+    int wholeRatio() const;
     void paintBorder(QPaintEvent* event);
 
     // The device pixel nearest to (x, y); false where the scale or the point is degenerate. The
@@ -144,6 +158,10 @@ private:
     int repaintPeriodMs_ = 0;  // the display's refresh period at the last update()
     bool repaintOwed_ = false; // drawn within the period since the last update()
     QTimer repaintLater_;      // pays an owed repaint when no later burst does
+    // The picture as the screen shows it, kept by the surface's own repaints; null or of another
+    // size where that is not known.
+    QImage shown_;
+    bool ownRepaint_ = false; // within repaintChanges()
     ToolTipSource toolTipSource_;
 };
 
