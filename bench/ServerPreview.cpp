@@ -1,5 +1,6 @@
 #include "ServerPreview.h"
 
+#include "ui/qt/DisplayConnection.h"
 #include "ui/qt/Form1.h"
 
 #include <QApplication>
@@ -106,6 +107,7 @@ private:
 const char* TurnChildName(TurnChild which) { return which == TurnChild::Preview ? "preview" : "bare"; }
 
 int RunTurnChild(int& argc, char** argv, TurnChild which) {
+    ui::qt::SendPicturesThroughTheConnection(); // as the program does
     QApplication app(argc, argv);
     std::unique_ptr<MeasuredWindow> window;
     std::unique_ptr<CountedPreview> preview;

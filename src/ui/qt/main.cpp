@@ -1,6 +1,7 @@
 // Ondulix: four integer sine tables, their plots, an animated preview of their sum, and an export
 // as C arrays or C64 assembler bytes. One window; everything else happens inside it.
 
+#include "ui/qt/DisplayConnection.h"
 #include "ui/qt/Form1.h"
 
 #include <QApplication>
@@ -33,6 +34,7 @@ int main(int argc, char* argv[]) {
         return 2;
     }
 
+    ondulix::ui::qt::SendPicturesThroughTheConnection();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ondulix"));
     QApplication::setApplicationVersion(QStringLiteral("1"));

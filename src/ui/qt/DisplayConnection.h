@@ -1,0 +1,14 @@
+#pragma once
+
+namespace ondulix::ui::qt {
+
+// On X11, Qt hands each repaint to the server through shared memory and, before the next paint
+// of the same pixels, waits a round trip for the server to have read them; its reply wakes a
+// second thread on the way. The window's pictures are small and its preview repaints at the
+// display's refresh rate for as long as the window is open, so that wait and wake-up cost the
+// process several times more than sending the few changed rows through the connection itself.
+// This makes Qt send them so. Call it before the application object opens the display; a choice
+// the user made in the environment (QT_XCB_NO_MITSHM) stands.
+void SendPicturesThroughTheConnection();
+
+} // namespace ondulix::ui::qt
