@@ -61,6 +61,13 @@ bool clipSegment(double& x1, double& y1, double& x2, double& y2, double maxX, do
     return true;
 }
 
+// Whether `region` covers all of `rect`; a paint's region is most often one rectangle.
+bool covers(const QRegion& region, const QRect& rect) {
+    if (region.rectCount() == 1)
+        return region.boundingRect().contains(rect);
+    return QRegion(rect).subtracted(region).isEmpty();
+}
+
 // The pixel whose centre is nearest, clamped far outside any picture but safely inside int.
 int nearestPixel(double pixel) {
     const double limit = 1e6;
@@ -323,7 +330,7 @@ void QtSurface::noteShown(const QRegion& painted) {
         return;
     }
     if (!knowsShown()) {
-        if (QRegion(box).subtracted(painted).isEmpty())
+        if (covers(painted, box))
             shown_ = picture_.copy();
         return;
     }
@@ -453,7 +460,7 @@ void QtSurface::paintEvent(QPaintEvent* event) {
     // what was drawn; frames that a later one painted over were never rasterised.
     rasteriseRecorded();
     // A paint of the whole picture shows everything drawn so far.
-    if (QRegion(contentsRect()).subtracted(event->region()).isEmpty())
+    if (covers(event->region(), contentsRect()))
         repaintOwed_ = false;
     if (!contentsRect().contains(event->rect()))
         paintBorder(event); // unless only the picture is repainted
