@@ -303,7 +303,8 @@ int QtSurface::wholeRatio() const {
 }
 
 bool QtSurface::knowsShown() const {
-    return shown_.size() == picture_.size() && shown_.devicePixelRatio() == picture_.devicePixelRatio();
+    return wholeRatio() != 0 && shown_.size() == picture_.size() &&
+           shown_.devicePixelRatio() == picture_.devicePixelRatio();
 }
 
 QRect QtSurface::unshownRect() const {
@@ -313,7 +314,7 @@ QRect QtSurface::unshownRect() const {
     const QRect device = DifferingBounds(picture_, shown_);
     if (device.isEmpty())
         return {};
-    const int ratio = wholeRatio(); // whole: what is shown is only known then
+    const int ratio = wholeRatio();
     const QRect logical(QPoint(device.left() / ratio, device.top() / ratio),
                         QPoint(device.right() / ratio, device.bottom() / ratio));
     return logical.translated(box.topLeft());

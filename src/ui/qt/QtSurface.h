@@ -29,7 +29,7 @@ namespace ondulix::ui::qt {
 // outside a burst). A burst that a later one paints over completely, as each preview frame wipes
 // the very columns the frame before drew in, is dropped unrasterised. The picture that is shown
 // or read is pixel for pixel the one that rasterising every primitive at once would give. Paint
-// code only brings the picture up to date and copies it.
+// code only brings the picture up to date, copies it and notes what its own repaints showed.
 //
 // User coordinates map onto pixel centres: the left edge of the scale is the first column, the
 // right edge the last one (likewise top and bottom rows), so a point on the right edge is drawn
@@ -119,7 +119,9 @@ private:
     // first answer of the open burst serves its other wipes between the same two edges.
     bool reachesTopToBottom(float y1, float y2);
     bool spansFullHeight(float y1, float y2) const;
-    // update() at most once per refresh period; a paint in between shows the latest picture.
+    // A repaint at most once per refresh period: posted (update()) when nothing was owed, made at
+    // once when a burst pays what the period before owed; a paint in between shows the latest
+    // picture.
     void requestRepaint();
     void repaintLaterDue();
     // Paints now the part of the box where the screen shows something else than the picture.
@@ -154,9 +156,9 @@ private:
     int burstDepth_ = 0;
     Recording pending_; // the last burst that ended, not rasterised yet
     Recording open_;    // the burst being drawn
-    QElapsedTimer lastUpdate_; // since the last update()
-    int repaintPeriodMs_ = 0;  // the display's refresh period at the last update()
-    bool repaintOwed_ = false; // drawn within the period since the last update()
+    QElapsedTimer lastUpdate_; // since the last repaint asked for
+    int repaintPeriodMs_ = 0;  // the display's refresh period at the last repaint asked for
+    bool repaintOwed_ = false; // drawn within the period since that repaint
     QTimer repaintLater_;      // pays an owed repaint when no later burst does
     // The picture as the screen shows it, kept by the surface's own repaints; null or of another
     // size where that is not known.
