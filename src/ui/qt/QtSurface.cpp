@@ -460,9 +460,8 @@ void QtSurface::paintEvent(QPaintEvent* event) {
     // Here, at most once per refresh period while drawing goes on, the picture catches up with
     // what was drawn; frames that a later one painted over were never rasterised.
     rasteriseRecorded();
-    // A paint of the whole picture shows everything drawn so far.
-    if (covers(event->region(), contentsRect()))
-        repaintOwed_ = false;
+    // A repaint owed stays owed: this paint may not reach the screen (grab() paints into a
+    // pixmap), and paying it twice costs at most one more repaint.
     if (!contentsRect().contains(event->rect()))
         paintBorder(event); // unless only the picture is repainted
     {
