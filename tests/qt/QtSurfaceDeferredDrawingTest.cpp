@@ -360,7 +360,10 @@ TEST(QtSurfaceDeferredDrawing, TheScreenShowsThePictureWhileFramesRunInRealTime)
             }
             QTest::qWait(2);
         }
-        QTest::qWait(40); // past the refresh period: the repaint still owed is paid
+        // Past the refresh period the repaint still owed is due; qWait() may return from a sleep
+        // without a last pass of the event loop, so one more pass pays it.
+        QTest::qWait(40);
+        QCoreApplication::processEvents();
         const std::string context = "pause " + std::to_string(pause);
         const std::string shown = difference(onScreen(preview.shown), preview.shown.picture());
         ASSERT_TRUE(shown.empty()) << context << ", on the screen: " << shown;
