@@ -455,7 +455,7 @@ std::optional<std::uint64_t> CrtSearch::settle(const Cursor& cursor, std::uint64
     // One step of h moves B's round step by the inverse of Q_A modulo Q_B.
     const std::uint64_t perStep = inverseOf(a_.cycle % b_.cycle, b_.cycle);
     std::optional<std::uint64_t> first;
-    for (const StepIndex::Step& s : cursor.a->combinations()) {
+    for (const StepIndex::Step& s : cursor.a->bySteps()) {
         const std::uint64_t alpha = (s.step + a_.cycle - cursor.psi) % a_.cycle;
         const auto from = static_cast<std::uint32_t>((bStep + alpha % b_.cycle * perStep + round) % b_.cycle);
         if (const auto rounds = b.stepsFrom(from, threshold_ - cursor.constant - s.sum)) {

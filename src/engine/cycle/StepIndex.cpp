@@ -74,12 +74,10 @@ void StepIndex::forEachCombination(Visit&& visit) const {
     }
 }
 
-// The combinations written straight into ranges, rangeOf(step) < ranges, each sorted by step:
-// one pass counts them per range, another writes each into its range. `starts` gets where each
-// range begins, and one past the last.
-template <class RangeOf>
-LargeBuffer<StepIndex::Step> StepIndex::laidOut(std::vector<std::uint32_t>& starts, std::uint32_t ranges,
-                                                RangeOf rangeOf) const {
+// The combinations by step, written straight into ranges of the step's leading bits, a few
+// combinations each: one pass counts them per range, another writes each into its range, and
+// each range is then sorted.
+LargeBuffer<StepIndex::Step> StepIndex::layOutBySteps() const {
     const std::span<const std::int32_t> first = first_.values(), second = second_.values();
     // With i = r + shared a and j - phase = r + shared b, the step is i + firstSize * t with
     // t = (b - a) / (firstSize / shared) modulo secondSize / shared. Where the combinations
@@ -106,7 +104,13 @@ LargeBuffer<StepIndex::Step> StepIndex::laidOut(std::vector<std::uint32_t>& star
             }
         });
     };
-    starts.assign(static_cast<std::size_t>(ranges) + 1, 0);
+    const auto stepBits = static_cast<std::uint32_t>(std::bit_width(cycle() - 1));
+    const auto rangeBits = static_cast<std::uint32_t>(
+        std::clamp(static_cast<int>(std::bit_width(combinations_)) - 3, 0, static_cast<int>(stepBits)));
+    const std::uint32_t shift = stepBits - rangeBits;
+    const std::uint32_t ranges = std::uint32_t{1} << rangeBits;
+    const auto rangeOf = [shift](std::uint32_t step) { return step >> shift; };
+    std::vector<std::uint32_t> starts(static_cast<std::size_t>(ranges) + 1, 0);
     forEachStep([&](Step s) { ++starts[rangeOf(s.step) + 1]; });
     std::partial_sum(starts.begin(), starts.end(), starts.begin());
     LargeBuffer<Step> steps(combinations_);
@@ -131,22 +135,9 @@ LargeBuffer<StepIndex::Step> StepIndex::laidOut(std::vector<std::uint32_t>& star
 }
 
 const LargeBuffer<StepIndex::Step>& StepIndex::bySteps() {
-    if (bySteps_.size() != combinations_) {
-        // Ranges of the leading bits of the step, a few combinations each.
-        const auto stepBits = static_cast<std::uint32_t>(std::bit_width(cycle() - 1));
-        const auto rangeBits = static_cast<std::uint32_t>(
-            std::clamp(static_cast<int>(std::bit_width(combinations_)) - 3, 0, static_cast<int>(stepBits)));
-        const std::uint32_t shift = stepBits - rangeBits;
-        std::vector<std::uint32_t> starts;
-        bySteps_ = laidOut(starts, std::uint32_t{1} << rangeBits, [shift](std::uint32_t step) { return step >> shift; });
-    }
+    if (!laidOutBySteps())
+        bySteps_ = layOutBySteps();
     return bySteps_;
-}
-
-std::span<const StepIndex::Step> StepIndex::combinations() {
-    if (bucketed_.size() == combinations_ && bySteps_.size() != combinations_)
-        return bucketed_;
-    return bySteps();
 }
 
 // Dealt out from the layout by step, in step order, so that each bucket comes out sorted.

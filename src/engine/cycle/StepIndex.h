@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <span>
 #include <vector>
@@ -76,9 +75,6 @@ public:
     // Every combination within the budget, by step.
     const LargeBuffer<Step>& bySteps();
 
-    // Every combination within the budget, in whichever layout there is.
-    std::span<const Step> combinations();
-
     // Lays the combinations out in buckets by their step's remainder modulo `modulus`, each by step.
     void fillBuckets(std::uint32_t modulus);
 
@@ -101,8 +97,7 @@ private:
 
     template <class Visit>
     void forEachCombination(Visit&& visit) const;
-    template <class RangeOf>
-    LargeBuffer<Step> laidOut(std::vector<std::uint32_t>& starts, std::uint32_t ranges, RangeOf rangeOf) const;
+    LargeBuffer<Step> layOutBySteps() const;
 
     const PlaceOrder& first_;
     const PlaceOrder& second_;
