@@ -35,6 +35,7 @@ struct Option {
     std::size_t groupA = 0;
     bool indexFits = false;
     double cost = std::numeric_limits<double>::infinity();
+    double cursors = 0.0;
 
     bool operator<(const Option& o) const { return indexFits != o.indexFits ? indexFits : cost < o.cost; }
 };
@@ -90,7 +91,6 @@ SearchPlan PlanSearch(const PreviewCycleInput& input, std::span<const TableGroup
     const double horizon = std::min(static_cast<double>(cycle), kHorizon);
 
     Option best;
-    double bestCursors = 0.0;
     for (const TableGroups& split : splits) {
         const std::uint64_t root = split.rootModulus;
         if (root != goal.extremesRoot && root > kMostRootClasses)
@@ -153,19 +153,18 @@ SearchPlan PlanSearch(const PreviewCycleInput& input, std::span<const TableGroup
                     otherClasses *= ticked[t]->Length;
             const double indexesA = std::min(cursors, indexA.classes * otherClasses);
             Option option{&split, groupA, indexA.combinations <= static_cast<double>(limits.mostIndexed)};
+            option.cursors = cursors;
             option.cost = indexesA * (indexA.combinations + indexA.places) +
                           cursors * (std::min(round * rounds, settle) + kCursorCost) +
                           (settles ? std::min(cursors, indexB.classes) * (indexB.combinations + indexB.places) : 0.0);
-            if (option < best) {
+            if (option < best)
                 best = option;
-                bestCursors = cursors;
-            }
         }
     }
 
     SearchPlan plan;
     plan.cost = best.cost;
-    plan.cursors = bestCursors;
+    plan.cursors = best.cursors;
     plan.rootModulus = best.split->rootModulus;
     for (const PreviewCycleTable* t : ticked)
         plan.tables.emplace_back(*t, plan.rootModulus);
