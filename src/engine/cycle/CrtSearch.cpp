@@ -213,11 +213,14 @@ StepIndex* CrtSearch::indexFor(Group& group, const std::vector<Orbits>& orbits, 
     const std::int32_t phase = (places[1] - places[0] % group.shared + group.shared) % group.shared;
     const auto key = std::tuple(&orbits, classes[0], classes[1], phase, budget);
     if (kind == Budget::AtLeast) {
+        // The first index at or above the budget, if it is this one but for its budget.
         const auto looser = group.indexes.lower_bound(key);
-        if (looser != group.indexes.end() && std::get<0>(looser->first) == &orbits &&
-            std::get<1>(looser->first) == classes[0] && std::get<2>(looser->first) == classes[1] &&
-            std::get<3>(looser->first) == phase && looser->second->usable())
-            return looser->second.get();
+        if (looser != group.indexes.end()) {
+            auto same = key;
+            std::get<4>(same) = std::get<4>(looser->first);
+            if (looser->first == same && looser->second->usable())
+                return looser->second.get();
+        }
     }
     std::unique_ptr<StepIndex>& index = group.indexes[key];
     if (!index) {
