@@ -61,13 +61,6 @@ bool clipSegment(double& x1, double& y1, double& x2, double& y2, double maxX, do
     return true;
 }
 
-// Whether `region` covers all of `rect`; a paint's region is most often one rectangle.
-bool covers(const QRegion& region, const QRect& rect) {
-    if (region.rectCount() == 1)
-        return region.boundingRect().contains(rect);
-    return QRegion(rect).subtracted(region).isEmpty();
-}
-
 // The pixel whose centre is nearest, clamped far outside any picture but safely inside int.
 int nearestPixel(double pixel) {
     const double limit = 1e6;
@@ -331,7 +324,7 @@ void QtSurface::noteShown(const QRegion& painted) {
         return;
     }
     if (!knowsShown()) {
-        if (covers(painted, box))
+        if (QRegion(box).subtracted(painted).isEmpty()) // the whole box
             shown_ = picture_.copy();
         return;
     }
