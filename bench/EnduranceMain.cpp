@@ -11,9 +11,9 @@
 #include "ProcessStats.h"
 #include "RandomText.h"
 #include "engine/NumberText.h"
-#include "toolkit/MemoryToolkit.h"
-#include "ui/MainForm.h"
-#include "ui/qt/Form1.h"
+#include "support/MemoryDialogs.h"
+#include "ui/MainWindowLogic.h"
+#include "ui/qt/MainWindow.h"
 #include "ui/qt/QtSurface.h"
 #include "ui/qt/QtTimer.h"
 
@@ -56,11 +56,11 @@ void typeKey(QLineEdit& edit, char c) {
 class EnduranceRun {
 public:
     EnduranceRun(int seconds, std::uint32_t seed) : seconds_(seconds), text_(seed) {
-        ui::qt::Form1Services services;
+        ui::FormServices services;
         services.saveDialog = &saveDialog_;
         services.messageBox = &messageBox_;
-        services.quitApplication = [] {};
-        window_ = std::make_unique<ui::qt::Form1>(services);
+        services.endProgram = [] {};
+        window_ = std::make_unique<ui::qt::MainWindow>(services);
         for (int i = 0; i < 4; ++i)
             for (const char* column : {"txtSinLen", "txtSinOffs", "txtSinWaves", "txtSinMin", "txtSinMax",
                                        "txtSinOrigin", "txtSinRange", "txtSinSpeed"})
@@ -70,10 +70,10 @@ public:
     }
 
     int run() {
-        ui::MainForm& logic = window_->logic();
+        ui::MainWindowLogic& logic = window_->logic();
         // The window's own tick handler, with a count of the frames it ran to the end.
         window_->timer().setTickHandler([this, &logic] {
-            logic.Timer1_Timer();
+            logic.onPreviewTick();
             ++frames_;
         });
         window_->show();
@@ -214,7 +214,7 @@ private:
     bench::RandomText text_;
     toolkit::MemorySaveDialog saveDialog_;
     toolkit::MemoryMessageBox messageBox_;
-    std::unique_ptr<ui::qt::Form1> window_;
+    std::unique_ptr<ui::qt::MainWindow> window_;
     std::vector<Box> boxes_;
     std::int64_t frames_ = 0;
     std::int64_t edits_ = 0;

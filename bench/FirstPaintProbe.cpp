@@ -1,8 +1,8 @@
 #include "FirstPaintProbe.h"
 
 #include "ProcessStats.h"
-#include "ui/qt/Form1.h"
-#include "ui/Form1Layout.h"
+#include "ui/qt/MainWindow.h"
+#include "ui/MainWindowLayout.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -85,7 +85,7 @@ QRect pixelRect(const LayoutItem& item) {
 std::unique_ptr<QWidget> bareWindow(ProbedWindow which) {
     auto window = std::make_unique<QWidget>(nullptr, Qt::Window);
     window->setFixedSize(ui::kClientWidthTwips / kTwipsPerPixel, ui::kClientHeightTwips / kTwipsPerPixel);
-    for (const LayoutItem& item : ui::kForm1Layout) {
+    for (const LayoutItem& item : ui::kMainWindowLayout) {
         if (!isWidget(item))
             continue;
         const QString caption = QString::fromUtf8(item.caption.data(), static_cast<qsizetype>(item.caption.size()));
@@ -112,13 +112,13 @@ std::unique_ptr<QWidget> bareWindow(ProbedWindow which) {
 } // namespace
 
 int RealWindowWidgetCount() {
-    return static_cast<int>(std::count_if(ui::kForm1Layout.begin(), ui::kForm1Layout.end(), isWidget));
+    return static_cast<int>(std::count_if(ui::kMainWindowLayout.begin(), ui::kMainWindowLayout.end(), isWidget));
 }
 
 int RunFirstPaintProbe(int& argc, char** argv, ProbedWindow which) {
     FirstPaintApplication app(argc, argv);
     std::unique_ptr<QWidget> window =
-        which == ProbedWindow::Real ? std::make_unique<ui::qt::Form1>() : bareWindow(which);
+        which == ProbedWindow::Real ? std::make_unique<ui::qt::MainWindow>() : bareWindow(which);
     app.watch(window.get(), [&app] {
         // Half a second of the running window (the real one animates its preview) counts
         // towards the peak memory as well.

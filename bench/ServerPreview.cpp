@@ -1,7 +1,7 @@
 #include "ServerPreview.h"
 
 #include "ui/qt/DisplayConnection.h"
-#include "ui/qt/Form1.h"
+#include "ui/qt/MainWindow.h"
 
 #include <QApplication>
 #include <QProcess>

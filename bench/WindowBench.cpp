@@ -1,6 +1,6 @@
 // The window's logic on the in-memory toolkit: a keystroke that the clamp turns into a nested run
 // and one full computation, and one preview frame at the widest extent.
-#include "ui/HeadlessWindow.h"
+#include "support/HeadlessWindow.h"
 
 #include <benchmark/benchmark.h>
 
@@ -44,7 +44,7 @@ void BM_PreviewFrame(benchmark::State& state) {
     quietSurfaces(w);
     HeadlessWindow::pasteOver(w.control(&C::txtPrvXmax), "16384");
     for (auto _ : state)
-        w.form().PreviewFrame();
+        w.logic().PreviewFrame();
     state.counters["columns"] = 129;
 }
 BENCHMARK(BM_PreviewFrame)->Unit(benchmark::kMicrosecond);

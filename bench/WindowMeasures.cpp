@@ -4,8 +4,8 @@
 #include "ProcessStats.h"
 #include "engine/NumberText.h"
 #include "export/TableFile.h"
-#include "ui/MainForm.h"
-#include "ui/qt/Form1.h"
+#include "ui/MainWindowLogic.h"
+#include "ui/qt/MainWindow.h"
 #include "ui/qt/QtTimer.h"
 
 #include <QCoreApplication>
@@ -62,11 +62,11 @@ void prepareBox(QLineEdit& edit, const QString& text) {
 } // namespace
 
 MeasuredWindow::MeasuredWindow() {
-    ui::qt::Form1Services services;
+    ui::FormServices services;
     services.saveDialog = &saveDialog;
     services.messageBox = &messageBox;
-    services.quitApplication = [] {};
-    form = std::make_unique<ui::qt::Form1>(services);
+    services.endProgram = [] {};
+    form = std::make_unique<ui::qt::MainWindow>(services);
 }
 
 MeasuredWindow::~MeasuredWindow() = default;
@@ -106,17 +106,17 @@ EmptyTimer::EmptyTimer() {
 }
 
 CountedPreview::CountedPreview(MeasuredWindow& window) : window_(window) {
-    ui::MainForm& logic = window_.form->logic();
+    ui::MainWindowLogic& logic = window_.form->logic();
     // The same tick handler the window installs, with a count of the frames it ran to the end.
     window_.form->timer().setTickHandler([this, &logic] {
-        logic.Timer1_Timer();
+        logic.onPreviewTick();
         ++frames_;
     });
 }
 
 CountedPreview::~CountedPreview() {
-    ui::MainForm& logic = window_.form->logic();
-    window_.form->timer().setTickHandler([&logic] { logic.Timer1_Timer(); });
+    ui::MainWindowLogic& logic = window_.form->logic();
+    window_.form->timer().setTickHandler([&logic] { logic.onPreviewTick(); });
 }
 
 void CountedPreview::start() { window_.form->timer().start(); }
@@ -174,7 +174,7 @@ PreviewComparison MeasurePreviewAgainstEmptyTimer(MeasuredWindow& window, int tu
 }
 
 KeystrokeFigures MeasureClampedKeystroke(MeasuredWindow& window, int samples) {
-    ui::MainForm& logic = window.form->logic();
+    ui::MainWindowLogic& logic = window.form->logic();
     prepareBox(box(window, "txtSinWaves(0)"), QStringLiteral("16384"));
     prepareBox(box(window, "txtSinOffs(0)"), QStringLiteral("16384"));
     QLineEdit& length = box(window, "txtSinLen(0)");
@@ -186,8 +186,8 @@ KeystrokeFigures MeasureClampedKeystroke(MeasuredWindow& window, int samples) {
     length.setFocus();
     length.selectAll();
     int runs = 0;
-    logic.setHandlerTrace([&runs](std::string_view handler, int table, ui::MainForm::HandlerEvent event) {
-        if (handler == "txtSinLen_Change" && table == 0 && event == ui::MainForm::HandlerEvent::Started)
+    logic.setHandlerTrace([&runs](std::string_view handler, int table, ui::MainWindowLogic::HandlerEvent event) {
+        if (handler == "txtSinLen" && table == 0 && event == ui::MainWindowLogic::HandlerEvent::Started)
             ++runs;
     });
     for (const char digit : std::string_view("2000"))
@@ -212,7 +212,7 @@ KeystrokeFigures MeasureClampedKeystroke(MeasuredWindow& window, int samples) {
 }
 
 KeystrokeFigures MeasureDigitKeystroke(MeasuredWindow& window, int samples) {
-    ui::MainForm& logic = window.form->logic();
+    ui::MainWindowLogic& logic = window.form->logic();
     QLineEdit& periods = box(window, "txtSinWaves(1)");
     const QString start = periods.text();
     const QString typed = start + QLatin1Char('1');
@@ -235,7 +235,7 @@ KeystrokeFigures MeasureDigitKeystroke(MeasuredWindow& window, int samples) {
 }
 
 SaveFigures MeasureSave(MeasuredWindow& window, const std::string& path, int samples) {
-    ui::MainForm& logic = window.form->logic();
+    ui::MainWindowLogic& logic = window.form->logic();
     for (const char* name : {"txtSinLen(0)", "txtSinLen(1)", "txtSinLen(2)", "txtSinLen(3)"})
         prepareBox(box(window, name), QStringLiteral("16384"));
     window.saveDialog.answer = toolkit::SaveChoice{path, 1};
@@ -247,7 +247,7 @@ SaveFigures MeasureSave(MeasuredWindow& window, const std::string& path, int sam
     for (int i = 0; i < samples; ++i) {
         QFile::remove(QString::fromStdString(path));
         Clock::time_point start = Clock::now();
-        logic.Command1_Click();
+        logic.onWriteFile();
         figures.saveMs.push_back(millisecondsSince(start));
 
         start = Clock::now();

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/TableSet.h"
-#include "toolkit/MemoryToolkit.h"
+#include "support/MemoryDialogs.h"
 
 #include <QTimer>
 
@@ -14,7 +14,7 @@
 #include <vector>
 
 namespace ondulix::ui::qt {
-class Form1;
+class MainWindow;
 }
 
 namespace ondulix::bench {
@@ -28,7 +28,7 @@ namespace ondulix::bench {
 struct MeasuredWindow {
     toolkit::MemorySaveDialog saveDialog;
     toolkit::MemoryMessageBox messageBox;
-    std::unique_ptr<ui::qt::Form1> form;
+    std::unique_ptr<ui::qt::MainWindow> form;
 
     MeasuredWindow();
     ~MeasuredWindow();

@@ -95,7 +95,7 @@ FormControls BuildForm(ControlFactory& factory) {
     FormControls controls;
     Binder binder(controls);
     for (int layer = 0; layer < kDrawingLayers; ++layer)
-        for (const LayoutItem& item : kForm1Layout)
+        for (const LayoutItem& item : kMainWindowLayout)
             if (drawingLayer(item.kind) == layer)
                 makeControl(factory, item, binder);
     binder.checkComplete();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/Form1Layout.h"
+#include "ui/MainWindowLayout.h"
 #include "ui/FormControls.h"
 
 namespace ondulix::ui {

@@ -5,7 +5,7 @@
 // into by hand.
 
 #include "export/TableFile.h"
-#include "ui/HeadlessWindow.h"
+#include "support/HeadlessWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -110,7 +110,7 @@ inline std::string windowFile(const std::vector<BoxEdit>& edits, exporter::Expor
         else
             ui::HeadlessWindow::pasteOver(box, edit.text);
     }
-    return window.form().tableFileText(style);
+    return window.logic().tableFileText(style);
 }
 
 } // namespace ondulix::cli::testing

@@ -3,7 +3,7 @@
 #include "CliTestSupport.h"
 #include "cli/CommandLine.h"
 #include "cli/GivenTables.h"
-#include "toolkit/MemoryToolkit.h"
+#include "support/MemoryDialogs.h"
 
 #include <gtest/gtest.h>
 

@@ -212,7 +212,7 @@ TEST(GivenTables, RandomPreviewTextsGiveTheWindowsView) {
         ui::HeadlessWindow::pasteOver(window.control(&H::txtPrvYmin), ymin);
         ui::HeadlessWindow::pasteOver(window.control(&H::txtPrvYmax), ymax);
         ui::HeadlessWindow::pasteOver(window.control(&H::txtSinSpeed, 0), "01"); // shown as "1" again
-        const engine::PreviewView& shown = window.form().previewView();
+        const engine::PreviewView& shown = window.logic().previewView();
         const engine::PreviewView read = engine::SettledView(reading.view);
         ASSERT_EQ(shown.scale(), read.scale()) << xmax << " / " << ymin << " / " << ymax;
         ASSERT_EQ(shown.columnStep(), read.columnStep());

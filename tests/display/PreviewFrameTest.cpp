@@ -1,7 +1,7 @@
 #include "display/PreviewFrame.h"
 
 #include "display/PlotColours.h"
-#include "ui/HeadlessWindow.h"
+#include "support/HeadlessWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -40,7 +40,7 @@ protected:
     PreviewTest() { w.load(); }
     void frame() {
         w.control(&C::picPreview).forgetOperations();
-        w.control(&C::Timer1).tick();
+        w.control(&C::tmrPreview).tick();
     }
     std::int32_t position(int i) const { return w.tableSet().preview.Position[static_cast<std::size_t>(i)]; }
     HeadlessWindow w;
@@ -90,7 +90,7 @@ TEST_F(PreviewTest, ColumnStepFollowsTheWidth) {
         EXPECT_EQ(columns[1].x, c.step) << c.xmax;
     }
     HeadlessWindow::pasteOver(w.control(&C::txtPrvXmax), "384");
-    EXPECT_EQ(w.form().previewView().columnStep(), 3);
+    EXPECT_EQ(w.logic().previewView().columnStep(), 3);
 }
 
 TEST_F(PreviewTest, SumsBeyondAnEdgeLightTheirMarkerAndEdgesThemselvesDraw) {

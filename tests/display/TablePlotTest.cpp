@@ -5,7 +5,7 @@
 #include "engine/AmplitudeForms.h"
 #include "engine/Defaults.h"
 #include "engine/TableGenerator.h"
-#include "toolkit/MemoryToolkit.h"
+#include "support/MemorySurface.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "display/PreviewFrame.h"
 #include "engine/PreviewView.h"
 #include "engine/NumberText.h"
-#include "toolkit/MemoryToolkit.h"
+#include "support/MemorySurface.h"
 
 #include <gtest/gtest.h>
 

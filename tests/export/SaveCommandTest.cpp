@@ -1,4 +1,4 @@
-#include "ui/HeadlessWindow.h"
+#include "support/HeadlessWindow.h"
 
 #include "export/Dialect.h"
 #include "export/DialectFile.h"
@@ -13,7 +13,7 @@ TEST(SaveCommand, DialogIsSetUpAfreshAndTheEntryChoosesTheStyle) {
     HeadlessWindow w;
     w.load();
     w.saveDialog.answer = toolkit::SaveChoice{"/out/tables.c", 2}; // a ".c" name with the assembler entry
-    w.form().Command1_Click();
+    w.logic().onWriteFile();
 
     ASSERT_EQ(w.saveDialog.requests.size(), 1u);
     const toolkit::SaveRequest& r = w.saveDialog.requests[0];
@@ -27,42 +27,42 @@ TEST(SaveCommand, DialogIsSetUpAfreshAndTheEntryChoosesTheStyle) {
     for (std::size_t i = 0; i < exporter::Dialects().size(); ++i)
         EXPECT_EQ(r.filterEntries[2 + i], exporter::Dialects()[i].description);
 
-    EXPECT_EQ(w.form().exportStyle(), exporter::ExportStyle::AssemblerBytes);
-    EXPECT_EQ(w.fileStore.files.at("/out/tables.c"), w.form().tableFileText(exporter::ExportStyle::AssemblerBytes));
+    EXPECT_EQ(w.logic().exportStyle(), exporter::ExportStyle::AssemblerBytes);
+    EXPECT_EQ(w.fileStore.files.at("/out/tables.c"), w.logic().tableFileText(exporter::ExportStyle::AssemblerBytes));
     EXPECT_TRUE(w.messageBox.shown.empty()) << "a successful save shows nothing";
 
     // Saving twice gives the same bytes: the line count starts afresh every time.
     const std::string first = w.fileStore.files.at("/out/tables.c");
-    w.form().Command1_Click();
+    w.logic().onWriteFile();
     EXPECT_EQ(w.fileStore.files.at("/out/tables.c"), first);
 
     w.saveDialog.answer = toolkit::SaveChoice{"/out/sinus", 1};
-    w.form().Command1_Click();
-    EXPECT_EQ(w.form().exportStyle(), exporter::ExportStyle::CArrays);
-    EXPECT_EQ(w.fileStore.files.at("/out/sinus"), w.form().tableFileText(exporter::ExportStyle::CArrays));
+    w.logic().onWriteFile();
+    EXPECT_EQ(w.logic().exportStyle(), exporter::ExportStyle::CArrays);
+    EXPECT_EQ(w.fileStore.files.at("/out/sinus"), w.logic().tableFileText(exporter::ExportStyle::CArrays));
 
     // A dialect's entry writes that dialect, with the default labels; the style stays as it was.
     for (std::size_t i = 0; i < exporter::Dialects().size(); ++i) {
         w.saveDialog.answer = toolkit::SaveChoice{"/out/sinus", exporter::kFirstDialectEntry + static_cast<int>(i)};
-        w.form().Command1_Click();
+        w.logic().onWriteFile();
         EXPECT_EQ(w.fileStore.files.at("/out/sinus"),
                   exporter::WriteDialectFile(w.tableSet(), exporter::Dialects()[i], {}).text);
     }
-    EXPECT_EQ(w.form().exportStyle(), exporter::ExportStyle::CArrays);
+    EXPECT_EQ(w.logic().exportStyle(), exporter::ExportStyle::CArrays);
 }
 
 TEST(SaveCommand, CancelTouchesNothingAndFailuresAreShown) {
     HeadlessWindow w;
     w.load();
     w.saveDialog.answer.reset();
-    w.form().Command1_Click();
+    w.logic().onWriteFile();
     EXPECT_TRUE(w.fileStore.files.empty());
     EXPECT_TRUE(w.messageBox.shown.empty());
-    EXPECT_EQ(w.form().exportStyle(), exporter::ExportStyle::CArrays);
+    EXPECT_EQ(w.logic().exportStyle(), exporter::ExportStyle::CArrays);
 
     w.saveDialog.answer = toolkit::SaveChoice{"/read-only/sinus", 2};
     w.fileStore.failure = "Permission denied";
-    w.form().Command1_Click();
+    w.logic().onWriteFile();
     ASSERT_EQ(w.messageBox.shown.size(), 1u);
     EXPECT_EQ(w.messageBox.shown[0].title, "Ondulix V1");
     EXPECT_EQ(w.messageBox.shown[0].text,
@@ -72,7 +72,7 @@ TEST(SaveCommand, CancelTouchesNothingAndFailuresAreShown) {
 
     // A write in place that broke off has changed the file: the message must not say otherwise.
     w.fileStore.failure = "File too large while writing it in place; the file is now incomplete";
-    w.form().Command1_Click();
+    w.logic().onWriteFile();
     ASSERT_EQ(w.messageBox.shown.size(), 2u);
     EXPECT_EQ(w.messageBox.shown[1].text, "The tables could not be saved to\r\n/read-only/sinus\r\n\r\n" +
                                               *w.fileStore.failure);

@@ -1,7 +1,7 @@
 // Runs with a device pixel ratio of 2 (QT_SCALE_FACTOR=2): the window keeps its layout in logical
 // pixels and doubles on the screen, and the plots are drawn at device pixels.
 
-#include "Form1Fixture.h"
+#include "MainWindowFixture.h"
 #include "display/PlotColours.h"
 
 #include <QScreen>
@@ -13,7 +13,7 @@ constexpr toolkit::Colour kDarkGrey = display::kPlotBack;
 using display::kPlotGreen;
 
 
-TEST_F(Form1Test, AtADevicePixelRatioOfTwoThePlotsAreDrawnAtDevicePixels) {
+TEST_F(MainWindowTest, AtADevicePixelRatioOfTwoThePlotsAreDrawnAtDevicePixels) {
     ASSERT_EQ(window->devicePixelRatio(), 2) << "run with QT_SCALE_FACTOR=2";
     EXPECT_EQ(window->size(), QSize(599, 478)); // the layout is unchanged in logical pixels
 

@@ -5,9 +5,9 @@
 // surfaces, one drawn in bursts as the window draws, one handed each primitive outside any burst,
 // and the two are compared at random moments. The same test runs at a device pixel ratio of 2.
 
-#include "ui/Form1Layout.h"
+#include "ui/MainWindowLayout.h"
 #include "display/PlotColours.h"
-#include "ui/HeadlessWindow.h"
+#include "support/HeadlessWindow.h"
 #include "ui/qt/QtSurface.h"
 
 #include <QCoreApplication>
@@ -239,14 +239,14 @@ TEST(QtSurfaceDeferredDrawing, ShowsWhatDrawingEveryPrimitiveAtOnceWouldShow) {
             if (choice < 50) { // a run of frames, each its own burst
                 const int run = 1 + static_cast<int>(random() % 8);
                 for (int i = 0; i < run; ++i) {
-                    window.form().Timer1_Timer();
+                    window.logic().onPreviewTick();
                     mirrorAll();
                 }
                 frames += run;
                 last = std::to_string(run) + " frames";
             } else if (choice < 55) { // a frame with more drawn in its burst than its columns
                 preview.shown.beginDrawing();
-                window.form().Timer1_Timer();
+                window.logic().onPreviewTick();
                 preview.mirror(window.control(&C::picPreview));
                 drawStray(preview, random);
                 preview.shown.endDrawing();
@@ -344,7 +344,7 @@ TEST(QtSurfaceDeferredDrawing, TheScreenShowsThePictureWhileFramesRunInRealTime)
     for (int pause = 0; pause < 30; ++pause) {
         const auto until = Clock::now() + std::chrono::milliseconds(30 + random() % 50);
         while (Clock::now() < until) {
-            window.form().Timer1_Timer();
+            window.logic().onPreviewTick();
             preview.mirror(window.control(&C::picPreview));
             const auto choice = random() % 200;
             if (choice < 3) {

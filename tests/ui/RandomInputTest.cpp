@@ -1,4 +1,4 @@
-#include "ui/HeadlessWindow.h"
+#include "support/HeadlessWindow.h"
 
 #include "engine/NumberText.h"
 #include "engine/TableGenerator.h"
@@ -66,7 +66,7 @@ TEST(RandomInput, ThousandsOfRandomEditsKeepEveryInvariant) {
         else
             HeadlessWindow::pasteOver(*box, text);
         if (edit % 7 == 0)
-            w.control(&C::Timer1).tick();
+            w.control(&C::tmrPreview).tick();
 
         const auto& p = w.tableSet().tables[static_cast<std::size_t>(t)];
         SCOPED_TRACE("edit " + std::to_string(edit) + ": \"" + text.substr(0, 60) + "\"");
@@ -102,7 +102,7 @@ TEST(RandomInput, ThousandsOfRandomEditsKeepEveryInvariant) {
         EXPECT_EQ(w.control(&C::txtPrvXmax).text(), engine::FloatText(s.width + s.left));
         EXPECT_EQ(w.control(&C::txtPrvYmin).text(), engine::FloatText(s.top));
         EXPECT_EQ(w.control(&C::txtPrvYmax).text(), engine::FloatText(s.height + s.top));
-        EXPECT_FALSE(w.form().isRefreshing());
+        EXPECT_FALSE(w.logic().isRefreshing());
         if (::testing::Test::HasFailure())
             break; // one broken invariant is enough to read
     }

@@ -2,7 +2,7 @@
 // as C arrays or C64 assembler bytes. One window; everything else happens inside it.
 
 #include "ui/qt/DisplayConnection.h"
-#include "ui/qt/Form1.h"
+#include "ui/qt/MainWindow.h"
 
 #include <QApplication>
 
@@ -40,7 +40,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationVersion(QStringLiteral("1"));
     QGuiApplication::setDesktopFileName(QStringLiteral("ondulix"));
 
-    ondulix::ui::qt::Form1 window;
+    ondulix::ui::qt::MainWindow window;
     window.show();
     return QApplication::exec();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/Form1Layout.h"
+#include "ui/MainWindowLayout.h"
 
 #include <QFont>
 
@@ -14,12 +14,12 @@ namespace ondulix::ui::qt {
 //
 // A caption too wide for its control even so gets a smaller font of its own; every other caption
 // keeps the designed size.
-struct Form1Fonts {
+struct MainWindowFonts {
     QFont dialog;  // every control without a font of its own
     QFont heading; // bold, "Tables" and "Preview "
     QFont peak;    // bold fixed-pitch, the two overflow markers
 
-    static Form1Fonts choose();
+    static MainWindowFonts choose();
     const QFont& forRole(FontRole role) const;
 
     // The font of one control: its role's font, or, for a caption that does not fit its control

@@ -1,4 +1,4 @@
-#include "ui/MainForm.h"
+#include "ui/MainWindowLogic.h"
 
 #include "display/PreviewFrame.h"
 #include "display/PreviewVerdict.h"
@@ -29,9 +29,9 @@ enum class EditStep : std::uint8_t {
 };
 
 // One row of the handler table: the boxes that raise it (an array of four, or a single preview
-// box that always passes table 0) and its sequence.
+// box that always passes table 0), named as the layout names them, and its sequence.
 struct ChangeHandler {
-    const char* name;
+    const char* box;
     TableRow<TextBox> FormControls::*row;
     TextBox* FormControls::*single;
     std::span<const EditStep> steps;
@@ -50,24 +50,24 @@ constexpr auto kPreviewEdit = std::to_array({S::ClearPreview, S::ReadTableInputs
 
 } // namespace
 
-MainForm::MainForm(const FormControls& controls, const FormServices& services)
+MainWindowLogic::MainWindowLogic(const FormControls& controls, const FormServices& services)
     : controls_(controls), services_(services), input_(controls_, tableSet_, previewView_) {
     attachHandlers();
 }
 
-void MainForm::attachHandlers() {
+void MainWindowLogic::attachHandlers() {
     static constexpr ChangeHandler kHandlers[] = {
-        {"txtSinMin_Change", &FormControls::txtSinMin, nullptr, kBoundsEdit},
-        {"txtSinMax_Change", &FormControls::txtSinMax, nullptr, kBoundsEdit},
-        {"txtSinOrigin_Change", &FormControls::txtSinOrigin, nullptr, kCentreEdit},
-        {"txtSinRange_Change", &FormControls::txtSinRange, nullptr, kCentreEdit},
-        {"txtSinLen_Change", &FormControls::txtSinLen, nullptr, kShapeEdit},
-        {"txtSinOffs_Change", &FormControls::txtSinOffs, nullptr, kShapeEdit},
-        {"txtSinwaves_Change", &FormControls::txtSinWaves, nullptr, kShapeEdit},
-        {"txtSinSpeed_Change", &FormControls::txtSinSpeed, nullptr, kPreviewEdit},
-        {"txtPrvXmax_Change", nullptr, &FormControls::txtPrvXmax, kPreviewEdit},
-        {"txtPrvYmin_Change", nullptr, &FormControls::txtPrvYmin, kPreviewEdit},
-        {"txtPrvYmax_Change", nullptr, &FormControls::txtPrvYmax, kPreviewEdit},
+        {"txtSinMin", &FormControls::txtSinMin, nullptr, kBoundsEdit},
+        {"txtSinMax", &FormControls::txtSinMax, nullptr, kBoundsEdit},
+        {"txtSinOrigin", &FormControls::txtSinOrigin, nullptr, kCentreEdit},
+        {"txtSinRange", &FormControls::txtSinRange, nullptr, kCentreEdit},
+        {"txtSinLen", &FormControls::txtSinLen, nullptr, kShapeEdit},
+        {"txtSinOffs", &FormControls::txtSinOffs, nullptr, kShapeEdit},
+        {"txtSinWaves", &FormControls::txtSinWaves, nullptr, kShapeEdit},
+        {"txtSinSpeed", &FormControls::txtSinSpeed, nullptr, kPreviewEdit},
+        {"txtPrvXmax", nullptr, &FormControls::txtPrvXmax, kPreviewEdit},
+        {"txtPrvYmin", nullptr, &FormControls::txtPrvYmin, kPreviewEdit},
+        {"txtPrvYmax", nullptr, &FormControls::txtPrvYmax, kPreviewEdit},
     };
     for (const ChangeHandler& handler : kHandlers) {
         if (handler.row) {
@@ -81,40 +81,40 @@ void MainForm::attachHandlers() {
         }
     }
 
-    using Click = void (MainForm::*)();
+    using Click = void (MainWindowLogic::*)();
     static constexpr std::pair<toolkit::Button* FormControls::*, Click> kClicks[] = {
-        {&FormControls::Command1, &MainForm::Command1_Click},
-        {&FormControls::Command2, &MainForm::Command2_Click},
-        {&FormControls::Command3, &MainForm::Command3_Click},
-        {&FormControls::cmdQuit, &MainForm::cmdQuit_Click},
+        {&FormControls::cmdWriteFile, &MainWindowLogic::onWriteFile},
+        {&FormControls::cmdAboutThis, &MainWindowLogic::onAboutThis},
+        {&FormControls::cmdAboutUs, &MainWindowLogic::onAboutUs},
+        {&FormControls::cmdQuit, &MainWindowLogic::onQuit},
     };
     for (const auto& [button, click] : kClicks)
         (controls_.*button)->setClickHandler([this, click] { (this->*click)(); });
 
-    controls_.Timer1->setTickHandler([this] { Timer1_Timer(); });
+    controls_.tmrPreview->setTickHandler([this] { onPreviewTick(); });
     controls_.picPreview->setToolTipSource([this] { return previewToolTip(); });
 }
 
 // The frame every change handler shares. The sequence rewrites the box being edited, so the
 // caret is saved before and put back after; nested runs (a clamp rewriting another box) keep
 // their own, and the outermost run restores the user's caret last.
-void MainForm::runChange(TextBox& box, int table, const ChangeHandler& handler) {
+void MainWindowLogic::runChange(TextBox& box, int table, const ChangeHandler& handler) {
     if (Refreshing_) {
         if (trace_)
-            trace_(handler.name, table, HandlerEvent::Ignored);
+            trace_(handler.box, table, HandlerEvent::Ignored);
         return;
     }
     if (trace_)
-        trace_(handler.name, table, HandlerEvent::Started);
+        trace_(handler.box, table, HandlerEvent::Started);
     const int caret = box.caret();
     for (const EditStep step : handler.steps)
         runStep(step, table);
     box.setCaret(caret);
     if (trace_)
-        trace_(handler.name, table, HandlerEvent::Finished);
+        trace_(handler.box, table, HandlerEvent::Finished);
 }
 
-void MainForm::runStep(EditStep step, int table) {
+void MainWindowLogic::runStep(EditStep step, int table) {
     engine::TableParams& params = tableSet_.table(table);
     switch (step) {
     case EditStep::ClearPreview: clearPreview(); break;
@@ -128,13 +128,13 @@ void MainForm::runStep(EditStep step, int table) {
     }
 }
 
-void MainForm::clearPreview() { controls_.picPreview->clear(); }
+void MainWindowLogic::clearPreview() { controls_.picPreview->clear(); }
 
-void MainForm::Form_Load() { engine::InitialiseTableSet(tableSet_, *this); }
+void MainWindowLogic::start() { engine::InitialiseTableSet(tableSet_, *this); }
 
 // Writes table i's parameters and the preview's extents back into the boxes. The guard keeps
 // the change notifications these writes raise from running any handler.
-void MainForm::ShowTableParams(int table) {
+void MainWindowLogic::ShowTableParams(int table) {
     struct Guard {
         bool& flag;
         explicit Guard(bool& f) : flag(f) { flag = true; }
@@ -159,7 +159,7 @@ void MainForm::ShowTableParams(int table) {
     b.txtPrvYmax->setText(engine::FloatText(previewView_.Ymax()));
 }
 
-void MainForm::CalcTable(int table) {
+void MainWindowLogic::CalcTable(int table) {
     const engine::TableParams& params = tableSet_.table(table);
     std::optional<engine::TableParams>& computed = computedFrom_[static_cast<std::size_t>(table)];
     if (computed == params)
@@ -171,14 +171,14 @@ void MainForm::CalcTable(int table) {
     computed = params;
 }
 
-engine::Participation MainForm::participation() const {
+engine::Participation MainWindowLogic::participation() const {
     engine::Participation ticked{};
     for (std::size_t t = 0; t < ticked.size(); ++t)
         ticked[t] = controls_.checkSin[t]->isChecked();
     return ticked;
 }
 
-std::string MainForm::previewToolTip() {
+std::string MainWindowLogic::previewToolTip() {
     const engine::Participation ticked = participation();
     if (!verdict_ || verdict_->tables != tableSet_.tables || verdict_->ticked != ticked ||
         verdict_->scale != previewView_.scale()) {
@@ -188,7 +188,7 @@ std::string MainForm::previewToolTip() {
     return verdict_->toolTip;
 }
 
-void MainForm::PreviewFrame() {
+void MainWindowLogic::PreviewFrame() {
     const engine::Participation ticked = participation();
     const display::PeakFlags flags = display::DrawPreviewFrame(*controls_.picPreview, tableSet_, previewView_, ticked);
     controls_.lblpeakhigh->setVisible(flags.upper);
@@ -196,9 +196,9 @@ void MainForm::PreviewFrame() {
     engine::AdvancePositions(tableSet_);
 }
 
-void MainForm::Timer1_Timer() { PreviewFrame(); }
+void MainWindowLogic::onPreviewTick() { PreviewFrame(); }
 
-void MainForm::Command1_Click() {
+void MainWindowLogic::onWriteFile() {
     if (!services_.saveDialog || !services_.fileStore)
         return;
     const exporter::SaveOutcome outcome =
@@ -208,24 +208,24 @@ void MainForm::Command1_Click() {
         services_.messageBox->show(kSaveFailedTitle, exporter::SaveFailureMessage(outcome));
 }
 
-void MainForm::Command2_Click() {
+void MainWindowLogic::onAboutThis() {
     if (services_.messageBox)
         services_.messageBox->show(kAboutThisTitle, kAboutThisText);
 }
 
-void MainForm::Command3_Click() {
+void MainWindowLogic::onAboutUs() {
     if (services_.messageBox)
         services_.messageBox->show(kAboutUsTitle, kAboutUsText);
 }
 
-void MainForm::cmdQuit_Click() { Form_Unload(); }
+void MainWindowLogic::onQuit() { onClose(); }
 
-void MainForm::Form_Unload() {
+void MainWindowLogic::onClose() {
     if (services_.endProgram)
         services_.endProgram();
 }
 
-std::string MainForm::tableFileText(exporter::ExportStyle style) const {
+std::string MainWindowLogic::tableFileText(exporter::ExportStyle style) const {
     exporter::ValuesOnLine count = 0;
     std::string text;
     exporter::WriteTableFile(text, tableSet_, style, count);

@@ -1,10 +1,10 @@
-#include "ui/qt/Form1.h"
+#include "ui/qt/MainWindow.h"
 
 #include "display/PlotColours.h"
 #include "export/AtomicFileStore.h"
 #include "ui/FormBuilder.h"
-#include "ui/MainForm.h"
-#include "ui/qt/Form1Fonts.h"
+#include "ui/MainWindowLogic.h"
+#include "ui/qt/MainWindowFonts.h"
 #include "ui/qt/QtButton.h"
 #include "ui/qt/QtCheckBox.h"
 #include "ui/qt/QtLabel.h"
@@ -129,9 +129,9 @@ QPushButton* makeButton(const LayoutItem& item, QWidget* parent) {
 
 // Makes each control as a widget of the window, in the fonts chosen for it, named as the layout
 // names it, and with the toolkit backend over the controls the logic touches.
-class Form1::Factory final : public ControlFactory {
+class MainWindow::Factory final : public ControlFactory {
 public:
-    Factory(Form1& window, const Form1Fonts& fonts) : w_(window), fonts_(fonts) {}
+    Factory(MainWindow& window, const MainWindowFonts& fonts) : w_(window), fonts_(fonts) {}
 
     toolkit::TextBox* textBox(const LayoutItem& item) override {
         return new QtTextBox(*place(item, makeLineEdit(item, &w_))); // owned by its line edit
@@ -171,25 +171,25 @@ private:
         return widget;
     }
 
-    Form1& w_;
-    const Form1Fonts& fonts_;
+    MainWindow& w_;
+    const MainWindowFonts& fonts_;
 };
 
-Form1::Form1(Form1Services services, QWidget* parent) : QWidget(parent, Qt::Window) {
+MainWindow::MainWindow(FormServices services, QWidget* parent) : QWidget(parent, Qt::Window) {
     setUpWindow();
     createControls();
-    logic_ = std::make_unique<MainForm>(controls_, createServices(std::move(services)));
+    logic_ = std::make_unique<MainWindowLogic>(controls_, completeServices(std::move(services)));
     // Start-up runs before the window is first shown, so it opens with every box and plot filled.
-    logic_->Form_Load();
+    logic_->start();
     setWindowState(Qt::WindowNoState);
 }
 
-Form1::~Form1() {
+MainWindow::~MainWindow() {
     if (timer_)
         timer_->stop();
 }
 
-void Form1::setUpWindow() {
+void MainWindow::setUpWindow() {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(fromUtf8(windowCaption()));
     // A fixed window with a close and a minimise button, no maximise.
@@ -208,8 +208,8 @@ void Form1::setUpWindow() {
     setAutoFillBackground(true);
 }
 
-void Form1::createControls() {
-    const Form1Fonts fonts = Form1Fonts::choose();
+void MainWindow::createControls() {
+    const MainWindowFonts fonts = MainWindowFonts::choose();
     setFont(fonts.dialog);
     Factory factory(*this, fonts);
     controls_ = BuildForm(factory);
@@ -217,7 +217,7 @@ void Form1::createControls() {
     centreOnScreen();
 }
 
-void Form1::setTabOrder() {
+void MainWindow::setTabOrder() {
     std::stable_sort(tabStops_.begin(), tabStops_.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     QWidget* previous = nullptr;
@@ -232,65 +232,65 @@ void Form1::setTabOrder() {
     }
 }
 
-FormServices Form1::createServices(Form1Services services) {
-    FormServices form;
-    form.saveDialog = services.saveDialog ? services.saveDialog : commonDialog_;
-    if (!services.messageBox)
+FormServices MainWindow::completeServices(FormServices services) {
+    if (!services.saveDialog)
+        services.saveDialog = commonDialog_;
+    if (!services.messageBox) {
         ownMessageBox_ = std::make_unique<QtMessageBox>(this);
-    form.messageBox = services.messageBox ? services.messageBox : ownMessageBox_.get();
-    if (!services.fileStore)
+        services.messageBox = ownMessageBox_.get();
+    }
+    if (!services.fileStore) {
         ownFileStore_ = std::make_unique<exporter::AtomicFileStore>();
-    form.fileStore = services.fileStore ? services.fileStore : ownFileStore_.get();
-    form.programFolder = services.programFolder ? *services.programFolder
-                                                : QCoreApplication::applicationDirPath().toStdString();
-    quitApplication_ = services.quitApplication ? std::move(services.quitApplication) : [] {
-        QCoreApplication::exit(0);
-    };
-    form.endProgram = [this] { endProgram(); };
-    return form;
+        services.fileStore = ownFileStore_.get();
+    }
+    if (services.programFolder.empty())
+        services.programFolder = QCoreApplication::applicationDirPath().toStdString();
+    endProgram_ = services.endProgram ? std::move(services.endProgram) : [] { QCoreApplication::exit(0); };
+    services.endProgram = [this] { endProgram(); };
+    return services;
 }
 
-void Form1::centreOnScreen() {
+void MainWindow::centreOnScreen() {
     if (const QScreen* screen = this->screen())
         setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen->availableGeometry()));
 }
 
-QObject* Form1::control(std::string_view name) const {
+QObject* MainWindow::control(std::string_view name) const {
     const QString wanted = fromUtf8(name);
     if (objectName() == wanted)
-        return const_cast<Form1*>(this);
+        return const_cast<MainWindow*>(this);
     return findChild<QObject*>(wanted, Qt::FindDirectChildrenOnly);
 }
 
-QtSurface& Form1::plot(int table) const {
+QtSurface& MainWindow::plot(int table) const {
     assert(table >= 0 && table < engine::kTableCount && "SinusPic takes a table index from 0 to 3");
     return static_cast<QtSurface&>(*controls_.SinusPic[static_cast<std::size_t>(table)]);
 }
 
-QtSurface& Form1::preview() const { return static_cast<QtSurface&>(*controls_.picPreview); }
+QtSurface& MainWindow::preview() const { return static_cast<QtSurface&>(*controls_.picPreview); }
 
-void Form1::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // The first tick comes after start-up, once the window is on the screen.
     if (!ended_ && !timer_->timer().isActive())
         timer_->start();
 }
 
-void Form1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     // Closing never asks and is never refused.
     event->accept();
     if (!ended_)
-        logic_->Form_Unload();
+        logic_->onClose();
 }
 
-void Form1::endProgram() {
+void MainWindow::endProgram() {
     // At once: no further tick or event of this window is handled.
     if (ended_)
         return;
     ended_ = true;
     timer_->stop();
     hide();
-    quitApplication_();
+    endProgram_();
 }
 
 } // namespace ondulix::ui::qt

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "toolkit/MemoryToolkit.h"
-#include "ui/MainForm.h"
-#include "ui/qt/Form1.h"
+#include "support/MemoryDialogs.h"
+#include "ui/MainWindowLogic.h"
+#include "ui/qt/MainWindow.h"
 #include "ui/qt/QtSurface.h"
 
 #include <QCoreApplication>
@@ -19,20 +19,20 @@ namespace ondulix::ui::qt {
 
 // The real window with in-memory dialogs, so that no test waits on a modal box, and with the
 // application's ending counted instead of carried out.
-class Form1Test : public ::testing::Test {
+class MainWindowTest : public ::testing::Test {
 protected:
     toolkit::MemorySaveDialog saveDialog;
     toolkit::MemoryMessageBox messageBox;
     int quits = 0;
-    std::unique_ptr<Form1> window;
+    std::unique_ptr<MainWindow> window;
 
-    void SetUp() override { window = std::make_unique<Form1>(services()); }
+    void SetUp() override { window = std::make_unique<MainWindow>(services()); }
 
-    virtual Form1Services services() {
-        Form1Services s;
+    virtual FormServices services() {
+        FormServices s;
         s.saveDialog = &saveDialog;
         s.messageBox = &messageBox;
-        s.quitApplication = [this] { ++quits; };
+        s.endProgram = [this] { ++quits; };
         return s;
     }
 

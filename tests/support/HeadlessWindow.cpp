@@ -1,4 +1,4 @@
-#include "ui/HeadlessWindow.h"
+#include "support/HeadlessWindow.h"
 
 #include "ui/FormBuilder.h"
 
@@ -37,7 +37,7 @@ HeadlessWindow::HeadlessWindow() {
     services.fileStore = &fileStore;
     services.programFolder = ".";
     services.endProgram = [this] { ++endProgramCalls; };
-    form_ = std::make_unique<MainForm>(controls_, services);
+    logic_ = std::make_unique<MainWindowLogic>(controls_, services);
 }
 
 void HeadlessWindow::typeOver(toolkit::MemoryTextBox& box, std::string_view text) {

@@ -1,8 +1,8 @@
 // Every text of the window at its designed size, and inside its control.
 
-#include "Form1Fixture.h"
+#include "MainWindowFixture.h"
 
-#include "ui/Form1Layout.h"
+#include "ui/MainWindowLayout.h"
 
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -83,20 +83,20 @@ std::pair<int, int> inkColumnsInWindow(const QWidget& widget, const TextPlace& p
 
 int designedPixels(FontRole role) { return role == FontRole::PeakMarker ? 18 : 13; }
 
-// The faces chosen as closest to the designed ones (see Form1Fonts), from fonts-lato and
+// The faces chosen as closest to the designed ones (see MainWindowFonts), from fonts-lato and
 // fonts-liberation2.
 QString expectedFace(FontRole role) {
     return role == FontRole::PeakMarker ? QStringLiteral("Liberation Mono") : QStringLiteral("Lato");
 }
 
-TEST_F(Form1Test, EveryTextIsAtItsDesignedSizeAndFitsItsControl) {
+TEST_F(MainWindowTest, EveryTextIsAtItsDesignedSizeAndFitsItsControl) {
     // The captions too wide for their control at the designed size, which shrink alone.
     const std::set<std::string_view> mustShrink = {
         "Label7", // the formula "f(x)=sin1(x+x1)+...", as wide as the preview under it
     };
     window->show();
     int texts = 0;
-    for (const LayoutItem& item : kForm1Layout) {
+    for (const LayoutItem& item : kMainWindowLayout) {
         const auto* widget = window->control<QWidget>(controlName(item));
         const auto place = widget ? textPlace(*widget) : std::nullopt;
         if (!place || place->text.isEmpty())

@@ -1,8 +1,8 @@
-#include "Form1Fixture.h"
+#include "MainWindowFixture.h"
 #include "display/PlotColours.h"
 
 #include "ui/AboutBoxes.h"
-#include "ui/HeadlessWindow.h"
+#include "support/HeadlessWindow.h"
 #include "ui/qt/QtTimer.h"
 
 #include <QApplication>
@@ -24,7 +24,7 @@ using display::kPlotGreen;
 
 // --- start-up ------------------------------------------------------------------------------
 
-TEST_F(Form1Test, StartUpShowsTheDefaultsInEveryBox) {
+TEST_F(MainWindowTest, StartUpShowsTheDefaultsInEveryBox) {
     const std::vector<std::pair<std::string, std::array<const char*, 4>>> rows = {
         {"txtSinLen", {"512", "512", "512", "512"}},    {"txtSinOffs", {"0", "64", "128", "256"}},
         {"txtSinWaves", {"1", "2", "3", "4"}},          {"txtSinMin", {"-128", "-96", "-64", "-32"}},
@@ -43,7 +43,7 @@ TEST_F(Form1Test, StartUpShowsTheDefaultsInEveryBox) {
     EXPECT_EQ(window->windowState(), Qt::WindowNoState);
 }
 
-TEST_F(Form1Test, StartUpPlotsEveryTableBeforeTheWindowIsShown) {
+TEST_F(MainWindowTest, StartUpPlotsEveryTableBeforeTheWindowIsShown) {
     // Table 0: Length 512 from -128 (top row) to 128 (bottom row), every second entry plotted.
     // Entry 0 is 0: mid-height, row 44 of 0 to 88; entry 128 is the crest 128: bottom row, column
     // 128 / 512 * 128 = 32; entry 384 is the trough -128: top row, column 96; entry 512 wraps to
@@ -76,7 +76,7 @@ TEST_F(Form1Test, StartUpPlotsEveryTableBeforeTheWindowIsShown) {
 
 // --- typing --------------------------------------------------------------------------------
 
-TEST_F(Form1Test, KeysTypedIntoALengthBoxRecomputeThatTableAndItsPlot) {
+TEST_F(MainWindowTest, KeysTypedIntoALengthBoxRecomputeThatTableAndItsPlot) {
     window->show();
     const QImage before1 = window->plot(1).picture().copy();
     const QImage before2 = window->plot(2).picture().copy();
@@ -96,7 +96,7 @@ TEST_F(Form1Test, KeysTypedIntoALengthBoxRecomputeThatTableAndItsPlot) {
     EXPECT_EQ(table(1), reference.tableSet().tables[1]);
 }
 
-TEST_F(Form1Test, AValueBeyondItsLimitIsReplacedByTheLimitWithTheCaretAtTheEnd) {
+TEST_F(MainWindowTest, AValueBeyondItsLimitIsReplacedByTheLimitWithTheCaretAtTheEnd) {
     window->show();
     typeOver("txtSinMin(2)", "99999");
     EXPECT_EQ(text("txtSinMin(2)"), "16384");
@@ -105,7 +105,7 @@ TEST_F(Form1Test, AValueBeyondItsLimitIsReplacedByTheLimitWithTheCaretAtTheEnd) 
     EXPECT_EQ(table(2).Minimum, 16384);
 }
 
-TEST_F(Form1Test, LeadingZerosAreDroppedAndTheCaretStaysAfterTheTypedKey) {
+TEST_F(MainWindowTest, LeadingZerosAreDroppedAndTheCaretStaysAfterTheTypedKey) {
     window->show();
     typeOver("txtSinOffs(0)", "007");
     EXPECT_EQ(text("txtSinOffs(0)"), "7");
@@ -123,7 +123,7 @@ TEST_F(Form1Test, LeadingZerosAreDroppedAndTheCaretStaysAfterTheTypedKey) {
 
 // --- the preview ---------------------------------------------------------------------------
 
-TEST_F(Form1Test, ThePreviewStartsWithTheWindowAndAdvancesEveryTableEachTick) {
+TEST_F(MainWindowTest, ThePreviewStartsWithTheWindowAndAdvancesEveryTableEachTick) {
     const QtTimer& timer = window->timer();
     EXPECT_FALSE(timer.timer().isActive()); // no frame before the window is shown
     EXPECT_EQ(timer.timer().interval(), 2);
@@ -148,7 +148,7 @@ TEST_F(Form1Test, ThePreviewStartsWithTheWindowAndAdvancesEveryTableEachTick) {
     EXPECT_TRUE(window->control<QLabel>("lblpeaklow")->isHidden());
 }
 
-TEST_F(Form1Test, ThePeakMarkersFollowTheVerticalRange) {
+TEST_F(MainWindowTest, ThePeakMarkersFollowTheVerticalRange) {
     window->show();
     ASSERT_TRUE(waitForFrames(1));
     // Sums run from about -281 to 160: a top bound of 200 puts every one of them above the top.
@@ -178,7 +178,7 @@ TEST_F(Form1Test, ThePeakMarkersFollowTheVerticalRange) {
 
 // --- buttons and closing -------------------------------------------------------------------
 
-TEST_F(Form1Test, TheAboutButtonsShowTheirBoxesAndChangeNothing) {
+TEST_F(MainWindowTest, TheAboutButtonsShowTheirBoxesAndChangeNothing) {
     const auto before = window->logic().tableSet().tables;
     window->control<QPushButton>("Command2")->click();
     window->control<QPushButton>("Command3")->click();
@@ -191,7 +191,7 @@ TEST_F(Form1Test, TheAboutButtonsShowTheirBoxesAndChangeNothing) {
     EXPECT_EQ(quits, 0);
 }
 
-TEST_F(Form1Test, QuitEndsTheProgramAtOnceWithoutAQuestion) {
+TEST_F(MainWindowTest, QuitEndsTheProgramAtOnceWithoutAQuestion) {
     window->show();
     typeOver("txtSinLen(0)", "77"); // unsaved edits ask nothing either
     window->control<QPushButton>("cmdQuit")->click();
@@ -203,7 +203,7 @@ TEST_F(Form1Test, QuitEndsTheProgramAtOnceWithoutAQuestion) {
     EXPECT_EQ(quits, 1);
 }
 
-TEST_F(Form1Test, ClosingTheWindowEndsTheProgramAsQuitDoes) {
+TEST_F(MainWindowTest, ClosingTheWindowEndsTheProgramAsQuitDoes) {
     window->show();
     EXPECT_TRUE(window->close()); // never refused
     EXPECT_EQ(quits, 1);

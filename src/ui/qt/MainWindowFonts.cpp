@@ -1,4 +1,4 @@
-#include "ui/qt/Form1Fonts.h"
+#include "ui/qt/MainWindowFonts.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -111,7 +111,7 @@ bool captionFits(const QFont& font, const LayoutItem& item, const QString& text)
 
 } // namespace
 
-Form1Fonts Form1Fonts::choose() {
+MainWindowFonts MainWindowFonts::choose() {
     const QFont sans = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     // Asked of the font database, which knows without loading the face.
@@ -123,7 +123,7 @@ Form1Fonts Form1Fonts::choose() {
     return {.dialog = pick(kDialogFaces, sans), .heading = pick(kHeadingFaces, sans), .peak = pick(kPeakFaces, fixed)};
 }
 
-const QFont& Form1Fonts::forRole(FontRole role) const {
+const QFont& MainWindowFonts::forRole(FontRole role) const {
     switch (role) {
     case FontRole::BoldHeading:
         return heading;
@@ -135,7 +135,7 @@ const QFont& Form1Fonts::forRole(FontRole role) const {
     return dialog;
 }
 
-QFont Form1Fonts::forControl(const LayoutItem& item) const {
+QFont MainWindowFonts::forControl(const LayoutItem& item) const {
     QFont font = forRole(item.font);
     const QString text = captionOf(item);
     if (text.isEmpty() || captionFits(font, item, text))

@@ -1,7 +1,6 @@
-#include "toolkit/MemoryToolkit.h"
+#include "support/MemoryTextBox.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace ondulix::toolkit {
 
@@ -60,31 +59,6 @@ void MemoryTextBox::backspace() {
         next.erase(static_cast<std::size_t>(caret_ - 1), 1);
         replaceByUser(std::move(next), caret_ - 1);
     }
-}
-
-void MemorySurface::setScale(UserScale scale) {
-    if (scale.height == 0.0f || !std::isfinite(scale.height))
-        scale.height = scale_.height;
-    scale_ = scale;
-}
-
-void MemorySurface::record(const DrawOp& op) {
-    if (recording_)
-        ops_.push_back(op);
-}
-
-void MemorySurface::clear() {
-    ++clears_;
-    ops_.clear();
-    record({DrawOp::Kind::Clear, 0, 0, 0, 0, {}, scale_});
-}
-
-void MemorySurface::point(float x, float y, Colour colour) {
-    record({DrawOp::Kind::Point, x, y, x, y, colour, scale_});
-}
-
-void MemorySurface::line(float x1, float y1, float x2, float y2, Colour colour) {
-    record({DrawOp::Kind::Line, x1, y1, x2, y2, colour, scale_});
 }
 
 } // namespace ondulix::toolkit

@@ -1,4 +1,4 @@
-#include "Form1Fixture.h"
+#include "MainWindowFixture.h"
 
 #include "export/Dialect.h"
 #include "export/DialectFile.h"
@@ -36,12 +36,12 @@ std::string golden(const char* name) { return readFile(QString(ONDULIX_TEST_DATA
 
 // The window, whose program folder is a fresh temporary folder, saving through the real file
 // store into it; the dialog's answer is scripted.
-class Form1Save : public Form1Test {
+class MainWindowSave : public MainWindowTest {
 protected:
     QTemporaryDir folder;
 
-    Form1Services services() override {
-        Form1Services s = Form1Test::services();
+    FormServices services() override {
+        FormServices s = MainWindowTest::services();
         s.programFolder = folder.path().toStdString();
         return s;
     }
@@ -55,7 +55,7 @@ protected:
     }
 };
 
-TEST_F(Form1Save, AsksForTheFileWithTheSameSettingsOnEveryClick) {
+TEST_F(MainWindowSave, AsksForTheFileWithTheSameSettingsOnEveryClick) {
     save(path("sinus"), 1);
     save(path("sinus"), 2);
     ASSERT_EQ(saveDialog.requests.size(), 2u);
@@ -67,7 +67,7 @@ TEST_F(Form1Save, AsksForTheFileWithTheSameSettingsOnEveryClick) {
     }
 }
 
-TEST_F(Form1Save, WritesTheStartUpTablesByteForByteInTheChosenStyle) {
+TEST_F(MainWindowSave, WritesTheStartUpTablesByteForByteInTheChosenStyle) {
     save(path("sinus"), 1);
     EXPECT_EQ(readFile(path("sinus")), golden("default-tables-c.txt"));
     // The style follows the entry chosen, not the name.
@@ -77,7 +77,7 @@ TEST_F(Form1Save, WritesTheStartUpTablesByteForByteInTheChosenStyle) {
     EXPECT_TRUE(messageBox.shown.empty()); // a save that works says nothing
 }
 
-TEST_F(Form1Save, WritesTheTablesAsEditedAndTheSameFileTwice) {
+TEST_F(MainWindowSave, WritesTheTablesAsEditedAndTheSameFileTwice) {
     window->show();
     typeOver("txtSinLen(2)", "100");
     typeOver("txtSinSpeed(3)", "9");
@@ -90,7 +90,7 @@ TEST_F(Form1Save, WritesTheTablesAsEditedAndTheSameFileTwice) {
     EXPECT_EQ(readFile(path("sinus")), first);
 }
 
-TEST_F(Form1Save, ReplacesAnExistingFileWithoutAsking) {
+TEST_F(MainWindowSave, ReplacesAnExistingFileWithoutAsking) {
     QFile old(path("sinus"));
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
     old.write(QByteArray(40000, '#'));
@@ -100,7 +100,7 @@ TEST_F(Form1Save, ReplacesAnExistingFileWithoutAsking) {
     EXPECT_TRUE(messageBox.shown.empty());
 }
 
-TEST_F(Form1Save, CancelTouchesNothing) {
+TEST_F(MainWindowSave, CancelTouchesNothing) {
     saveDialog.answer.reset();
     window->control<QPushButton>("Command1")->click();
     EXPECT_EQ(saveDialog.requests.size(), 1u);
@@ -108,7 +108,7 @@ TEST_F(Form1Save, CancelTouchesNothing) {
     EXPECT_TRUE(messageBox.shown.empty());
 }
 
-TEST_F(Form1Save, AFolderThatDoesNotExistIsReportedWithTheFileName) {
+TEST_F(MainWindowSave, AFolderThatDoesNotExistIsReportedWithTheFileName) {
     const QString target = path("no such folder/sinus");
     save(target, 1);
     ASSERT_EQ(messageBox.shown.size(), 1u);
@@ -117,7 +117,7 @@ TEST_F(Form1Save, AFolderThatDoesNotExistIsReportedWithTheFileName) {
 }
 
 #ifdef Q_OS_UNIX
-TEST_F(Form1Save, AWriteThatFailsPartWayIsReportedAndKeepsTheOldFile) {
+TEST_F(MainWindowSave, AWriteThatFailsPartWayIsReportedAndKeepsTheOldFile) {
     save(path("sinus"), 2);
     const std::string old = readFile(path("sinus"));
     ASSERT_EQ(old, golden("default-tables-asm.txt"));
@@ -141,10 +141,10 @@ TEST_F(Form1Save, AWriteThatFailsPartWayIsReportedAndKeepsTheOldFile) {
 
 // The window with the platform's save dialog itself, driven by mouse events sent to the windows
 // at the place of a button, as the windowing system delivers them.
-class Form1RealSaveDialog : public Form1Save {
+class MainWindowRealSaveDialog : public MainWindowSave {
 protected:
-    Form1Services services() override {
-        Form1Services s = Form1Save::services();
+    FormServices services() override {
+        FormServices s = MainWindowSave::services();
         s.saveDialog = nullptr;
         return s;
     }
@@ -160,7 +160,7 @@ protected:
     }
 };
 
-TEST_F(Form1RealSaveDialog, TheClicksThatOpenedTheDialogPressNoneOfItsButtons) {
+TEST_F(MainWindowRealSaveDialog, TheClicksThatOpenedTheDialogPressNoneOfItsButtons) {
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
@@ -200,7 +200,7 @@ TEST_F(Form1RealSaveDialog, TheClicksThatOpenedTheDialogPressNoneOfItsButtons) {
 
 // Every toolchain's entry of the platform's dialog writes that toolchain's file, and is offered
 // again the next time.
-TEST_F(Form1RealSaveDialog, EachDialectEntryWritesItsFileAndIsOfferedAgain) {
+TEST_F(MainWindowRealSaveDialog, EachDialectEntryWritesItsFileAndIsOfferedAgain) {
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     QString previous = "Array, AnsiC-Style"; // the first entry, offered on the first save of a run

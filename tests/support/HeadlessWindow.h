@@ -1,8 +1,11 @@
 #pragma once
 
-#include "toolkit/MemoryToolkit.h"
+#include "support/MemoryControls.h"
+#include "support/MemoryDialogs.h"
+#include "support/MemorySurface.h"
+#include "support/MemoryTextBox.h"
 #include "ui/FormControls.h"
-#include "ui/MainForm.h"
+#include "ui/MainWindowLogic.h"
 
 #include <deque>
 #include <memory>
@@ -21,7 +24,7 @@ template <class Interface>
 using MemoryControl = decltype(memoryControlOf(static_cast<Interface*>(nullptr)));
 
 // The main window without a display: the layout's controls made in memory by the same walk that
-// builds the Qt window, and the same MainForm behind them. Tests and benchmarks type into its
+// builds the Qt window, and the same MainWindowLogic behind them. Tests and benchmarks type into its
 // boxes, tick its timer and click its buttons exactly as a user works the real window.
 class HeadlessWindow {
 public:
@@ -30,7 +33,7 @@ public:
     HeadlessWindow& operator=(const HeadlessWindow&) = delete;
 
     // Runs start-up, as the real window does before it is first shown.
-    void load() { form_->Form_Load(); }
+    void load() { logic_->start(); }
 
     // Replaces a box's whole text as a user would: select all, type the new text key by key.
     // Every key raises the box's change notification, as it would in the window.
@@ -39,8 +42,8 @@ public:
     // notification, so "-5" arrives as -5 and not as "-" (read 0) followed by "5".
     static void pasteOver(toolkit::MemoryTextBox& box, std::string_view text);
 
-    MainForm& form() { return *form_; }
-    const engine::TableSet& tableSet() const { return form_->tableSet(); }
+    MainWindowLogic& logic() { return *logic_; }
+    const engine::TableSet& tableSet() const { return logic_->tableSet(); }
     const FormControls& controls() const { return controls_; }
 
     // The control at a place of the form: control(&FormControls::txtPrvXmax),
@@ -69,7 +72,7 @@ private:
     std::deque<toolkit::MemoryButton> buttons_;
     std::deque<toolkit::MemoryTimer> timers_;
     FormControls controls_;
-    std::unique_ptr<MainForm> form_;
+    std::unique_ptr<MainWindowLogic> logic_;
 };
 
 } // namespace ondulix::ui

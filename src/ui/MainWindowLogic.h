@@ -22,34 +22,37 @@ struct ChangeHandler;
 // preview's view) and the window's small state, answers the text boxes' change notifications,
 // the timer's ticks and the buttons' clicks, and reads and writes the controls only through the
 // toolkit interfaces. Whoever builds the controls (the Qt window, or the in-memory one) hands
-// them over and runs Form_Load before the window is first shown.
-class MainForm : private engine::StartUpSteps {
+// them over and runs start() before the window is first shown.
+class MainWindowLogic : private engine::StartUpSteps {
 public:
-    MainForm(const FormControls& controls, const FormServices& services);
-    MainForm(const MainForm&) = delete;
-    MainForm& operator=(const MainForm&) = delete;
+    MainWindowLogic(const FormControls& controls, const FormServices& services);
+    MainWindowLogic(const MainWindowLogic&) = delete;
+    MainWindowLogic& operator=(const MainWindowLogic&) = delete;
 
     // Start-up: defaults, then for each table derive the centre form, show, compute and plot.
-    void Form_Load();
+    void start();
 
-    void Command1_Click(); // "write file"
-    void Command2_Click(); // "about this"
-    void Command3_Click(); // "about us"
-    void cmdQuit_Click();  // "qUiT!"
-    void Form_Unload();
+    // The buttons' clicks: save the tables to a file, show either information box, quit.
+    void onWriteFile();
+    void onAboutThis();
+    void onAboutUs();
+    void onQuit();
+    // The window closes, however it was closed: the program ends at once.
+    void onClose();
 
     // One preview frame; the timer's tick.
-    void Timer1_Timer();
+    void onPreviewTick();
 
     // The procedures the handlers are made of, public for tests.
     void ShowTableParams(int table) override;
     void CalcTable(int table) override;
     void PreviewFrame();
 
-    // Reports every change notification: a handler that starts, one that the guard stops at
-    // once, and one that finishes. For diagnostics and for tests of the nesting order.
+    // Reports every change notification, by the name of the box that raised it ("txtSinLen" and
+    // the table, or "txtPrvXmax" and 0): a handler that starts, one that the guard stops at once,
+    // and one that finishes. For diagnostics and for tests of the nesting order.
     enum class HandlerEvent { Started, Ignored, Finished };
-    using HandlerTrace = std::function<void(std::string_view handler, int table, HandlerEvent event)>;
+    using HandlerTrace = std::function<void(std::string_view box, int table, HandlerEvent event)>;
     void setHandlerTrace(HandlerTrace trace) { trace_ = std::move(trace); }
 
     const engine::TableSet& tableSet() const { return tableSet_; }

@@ -1,4 +1,4 @@
-#include "ui/HeadlessWindow.h"
+#include "support/HeadlessWindow.h"
 
 #include "engine/InputRules.h"
 #include "engine/NumberText.h"
@@ -14,16 +14,16 @@
 namespace ondulix::ui {
 namespace {
 
-using Event = MainForm::HandlerEvent;
+using Event = MainWindowLogic::HandlerEvent;
 using C = FormControls;
 
 // A started window whose handler runs are logged as "+name(i)", "-name(i)" and "~name(i)" for
 // started, finished and ignored.
-class MainFormTest : public ::testing::Test {
+class MainWindowLogicTest : public ::testing::Test {
 protected:
-    MainFormTest() {
+    MainWindowLogicTest() {
         w.load();
-        w.form().setHandlerTrace([this](std::string_view name, int table, Event event) {
+        w.logic().setHandlerTrace([this](std::string_view name, int table, Event event) {
             const char mark = event == Event::Started ? '+' : event == Event::Finished ? '-' : '~';
             log.push_back(mark + std::string(name) + "(" + std::to_string(table) + ")");
         });
@@ -36,7 +36,7 @@ protected:
     std::vector<std::string> log;
 };
 
-TEST_F(MainFormTest, StartUpShowsTheDefaultsAndTheDesignExtents) {
+TEST_F(MainWindowLogicTest, StartUpShowsTheDefaultsAndTheDesignExtents) {
     const char* expected[8][4] = {
         {"512", "512", "512", "512"}, {"-128", "-96", "-64", "-32"}, {"128", "96", "64", "32"}, {"0", "0", "0", "0"},
         {"256", "192", "128", "64"},  {"0", "64", "128", "256"},     {"1", "2", "3", "4"},      {"1", "-3", "5", "-7"},
@@ -54,36 +54,36 @@ TEST_F(MainFormTest, StartUpShowsTheDefaultsAndTheDesignExtents) {
         EXPECT_EQ(calcCount(i), 1) << "each table computed and plotted once";
     }
     EXPECT_EQ(table(1).Range, 192);
-    EXPECT_FALSE(w.form().isRefreshing());
+    EXPECT_FALSE(w.logic().isRefreshing());
 }
 
-TEST_F(MainFormTest, ShowTableParamsRaisesNotificationsThatTheGuardIgnores) {
+TEST_F(MainWindowLogicTest, ShowTableParamsRaisesNotificationsThatTheGuardIgnores) {
     // "12abc" is shown back as "12": that write notifies inside the handler, and the guard
     // stops it at once, without reading, recomputing or touching a caret.
     HeadlessWindow::pasteOver(w.control(&C::txtSinOffs, 2), "12abc");
-    EXPECT_EQ(log, (std::vector<std::string>{"+txtSinOffs_Change(2)", "~txtSinOffs_Change(2)", "-txtSinOffs_Change(2)"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"+txtSinOffs(2)", "~txtSinOffs(2)", "-txtSinOffs(2)"}));
     EXPECT_EQ(w.control(&C::txtSinOffs, 2).text(), "12");
     EXPECT_EQ(calcCount(2), 2) << "start-up, then the edit once";
     EXPECT_EQ(w.control(&C::txtSinOffs, 1).text(), "64") << "other rows untouched";
-    EXPECT_FALSE(w.form().isRefreshing());
+    EXPECT_FALSE(w.logic().isRefreshing());
 }
 
-TEST_F(MainFormTest, ClampWriteBackRunsTheBoxHandlerNestedAndComputesTheTableOnce) {
+TEST_F(MainWindowLogicTest, ClampWriteBackRunsTheBoxHandlerNestedAndComputesTheTableOnce) {
     auto& box = w.control(&C::txtSinLen, 0);
     box.select(0, 3);
     box.type("2000");
     log.clear();
     const int before = calcCount(0);
     box.type("0"); // "20000" is above the limit
-    EXPECT_EQ(log, (std::vector<std::string>{"+txtSinLen_Change(0)", "+txtSinLen_Change(0)", "-txtSinLen_Change(0)",
-                                             "-txtSinLen_Change(0)"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"+txtSinLen(0)", "+txtSinLen(0)", "-txtSinLen(0)",
+                                             "-txtSinLen(0)"}));
     EXPECT_EQ(calcCount(0) - before, 1) << "the outer run finds the table computed from the same parameters";
     EXPECT_EQ(box.text(), "16384");
     EXPECT_EQ(table(0).Length, 16384);
     EXPECT_EQ(box.caret(), 5) << "the caret stays where the user left it";
 }
 
-TEST_F(MainFormTest, TypingIntoMinimumClampsAndDerivesTheCentreForm) {
+TEST_F(MainWindowLogicTest, TypingIntoMinimumClampsAndDerivesTheCentreForm) {
     auto& box = w.control(&C::txtSinMin, 2);
     HeadlessWindow::typeOver(box, "99999");
     EXPECT_EQ(box.text(), "16384");
@@ -95,7 +95,7 @@ TEST_F(MainFormTest, TypingIntoMinimumClampsAndDerivesTheCentreForm) {
     EXPECT_EQ(table(2).Origin, 8224); // (64 - 16384) / 2 + 16384
 }
 
-TEST_F(MainFormTest, CaretReturnsAlsoWhenTheTextGetsShorter) {
+TEST_F(MainWindowLogicTest, CaretReturnsAlsoWhenTheTextGetsShorter) {
     auto& box = w.control(&C::txtSinWaves, 1);
     box.select(0, 1);
     box.type("7abc"); // each key re-normalises: the box ends as "7" after the letters
@@ -110,7 +110,7 @@ TEST_F(MainFormTest, CaretReturnsAlsoWhenTheTextGetsShorter) {
     EXPECT_EQ(length.caret(), 2);
 }
 
-TEST_F(MainFormTest, NormalisedTextsAppearAtEveryKeystroke) {
+TEST_F(MainWindowLogicTest, NormalisedTextsAppearAtEveryKeystroke) {
     struct Case {
         toolkit::MemoryTextBox* box;
         const char* typed;
@@ -132,7 +132,7 @@ TEST_F(MainFormTest, NormalisedTextsAppearAtEveryKeystroke) {
     EXPECT_EQ(w.control(&C::txtSinRange, 1).text(), "1");
 }
 
-TEST_F(MainFormTest, OriginAndRangeEditsDeriveTheBounds) {
+TEST_F(MainWindowLogicTest, OriginAndRangeEditsDeriveTheBounds) {
     HeadlessWindow::pasteOver(w.control(&C::txtSinRange, 0), "3");
     HeadlessWindow::pasteOver(w.control(&C::txtSinOrigin, 0), "1");
     EXPECT_EQ(w.control(&C::txtSinMin, 0).text(), "0");
@@ -150,18 +150,18 @@ TEST_F(MainFormTest, OriginAndRangeEditsDeriveTheBounds) {
     EXPECT_EQ(table(0).Range, 16379);
     // The Maximum clamp ran that box's handler nested; its display rewrote the centre form,
     // whose notifications the guard stopped.
-    EXPECT_EQ(log, (std::vector<std::string>{"+txtSinMin_Change(0)", "+txtSinMax_Change(0)", "~txtSinOrigin_Change(0)",
-                                             "~txtSinRange_Change(0)", "-txtSinMax_Change(0)", "-txtSinMin_Change(0)"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"+txtSinMin(0)", "+txtSinMax(0)", "~txtSinOrigin(0)",
+                                             "~txtSinRange(0)", "-txtSinMax(0)", "-txtSinMin(0)"}));
 }
 
-TEST_F(MainFormTest, YminNotAboveYmaxRaisesYmaxThroughANestedRun) {
+TEST_F(MainWindowLogicTest, YminNotAboveYmaxRaisesYmaxThroughANestedRun) {
     w.control(&C::picPreview).forgetOperations();
     const int clearsBefore = w.control(&C::picPreview).clearCount();
     HeadlessWindow::pasteOver(w.control(&C::txtPrvYmax), "255");
     log.clear();
     HeadlessWindow::pasteOver(w.control(&C::txtPrvYmin), "300");
-    EXPECT_EQ(log, (std::vector<std::string>{"+txtPrvYmin_Change(0)", "+txtPrvYmax_Change(0)", "-txtPrvYmax_Change(0)",
-                                             "-txtPrvYmin_Change(0)"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"+txtPrvYmin(0)", "+txtPrvYmax(0)", "-txtPrvYmax(0)",
+                                             "-txtPrvYmin(0)"}));
     EXPECT_EQ(w.control(&C::txtPrvYmax).text(), "301");
     EXPECT_EQ(w.control(&C::picPreview).scale().top, 300.0f);
     EXPECT_EQ(w.control(&C::picPreview).scale().height, 1.0f);
@@ -175,13 +175,13 @@ TEST_F(MainFormTest, YminNotAboveYmaxRaisesYmaxThroughANestedRun) {
     EXPECT_EQ(w.control(&C::txtPrvYmax).text(), "10.5");
 }
 
-TEST_F(MainFormTest, PreviewBoxEditsPassTableZeroClearThePreviewAndComputeNothing) {
+TEST_F(MainWindowLogicTest, PreviewBoxEditsPassTableZeroClearThePreviewAndComputeNothing) {
     HeadlessWindow::pasteOver(w.control(&C::txtSinSpeed, 0), "0");
     const int calcs[] = {calcCount(0), calcCount(1), calcCount(2), calcCount(3)};
     log.clear();
     const int clears = w.control(&C::picPreview).clearCount();
     HeadlessWindow::pasteOver(w.control(&C::txtPrvXmax), "300.5");
-    EXPECT_EQ(log, (std::vector<std::string>{"+txtPrvXmax_Change(0)", "-txtPrvXmax_Change(0)"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"+txtPrvXmax(0)", "-txtPrvXmax(0)"}));
     EXPECT_EQ(w.control(&C::picPreview).clearCount(), clears + 1);
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(calcCount(i), calcs[i]) << "table " << i;
@@ -199,16 +199,16 @@ TEST_F(MainFormTest, PreviewBoxEditsPassTableZeroClearThePreviewAndComputeNothin
     }
 }
 
-TEST_F(MainFormTest, SpeedZeroResetsThePositionAtOnce) {
+TEST_F(MainWindowLogicTest, SpeedZeroResetsThePositionAtOnce) {
     for (int frame = 0; frame < 3; ++frame)
-        w.control(&C::Timer1).tick();
+        w.control(&C::tmrPreview).tick();
     EXPECT_EQ(position(2), 15);
     const int calcs = calcCount(2);
     HeadlessWindow::pasteOver(w.control(&C::txtSinSpeed, 2), "0");
     EXPECT_EQ(table(2).Speed, 0);
     EXPECT_EQ(position(2), 0);
     EXPECT_EQ(calcCount(2), calcs) << "speed does not change the entries";
-    w.control(&C::Timer1).tick();
+    w.control(&C::tmrPreview).tick();
     EXPECT_EQ(position(2), 0);
     // A non-zero speed leaves the position where it is.
     EXPECT_EQ(position(1), 500);
@@ -216,7 +216,7 @@ TEST_F(MainFormTest, SpeedZeroResetsThePositionAtOnce) {
     EXPECT_EQ(position(1), 500);
 }
 
-TEST_F(MainFormTest, ExtremePreviewExtentsAreClampedToFiniteEdges) {
+TEST_F(MainWindowLogicTest, ExtremePreviewExtentsAreClampedToFiniteEdges) {
     struct Case {
         toolkit::MemoryTextBox* box;
         const char* typed;
@@ -241,9 +241,9 @@ TEST_F(MainFormTest, ExtremePreviewExtentsAreClampedToFiniteEdges) {
     }
 }
 
-TEST_F(MainFormTest, AboutBoxesAndQuit) {
-    w.control(&C::Command2).click();
-    w.control(&C::Command3).click();
+TEST_F(MainWindowLogicTest, AboutBoxesAndQuit) {
+    w.control(&C::cmdAboutThis).click();
+    w.control(&C::cmdAboutUs).click();
     ASSERT_EQ(w.messageBox.shown.size(), 2u);
     EXPECT_EQ(w.messageBox.shown[0].title, "About Ondulix V1");
     EXPECT_TRUE(w.messageBox.shown[0].text.ends_with("made for you anyway ;)\r\n"));
@@ -260,7 +260,7 @@ TEST_F(MainFormTest, AboutBoxesAndQuit) {
 
 // The preview's tooltip answers for what the window holds when it is asked: a bound, a check box
 // and a table each change the answer.
-TEST_F(MainFormTest, PreviewToolTipFollowsBoundsCheckBoxesAndTables) {
+TEST_F(MainWindowLogicTest, PreviewToolTipFollowsBoundsCheckBoxesAndTables) {
     auto& preview = w.control(&C::picPreview);
     EXPECT_EQ(preview.toolTip(), "The sum stays within -512 to 512 in every frame.\nIt runs from -316 to 310.");
     HeadlessWindow::pasteOver(w.control(&C::txtPrvYmax), "300");
@@ -272,7 +272,7 @@ TEST_F(MainFormTest, PreviewToolTipFollowsBoundsCheckBoxesAndTables) {
     EXPECT_EQ(preview.toolTip(), "The sum leaves -512 to 300: it passes the bottom edge.\nIt runs from -128 to 400.");
     // Frames move the positions along the same cycle: the answer stands.
     for (int frame = 0; frame < 7; ++frame)
-        w.control(&C::Timer1).tick();
+        w.control(&C::tmrPreview).tick();
     EXPECT_EQ(preview.toolTip(), "The sum leaves -512 to 300: it passes the bottom edge.\nIt runs from -128 to 400.");
 }
 

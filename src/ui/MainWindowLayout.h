@@ -94,7 +94,7 @@ inline constexpr toolkit::Colour kFormBack{128, 128, 128};
 inline constexpr toolkit::Colour kFormFore{64, 64, 64};
 
 inline constexpr int kControlCount = 98;
-extern const std::array<LayoutItem, kControlCount> kForm1Layout;
+extern const std::array<LayoutItem, kControlCount> kMainWindowLayout;
 
 // The control's name as the window knows it: "txtSinLen(1)" for an array member, "Label23"
 // otherwise.

@@ -1,4 +1,4 @@
-#include "ui/Form1Layout.h"
+#include "ui/MainWindowLayout.h"
 
 #include "display/PlotColours.h"
 #include "engine/PreviewView.h"
@@ -83,7 +83,7 @@ constexpr LayoutItem rule(std::string_view name, int widthPx, int x1, int y1, in
 } // namespace
 
 // clang-format off
-const std::array<LayoutItem, kControlCount> kForm1Layout{{
+const std::array<LayoutItem, kControlCount> kMainWindowLayout{{
     // Zone 1, the top band: fillers and right-aligned column headings, overlapping by 12 twips.
     heading("Label33", "",         -96,  -48, 7284, 156,  2),
     heading("Label23", "Tables",  -144,   96,  828, 204,  3, FontRole::BoldHeading),
@@ -179,9 +179,9 @@ const std::array<LayoutItem, kControlCount> kForm1Layout{{
     speedBox(3, "7", 5088),
 
     // Zone 5, the buttons.
-    button("Command1", &C::Command1, "write file", 3936, 78),
-    button("Command2", &C::Command2, "about this", 4368, 79),
-    button("Command3", &C::Command3, "about us",   4800, 80),
+    button("Command1", &C::cmdWriteFile, "write file", 3936, 78),
+    button("Command2", &C::cmdAboutThis, "about this", 4368, 79),
+    button("Command3", &C::cmdAboutUs, "about us",   4800, 80),
     button("cmdQuit",  &C::cmdQuit,  "qUiT!",      5232, 81),
 
     // Rules across the bands, and the dark top and left edges of the five picture boxes (the
@@ -201,7 +201,7 @@ const std::array<LayoutItem, kControlCount> kForm1Layout{{
     rule("Line13", 2,  192, 4128, 3552, 4128),
 
     // Not visible.
-    {.name = "Timer1", .kind = ControlKind::Timer, .intervalMs = 2, .slot = &C::Timer1},
+    {.name = "Timer1", .kind = ControlKind::Timer, .intervalMs = 2, .slot = &C::tmrPreview},
     {.name = "CommonDialog", .kind = ControlKind::CommonDialog},
 }};
 // clang-format on
@@ -222,9 +222,9 @@ std::string windowCaption() {
 }
 
 const LayoutItem& layoutItem(std::string_view name, int index) {
-    const auto found = std::find_if(kForm1Layout.begin(), kForm1Layout.end(),
+    const auto found = std::find_if(kMainWindowLayout.begin(), kMainWindowLayout.end(),
                                     [&](const LayoutItem& item) { return item.name == name && item.index == index; });
-    if (found == kForm1Layout.end())
+    if (found == kMainWindowLayout.end())
         throw std::logic_error("the window's layout has no control " + std::string(name) + "(" + std::to_string(index) +
                                "); check the name against the layout table");
     return *found;

@@ -1,7 +1,7 @@
-#include "Form1Fixture.h"
+#include "MainWindowFixture.h"
 #include "display/PlotColours.h"
 
-#include "ui/Form1Layout.h"
+#include "ui/MainWindowLayout.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -16,14 +16,14 @@
 namespace ondulix::ui::qt {
 namespace {
 
-QRect rectOf(const Form1& window, const std::string& name) {
+QRect rectOf(const MainWindow& window, const std::string& name) {
     const auto* widget = window.control<QWidget>(name);
     return widget ? widget->geometry() : QRect();
 }
 
-TEST_F(Form1Test, HasEveryControlOfTheLayoutOnceByName) {
+TEST_F(MainWindowTest, HasEveryControlOfTheLayoutOnceByName) {
     std::set<std::string> names;
-    for (const LayoutItem& item : kForm1Layout) {
+    for (const LayoutItem& item : kMainWindowLayout) {
         const std::string name = controlName(item);
         EXPECT_FALSE(item.name.empty());
         EXPECT_TRUE(names.insert(name).second) << name << " twice";
@@ -46,7 +46,7 @@ TEST_F(Form1Test, HasEveryControlOfTheLayoutOnceByName) {
     EXPECT_EQ(pictures, 5);
 }
 
-TEST_F(Form1Test, PlacesControlsWhereTheLayoutPutsThem) {
+TEST_F(MainWindowTest, PlacesControlsWhereTheLayoutPutsThem) {
     // Pixels at 12 twips each, from the layout's twips.
     const std::vector<std::pair<std::string, QRect>> expected = {
         {"Label33", {-8, -4, 607, 13}},         {"Label23", {-12, 8, 69, 17}},
@@ -70,7 +70,7 @@ TEST_F(Form1Test, PlacesControlsWhereTheLayoutPutsThem) {
         EXPECT_EQ(rectOf(*window, name), rect) << name;
 
     // And every control of the table, by the same rule.
-    for (const LayoutItem& item : kForm1Layout) {
+    for (const LayoutItem& item : kMainWindowLayout) {
         if (item.kind == ControlKind::Line || item.kind == ControlKind::Timer || item.kind == ControlKind::CommonDialog)
             continue;
         const QRect rect(item.rect.left / 12, item.rect.top / 12, item.rect.width / 12, item.rect.height / 12);
@@ -80,7 +80,7 @@ TEST_F(Form1Test, PlacesControlsWhereTheLayoutPutsThem) {
     EXPECT_EQ(window->minimumSize(), window->maximumSize()); // the user cannot resize it
 }
 
-TEST_F(Form1Test, LinesDrawADarkEdgeJustOutsideEachPictureBox) {
+TEST_F(MainWindowTest, LinesDrawADarkEdgeJustOutsideEachPictureBox) {
     // A 2-pixel line centred on the box's top or left edge, half covered by the box; 1-pixel
     // rules along the bands, clipped at the client edge.
     const std::vector<std::pair<std::string, QRect>> expected = {
@@ -104,7 +104,7 @@ TEST_F(Form1Test, LinesDrawADarkEdgeJustOutsideEachPictureBox) {
     EXPECT_EQ(colourAt(shot, 300, 312), black); // Line2 over Label9
 }
 
-TEST_F(Form1Test, LabelsHaveTheirColoursAlignmentAndFonts) {
+TEST_F(MainWindowTest, LabelsHaveTheirColoursAlignmentAndFonts) {
     auto label = [&](const char* name) { return window->control<QLabel>(name); };
     const auto back = [](const QLabel* l) { return l->palette().color(QPalette::Window); };
     const auto fore = [](const QLabel* l) { return l->palette().color(QPalette::WindowText); };
@@ -130,7 +130,7 @@ TEST_F(Form1Test, LabelsHaveTheirColoursAlignmentAndFonts) {
     EXPECT_EQ(label("Label7")->text(), "f(x)=sin1(x+x1)+sin2(x+x2)+sin3(x+x3)+sin4(x+x4)");
 }
 
-TEST_F(Form1Test, CaptionIconAndButtons) {
+TEST_F(MainWindowTest, CaptionIconAndButtons) {
     const QString caption = window->windowTitle();
     EXPECT_TRUE(caption.startsWith("::.." + QString(24, ' ') + "..:: ")) << caption.toStdString();
     EXPECT_TRUE(caption.endsWith(" ::.." + QString(21, ' ') + "..::")) << caption.toStdString();
@@ -148,7 +148,7 @@ TEST_F(Form1Test, CaptionIconAndButtons) {
     EXPECT_EQ(window->control<QPushButton>("cmdQuit")->text(), "qUiT!");
 }
 
-TEST_F(Form1Test, TabWalksTheTableRowByRowThenThePreviewControls) {
+TEST_F(MainWindowTest, TabWalksTheTableRowByRowThenThePreviewControls) {
     std::vector<std::string> expected;
     for (int row = 0; row < 4; ++row)
         for (const char* column : {"txtSinLen", "txtSinOffs", "txtSinWaves", "txtSinMin", "txtSinMax", "txtSinOrigin",
