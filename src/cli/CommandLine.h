@@ -26,8 +26,9 @@ struct PreviewTexts {
 };
 
 // What the command line asks for, fully checked: every key known, at most one text per key, at
-// most one amplitude form per table, --label and --split only where the style has them, a label
-// prefix every toolchain takes, --preview only with --check.
+// most one amplitude form per table, the dialect options (--label, --names, --tables, --form,
+// --align, --split, --endian, --load-address) only where the style has them and as it can take
+// them, labels its toolchain takes, --preview only with --check.
 struct ExportRequest {
     enum class Action { Export, Help, Version };
     enum class CheckReport { Text, Json };
@@ -37,7 +38,7 @@ struct ExportRequest {
     std::optional<CheckReport> check;
     PreviewTexts preview;
     exporter::ExportStyle style = exporter::ExportStyle::CArrays;
-    // A dialect made for one toolchain instead of the style, with its label prefix and --split.
+    // A dialect made for one toolchain instead of the style, with its options.
     const exporter::Dialect* dialect = nullptr;
     exporter::DialectOptions dialectOptions;
     std::optional<std::string> outputPath; // nothing, or "-": standard output

@@ -7,8 +7,7 @@
 #include "engine/MessageText.h"
 #include "engine/NumberText.h"
 #include "engine/PreviewCheck.h"
-#include "export/ByteBounds.h"
-#include "export/DataForm.h"
+#include "export/DialectFile.h"
 #include "export/TableFile.h"
 
 #include <algorithm>
@@ -113,34 +112,26 @@ engine::PreviewReading readPreview(const PreviewTexts& texts) {
     return reading;
 }
 
-// The file the request asks for: one of the two styles, or a dialect.
-std::string fileText(const ExportRequest& request, const engine::TableSet& set) {
+// The file the request asks for: one of the two styles, or a dialect, which may refuse the
+// tables (a table of --form bytes that needs words).
+exporter::DialectFile fileOf(const ExportRequest& request, const engine::TableSet& set) {
     if (request.dialect)
-        return exporter::WriteDialectFile(set, *request.dialect, request.dialectOptions).text;
+        return exporter::WriteDialectFile(set, *request.dialect, request.dialectOptions);
     exporter::ValuesOnLine valuesOnLine = 0;
-    std::string text;
-    exporter::WriteTableFile(text, set, request.style, valuesOnLine);
-    return text;
+    exporter::DialectFile file;
+    exporter::WriteTableFile(file.text, set, request.style, valuesOnLine);
+    return file;
 }
 
-// "sin1 needs 16-bit signed words: its entries run from -128 to 128; min=-128,max=127 would
-// make it fit signed bytes", for each table of a dialect file that a byte does not hold.
-std::vector<std::string> wideTableNotes(const engine::TableSet& set) {
+// For each table of a dialect file that a byte does not hold, unless --form chose the width:
+// "sin1 needs 16-bit signed words: ...; min=-128,max=127 would make it fit signed bytes".
+std::vector<std::string> wideTableNotes(const ExportRequest& request, const engine::TableSet& set) {
     std::vector<std::string> notes;
-    for (int i = 0; i < engine::kTableCount; ++i) {
-        const auto entries = exporter::WrittenEntries(set, i);
-        const std::optional<exporter::DataForm> form = exporter::NarrowestForm(entries);
-        if (!form || exporter::IsByteForm(*form))
-            continue;
-        const auto [lowest, highest] = std::minmax_element(entries.begin(), entries.end());
-        std::string note = "sin" + std::to_string(i + 1) + " needs " +
-                           std::string(exporter::TraitsOf(*form).description) + ": its entries run from " +
-                           std::to_string(*lowest) + " to " + std::to_string(*highest);
-        if (const auto bounds = exporter::SuggestByteBounds(set.table(i)))
-            note += "; min=" + std::to_string(bounds->Minimum) + ",max=" + std::to_string(bounds->Maximum) +
-                    " would make it fit " + std::string(exporter::TraitsOf(bounds->form).description);
-        notes.push_back(std::move(note));
-    }
+    if (!request.dialect || request.dialectOptions.form)
+        return notes;
+    for (const int table : request.dialectOptions.tables)
+        if (std::string note = exporter::NeedsWordsNote(set, table); !note.empty())
+            notes.push_back(std::move(note));
     return notes;
 }
 
@@ -182,9 +173,15 @@ int RunExportCommand(std::span<const std::string_view> args, std::ostream& out, 
     if (request.strict && !notes.empty())
         return kExitUsage;
 
-    if (request.dialect)
-        for (const std::string& note : wideTableNotes(given.set))
-            report(err) << note << '\n';
+    // A file that cannot be written is refused before --check reports anything.
+    const bool writesFile = !request.check || request.outputPath;
+    const exporter::DialectFile file = writesFile ? fileOf(request, given.set) : exporter::DialectFile{};
+    if (!file.ok()) {
+        report(err) << file.problem << '\n';
+        return kExitUsage;
+    }
+    for (const std::string& note : wideTableNotes(request, given.set))
+        report(err) << note << '\n';
 
     int status = kExitSuccess;
     if (request.check) {
@@ -202,7 +199,7 @@ int RunExportCommand(std::span<const std::string_view> args, std::ostream& out, 
             return status;
     }
 
-    const std::string text = fileText(request, given.set);
+    const std::string& text = file.text;
     if (!request.outputPath || *request.outputPath == "-") {
         out.write(text.data(), static_cast<std::streamsize>(text.size()));
         out.flush();
