@@ -20,14 +20,14 @@ bool sameName(std::string_view a, std::string_view b) {
 
 // The bit instructions of the Rockwell and WDC 65C02 and the 65CE02, with the numbers a label can
 // end in, which ACME and ca65 take as instructions once the source selects such a processor.
-constexpr std::array<std::string_view, 16> kBitInstructions{
+constexpr auto kBitInstructions = std::to_array<std::string_view>({
     "bbr1", "bbr2", "bbr3", "bbr4", "bbs1", "bbs2", "bbs3", "bbs4",
     "rmb1", "rmb2", "rmb3", "rmb4", "smb1", "smb2", "smb3", "smb4",
-};
-constexpr std::array<std::string_view, 1> k64tassFunctions{"atan2"};
-constexpr std::array<std::string_view, 10> kHuC6280Instructions{
+});
+constexpr auto k64tassFunctions = std::to_array<std::string_view>({"atan2"});
+constexpr auto kHuC6280Instructions = std::to_array<std::string_view>({
     "st1", "st2", "tam1", "tam2", "tam3", "tam4", "tma1", "tma2", "tma3", "tma4",
-};
+});
 
 constexpr ReservedNames kRefusedByAcmeAndCa65{kBitInstructions, "which ACME and ca65 refuse as a 65C02 instruction"};
 constexpr std::array<ReservedNames, 1> k64tassNames{{{k64tassFunctions, "which 64tass refuses as its function atan2()"}}};
@@ -39,27 +39,26 @@ constexpr std::array<ReservedNames, 2> kCa65Names{{
 
 // m68k-linux-gnu-as -m68000 --mri: the registers of the whole 68000 family, 68020 to ColdFire
 // and its MAC units included.
-constexpr std::array<std::string_view, 57> k68000Registers{
-    "a1",     "a2",     "a3",     "a4",     "ac1",     "acc1",     "acc2",    "acc3",    "accext01", "accext23",
-    "acr1",   "acr2",   "acr3",   "acr4",   "bac1",    "bac2",     "bac3",    "bac4",    "bad1",     "bad2",
-    "bad3",   "bad4",   "cop1",   "cop2",   "cop3",    "cop4",     "d1",      "d2",      "d3",       "d4",
-    "dacr1",  "dtt1",   "fp1",    "fp2",    "fp3",     "fp4",      "iacr1",   "itt1",    "mbar1",    "mbar2",
-    "pcr1l1", "pcr1u1", "pcr2l1", "pcr2u1", "pcr3l1",  "pcr3u1",   "rambar1", "rombar1", "tt1",      "za1",
-    "za2",    "za3",    "za4",    "zd1",    "zd2",     "zd3",      "zd4",
-};
+constexpr auto k68000Registers = std::to_array<std::string_view>({
+    "a1", "a2", "a3", "a4", "d1", "d2", "d3", "d4", "fp1", "fp2", "fp3", "fp4", "ac1", "acc1",
+    "acc2", "acc3", "accext01", "accext23", "acr1", "acr2", "acr3", "acr4", "bac1", "bac2", "bac3",
+    "bac4", "bad1", "bad2", "bad3", "bad4", "cop1", "cop2", "cop3", "cop4", "dacr1", "iacr1",
+    "dtt1", "itt1", "tt1", "mbar1", "mbar2", "pcr1l1", "pcr1u1", "pcr2l1", "pcr2u1", "pcr3l1",
+    "pcr3u1", "rambar1", "rombar1", "za1", "za2", "za3", "za4", "zd1", "zd2", "zd3", "zd4",
+});
 constexpr std::array<ReservedNames, 1> k68000Names{{{k68000Registers, "which m68k-linux-gnu-as refuses as a register"}}};
 
 // nasm: registers from the 8086's to AVX-512's and AMX's, and its size and mode keywords.
-constexpr std::array<std::string_view, 90> kX86Registers{
-    "bnd1",  "bnd2",  "bnd3",  "cr1",   "cr11",  "cr12",  "cr13",  "cr14",  "cr2",   "cr3",   "cr4",   "dr1",
-    "dr11",  "dr12",  "dr13",  "dr14",  "dr2",   "dr3",   "dr4",   "k1",    "k2",    "k3",    "k4",    "mm1",
-    "mm2",   "mm3",   "mm4",   "r11",   "r12",   "r13",   "r14",   "st1",   "st2",   "st3",   "st4",   "tmm1",
-    "tmm2",  "tmm3",  "tmm4",  "tr1",   "tr2",   "tr3",   "tr4",   "xmm1",  "xmm11", "xmm12", "xmm13", "xmm14",
-    "xmm2",  "xmm21", "xmm22", "xmm23", "xmm24", "xmm3",  "xmm31", "xmm4",  "ymm1",  "ymm11", "ymm12", "ymm13",
-    "ymm14", "ymm2",  "ymm21", "ymm22", "ymm23", "ymm24", "ymm3",  "ymm31", "ymm4",  "zmm1",  "zmm11", "zmm12",
-    "zmm13", "zmm14", "zmm2",  "zmm21", "zmm22", "zmm23", "zmm24", "zmm3",  "zmm31", "zmm4",
-};
-constexpr std::array<std::string_view, 6> kNasmKeywords{"a32", "a64", "o32", "o64", "use32", "use64"};
+constexpr auto kX86Registers = std::to_array<std::string_view>({
+    "r11",   "r12",   "r13",   "r14",   "st1",   "st2",   "st3",   "st4",   "mm1",   "mm2",   "mm3",   "mm4",
+    "xmm1",  "xmm2",  "xmm3",  "xmm4",  "xmm11", "xmm12", "xmm13", "xmm14", "xmm21", "xmm22", "xmm23", "xmm24",
+    "xmm31", "ymm1",  "ymm2",  "ymm3",  "ymm4",  "ymm11", "ymm12", "ymm13", "ymm14", "ymm21", "ymm22", "ymm23",
+    "ymm24", "ymm31", "zmm1",  "zmm2",  "zmm3",  "zmm4",  "zmm11", "zmm12", "zmm13", "zmm14", "zmm21", "zmm22",
+    "zmm23", "zmm24", "zmm31", "k1",    "k2",    "k3",    "k4",    "tmm1",  "tmm2",  "tmm3",  "tmm4",  "bnd1",
+    "bnd2",  "bnd3",  "cr1",   "cr2",   "cr3",   "cr4",   "cr11",  "cr12",  "cr13",  "cr14",  "dr1",   "dr2",
+    "dr3",   "dr4",   "dr11",  "dr12",  "dr13",  "dr14",  "tr1",   "tr2",   "tr3",   "tr4",
+});
+constexpr auto kNasmKeywords = std::to_array<std::string_view>({"a32", "a64", "o32", "o64", "use32", "use64"});
 constexpr std::array<ReservedNames, 2> kNasmNames{{
     {kX86Registers, "which nasm refuses as a register"},
     {kNasmKeywords, "which nasm refuses as a keyword"},
