@@ -20,7 +20,9 @@
 namespace ondulix::cli {
 namespace {
 
-constexpr std::string_view kHelpHead = R"(Usage: ondulix-export [--sin1 KEY=VALUE,...] ... [--style STYLE] [--label PREFIX] [--split]
+constexpr std::string_view kHelpHead = R"(Usage: ondulix-export [--sin1 KEY=VALUE,...] ... [--style STYLE] [--tables N,...]
+                      [--label PREFIX | --names NAME,...] [--form bytes|words] [--align N]
+                      [--split] [--endian little|big] [--load-address ADDR]
                       [-o FILE] [--strict] [--check[=json] [--preview KEY=VALUE,...]]
 
 Writes the four sine tables of Ondulix V1, byte for byte as the window's "write file" writes
@@ -34,12 +36,27 @@ Options:
                         asm or 2: assembler .byte lines ("Bytes, TassC64-Style")
                         or a file that a toolchain takes as it stands, LF line ends:
                         c99 (C99 and C++ with stdint.h), 64tass, acme, ca65, dasm, xa
-                        (6502 assemblers). Each table in the narrowest data form that
-                        holds it: unsigned or signed bytes, else 16-bit words.
-  --label PREFIX        with c99 and the assemblers: label the tables PREFIX1 to PREFIX4
+                        (6502), pasmo, z80asm (Z80), sdas (Z80 and Game Boy, SDCC),
+                        m68k (68000, Motorola syntax), gas-arm (ARM), nasm (x86);
+                        or bin, the bytes alone. Each table in the narrowest data form
+                        that holds it: unsigned or signed bytes, else 16-bit words, in
+                        the byte order of the target (big endian for the 68000).
+  --tables N,...        with those styles: write only these tables, in this order
+  --label PREFIX        with those styles but bin: label the tables PREFIX1 to PREFIX4
                         (default sin1 to sin4)
-  --split               with the assemblers: write a table that needs 16-bit words as two
-                        byte tables, PREFIXn_lo (low bytes) then PREFIXn_hi (high bytes)
+  --names NAME,...      with those styles but bin: one label for each table written
+  --form bytes|words    with those styles: every table in bytes, refused for a table
+                        that needs words, or in words, instead of the narrowest form
+  --align N             with those styles: start each table at a multiple of N bytes,
+                        a power of two up to 256; refused where the toolchain cannot
+                        align inside an included file (c99, ca65, sdas, m68k)
+  --split               with the assemblers and bin: write a table that needs 16-bit
+                        words as two byte tables, PREFIXn_lo (low bytes) then PREFIXn_hi
+                        (high bytes)
+  --endian little|big   with bin: the byte order of words (default little)
+  --load-address ADDR   with bin: begin with ADDR, two bytes low first, as a C64 program
+                        file does ($C000, 0xC000 or 49152); --align counts from ADDR, and
+                        without it from the first byte
   -o, --output FILE     write FILE as a whole: it is replaced only once the new content
                         is complete (in a folder that takes no new file, an existing
                         writable FILE is written in place). Without -o, or "-o -", to
@@ -74,10 +91,13 @@ the file is written with the value the window would use.
 
 Example:
   ondulix-export --style asm --sin1 length=256,min=0,max=255 --sin2 length=256,origin=0,range=64 -o tables.s
+and one 256-byte table of signed bytes, named sintab and page-aligned, for 64tass:
+  ondulix-export --style 64tass --tables 1 --names sintab --form bytes --align 256 --sin1 length=256,min=-128,max=127
 
-With c99 and the assemblers, a table that needs 16-bit words is reported on standard error,
-with bounds that would make it fit a byte. Every such file begins with a comment that names
-each table's parameters and the ondulix-export command that writes the same file again.
+With the dialects, a table that needs 16-bit words is reported on standard error, with bounds
+that would make it fit a byte, unless --form chose the width. Every such file but bin begins
+with a comment that names each table's parameters and the ondulix-export command that writes
+the same file again.
 
 Exit status: 0 written (with --check: the sum stays within the bounds); 1 the file could not
 be written; 2 bad command line, or a value refused by --strict; 3 with --check: the sum leaves

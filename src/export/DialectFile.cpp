@@ -256,7 +256,8 @@ private:
         const bool one = options_.tables.size() == 1;
         comment(tablesNamed(options_) + (one ? ", entries 1 to its length" : ", entries 1 to length of each") +
                 ", and nothing else" +
-                (pads() ? " but the padding that aligns them" : "") + " (no origin or segment).");
+                (pads() ? (one ? " but the padding that aligns it" : " but the padding that aligns them") : "") +
+                " (no origin or segment).");
         comment("Written again, byte for byte, to standard output by");
         comment("  " + RegenerateCommand(set_, dialect_, options_));
         for (std::size_t written = 0; written < options_.tables.size(); ++written) {

@@ -231,7 +231,9 @@ TEST(ExportCommand, HelpExplainsEveryOptionWithAnExample) {
     for (const char* expected :
          {"--sin1 KEY=VALUE", "--sin4", "--style STYLE", "asm or 2", "c or 1", "-o, --output FILE", "--strict",
           "--help", "--version", "length", "offset", "periods", "speed", "minimum, min", "maximum, max", "origin",
-          "range", "Example:\n  ondulix-export --style asm", "Exit status"})
+          "range", "Example:\n  ondulix-export --style asm", "Exit status", "--tables N,...", "--names NAME,...",
+          "--form bytes|words", "--align N", "--split", "--endian little|big", "--load-address ADDR", "pasmo",
+          "z80asm", "sdas", "m68k", "gas-arm", "nasm", "bin", "--tables 1 --names sintab --form bytes --align 256"})
         EXPECT_NE(std::string::npos, help.find(expected)) << expected;
     // The start-up values, from the window's own defaults.
     EXPECT_NE(std::string::npos, help.find("  --sin2     512      -96       96      64        2     -3\n"));
