@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace ondulix::cli {
@@ -237,14 +238,23 @@ private:
         }
     }
 
-    void readForm(std::string_view value) {
+    // One of two words, in any letter case.
+    template <class Choice>
+    std::optional<Choice> readChoice(std::string_view option, std::string_view value,
+                                     const std::array<std::pair<std::string_view, Choice>, 2>& choices) {
         const std::string lower = LowerCase(value);
-        if (lower == "bytes")
-            result_.request.dialectOptions.form = exporter::FormChoice::Bytes;
-        else if (lower == "words")
-            result_.request.dialectOptions.form = exporter::FormChoice::Words;
-        else
-            fail("--form: " + Quoted(value) + " is neither bytes nor words");
+        for (const auto& [word, choice] : choices)
+            if (lower == word)
+                return choice;
+        fail(std::string(option) + ": " + Quoted(value) + " is neither " + std::string(choices[0].first) + " nor " +
+             std::string(choices[1].first));
+        return std::nullopt;
+    }
+
+    void readForm(std::string_view value) {
+        using exporter::FormChoice;
+        result_.request.dialectOptions.form =
+            readChoice<FormChoice>("--form", value, {{{"bytes", FormChoice::Bytes}, {"words", FormChoice::Words}}});
     }
 
     // A decimal number; whether it is a power of two the dialect can align to is checked with the
@@ -258,13 +268,9 @@ private:
     }
 
     void readEndian(std::string_view value) {
-        const std::string lower = LowerCase(value);
-        if (lower == "little")
-            result_.request.dialectOptions.byteOrder = exporter::ByteOrder::Little;
-        else if (lower == "big")
-            result_.request.dialectOptions.byteOrder = exporter::ByteOrder::Big;
-        else
-            fail("--endian: " + Quoted(value) + " is neither little nor big");
+        using exporter::ByteOrder;
+        result_.request.dialectOptions.byteOrder =
+            readChoice<ByteOrder>("--endian", value, {{{"little", ByteOrder::Little}, {"big", ByteOrder::Big}}});
     }
 
     // "$C000", "0xC000" or "49152".

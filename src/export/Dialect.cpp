@@ -252,12 +252,6 @@ constexpr std::array<Dialect, 13> kDialects{{
 
 } // namespace
 
-bool ReservedNames::holds(std::string_view label) const {
-    return std::any_of(names.begin(), names.end(), [&](std::string_view name) {
-        return caseSensitive ? name == label : sameName(name, label);
-    });
-}
-
 const ReservedNames* Dialect::refuses(std::string_view label) const {
     // The dialect's own toolchain first, so that its refusal is the one named.
     const auto refusedBy = [&](const Dialect& dialect) -> const ReservedNames* {

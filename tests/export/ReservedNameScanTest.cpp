@@ -80,7 +80,6 @@ const ScanTarget kTargets[] = {
 
 constexpr std::string_view kLetters = "abcdefghijklmnopqrstuvwxyz";
 constexpr std::string_view kTableNumbers = "1234";
-constexpr std::size_t kMaxLabelLength = 31;
 
 bool endsLikeALabel(const std::string& word) {
     return word.size() <= kMaxLabelLength && std::isalpha(static_cast<unsigned char>(word.front())) &&
