@@ -198,8 +198,8 @@ Layout layOut(const engine::TableSet& set, const Dialect& dialect, const Dialect
     return layout;
 }
 
-// The alignment written before a piece, and after the last: --align, else the processor's own
-// for words.
+// The alignment written before a piece: --align, else the even address the processor needs for
+// words, where it needs one.
 int alignmentBefore(const Dialect& dialect, const DialectOptions& options, const Piece& piece) {
     if (options.align > 1)
         return options.align;
