@@ -200,15 +200,15 @@ private:
         return found == kDialectValueOptions.end() ? nullptr : &*found;
     }
 
+    bool given(std::string_view option) const {
+        return std::find(givenDialectValues_.begin(), givenDialectValues_.end(), option) != givenDialectValues_.end();
+    }
+
     void readDialectValue(const DialectValueOption& option, std::string_view value) {
-        if (std::find(givenDialectValues_.begin(), givenDialectValues_.end(), option.name) != givenDialectValues_.end())
+        if (given(option.name))
             return fail(std::string(option.name) + " is given twice");
         givenDialectValues_.push_back(option.name);
         (this->*option.read)(value);
-    }
-
-    bool given(std::string_view option) const {
-        return std::find(givenDialectValues_.begin(), givenDialectValues_.end(), option) != givenDialectValues_.end();
     }
 
     void readLabel(std::string_view prefix) { result_.request.dialectOptions.labelPrefix = std::string(prefix); }
