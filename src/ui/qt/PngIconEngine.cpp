@@ -1,0 +1,90 @@
+#include "ui/qt/PngIconEngine.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QImageReader>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOption>
+
+#include <algorithm>
+
+namespace ondulix::ui::qt {
+namespace {
+
+// Reads the file as PNG, with Qt's own reader: the image header only, or the whole image.
+template <class Read>
+auto readPng(const QString& path, Read read) {
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return read(reader);
+}
+
+} // namespace
+
+PngIconEngine::PngIconEngine(const QString& folder) {
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList({QStringLiteral("*.png")}, QDir::Files)) {
+        const QString path = dir.filePath(name);
+        const QSize size = readPng(path, [](QImageReader& reader) { return reader.size(); });
+        if (size.isValid() && size.width() == size.height())
+            drawings_.push_back({path, size.width(), {}});
+    }
+    std::sort(drawings_.begin(), drawings_.end(), [](const Drawing& a, const Drawing& b) { return a.edge < b.edge; });
+}
+
+// The smallest drawing that covers the size, else the largest.
+PngIconEngine::Drawing* PngIconEngine::drawingFor(const QSize& size) {
+    if (drawings_.empty())
+        return nullptr;
+    const int wanted = std::max(size.width(), size.height());
+    const auto covering = std::find_if(drawings_.begin(), drawings_.end(),
+                                       [&](const Drawing& drawing) { return drawing.edge >= wanted; });
+    return covering == drawings_.end() ? &drawings_.back() : &*covering;
+}
+
+QSize PngIconEngine::actualSize(const QSize& size, QIcon::Mode, QIcon::State) {
+    const Drawing* drawing = drawingFor(size);
+    if (!drawing)
+        return {};
+    return QSize(drawing->edge, drawing->edge).boundedTo(size);
+}
+
+QPixmap PngIconEngine::pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) {
+    Drawing* drawing = drawingFor(size);
+    if (!drawing)
+        return {};
+    if (drawing->pixmap.isNull())
+        drawing->pixmap = QPixmap::fromImage(readPng(drawing->path, [](QImageReader& reader) { return reader.read(); }));
+    QPixmap pixmap = drawing->pixmap;
+    if (drawing->edge > std::min(size.width(), size.height()))
+        pixmap = pixmap.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    if (mode != QIcon::Normal) {
+        // Greyed or highlighted as the style shows any other icon in that state.
+        QStyleOption option;
+        option.palette = QApplication::palette();
+        pixmap = QApplication::style()->generatedIconPixmap(mode, pixmap, &option);
+    }
+    return pixmap;
+}
+
+void PngIconEngine::paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) {
+    const qreal ratio = painter->device()->devicePixelRatioF();
+    painter->drawPixmap(rect, pixmap(rect.size() * ratio, mode, state));
+}
+
+QList<QSize> PngIconEngine::availableSizes(QIcon::Mode mode, QIcon::State state) {
+    QList<QSize> sizes;
+    if (mode == QIcon::Normal && state == QIcon::Off)
+        for (const Drawing& drawing : drawings_)
+            sizes.append(QSize(drawing.edge, drawing.edge));
+    return sizes;
+}
+
+QIconEngine* PngIconEngine::clone() const { return new PngIconEngine(*this); }
+
+QString PngIconEngine::key() const { return QStringLiteral("PngIconEngine"); }
+
+QIcon OndulixIcon() { return QIcon(new PngIconEngine(QStringLiteral(":/ondulix/icons"))); }
+
+} // namespace ondulix::ui::qt
