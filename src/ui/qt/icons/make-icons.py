@@ -282,6 +282,23 @@ def files():
         yield f"ondulix-{size}.png", rgb_png(draw_smooth(size))
 
 
+def picture_of(name, content):
+    """What a file shows: a PNG file's chunks with its image data uncompressed, since another
+    zlib may compress the same pixels to other bytes; any other file as it is."""
+    if not name.endswith(".png"):
+        return content
+    chunks, pixels, at = [], b"", 8
+    while at < len(content):
+        length, kind = struct.unpack(">I4s", content[at:at + 8])
+        body = content[at + 8:at + 8 + length]
+        if kind == b"IDAT":
+            pixels += body
+        else:
+            chunks.append((kind, body))
+        at += 12 + length
+    return content[:8], chunks, zlib.decompress(pixels)
+
+
 def main(arguments):
     check = arguments == ["--check"]
     if arguments and not check:
@@ -291,8 +308,8 @@ def main(arguments):
         if check:
             try:
                 with open(name, "rb") as existing:
-                    same = existing.read() == content
-            except FileNotFoundError:
+                    same = picture_of(name, existing.read()) == picture_of(name, content)
+            except (FileNotFoundError, struct.error, zlib.error):
                 same = False
             if not same:
                 stale.append(name)
