@@ -22,8 +22,8 @@ LINE = 1.0  # the thickness of the axis and of the two dotted bounds
 AXIS_Y = GRID / 2  # the axis through the middle of the screen
 BOUND_Y = 5.5  # the top bound's middle; the bottom bound mirrors it about the axis
 DASH = 1.0  # the dots of a bound, and the gaps between them; a gap comes first
-WAVE_START = 2.0  # the wave rises through the axis here ...
-WAVE_PERIOD = 28.0  # ... runs one period to here plus this, and on to the screen's edges
+WAVE_START = 2.0  # where the wave rises through the axis; it runs on to both edges of the screen
+WAVE_PERIOD = 28.0  # one period, centred on the screen
 WAVE_WIDTH = 1.5  # the pen; the crest and the trough lie on the bounds' middles
 MARKER_RADIUS = 0.85  # the overflow marker: a red dot just above the crest
 MARKER_GAP = 0.25
@@ -65,6 +65,7 @@ class Layout:
         self.line = max(1, nearest(LINE * unit))
         self.dash = max(1, nearest(DASH * unit))
         self.axis_top = nearest(AXIS_Y * unit - self.line / 2)
+        # Rounded outward, so that a small icon's wave keeps all the height it can have.
         self.bound_top = math.floor((BOUND_Y - LINE / 2) * unit)
         self.lower_bound_top = size - self.bound_top - self.line
         self.pen = max(1, nearest(WAVE_WIDTH * unit))
@@ -75,6 +76,15 @@ class Layout:
 
     def phase(self, x):
         return (x - WAVE_START * self.unit) / (WAVE_PERIOD * self.unit) * 2 * math.pi
+
+    def straight_lines(self):
+        """The axis and the dotted bounds, pixel by pixel: (x, y, palette index)."""
+        for x in range(self.bezel, self.size - self.bezel):
+            for row in range(self.line):
+                yield x, self.axis_top + row, DARK_GREEN
+                if self.is_dash(x):
+                    yield x, self.bound_top + row, GREY
+                    yield x, self.lower_bound_top + row, GREY
 
 
 def draw_pixels(size):
@@ -91,26 +101,21 @@ def draw_pixels(size):
         for b in range(at.bezel):
             pixels[b][i] = SILVER
             pixels[i][b] = SILVER
-    inner = range(at.bezel, size - at.bezel)
-    for x in inner:
-        for row in range(at.line):
-            pixels[at.axis_top + row][x] = DARK_GREEN
-            if at.is_dash(x):
-                pixels[at.bound_top + row][x] = GREY
-                pixels[at.lower_bound_top + row][x] = GREY
+    for x, y, index in at.straight_lines():
+        pixels[y][x] = index
     # The wave, one sample per column: the pen covers this column and the next pen - 1, and each
     # sample is joined vertically to the one before so that the wave reads as a line.
     middle = at.axis_top
     amplitude = at.axis_top - at.bound_top
     previous = None
-    for x in inner:
+    for x in range(at.bezel, size - at.bezel):
         y = nearest(middle - amplitude * math.sin(at.phase(x + at.pen / 2)))
         span = [y] if previous is None else range(min(y, previous), max(y, previous) + 1)
         for row in span:
             for column in range(x, min(x + at.pen, size - at.bezel)):
                 pixels[row][column] = LIME
         previous = y
-    # The overflow marker: the row above the crest, over its first column.
+    # The overflow marker: one pixel on the row above the crest, over its middle.
     pixels[at.bound_top - 1][math.floor(crest_x() * at.unit)] = RED
     return pixels
 
@@ -140,12 +145,8 @@ def draw_smooth(size):
                 colour[y][x] = PALETTE[GREY]
             else:  # the mitre between the light and the dark edges runs through this pixel
                 colour[y][x] = mix(PALETTE[GREY], PALETTE[SILVER], 0.5)
-    for x in screen:
-        for row in range(at.line):
-            colour[at.axis_top + row][x] = PALETTE[DARK_GREEN]
-            if at.is_dash(x):
-                colour[at.bound_top + row][x] = PALETTE[GREY]
-                colour[at.lower_bound_top + row][x] = PALETTE[GREY]
+    for x, y, index in at.straight_lines():
+        colour[y][x] = PALETTE[index]
 
     # The wave: the pen's coverage of each pixel, from the distance of its centre to the curve,
     # here a polyline of a quarter pixel per segment, which departs from the sine by far less
@@ -191,7 +192,7 @@ def mix(under, over, coverage):
 
 
 # One quarter of a sine period as a cubic Bezier curve, x in radians: from (0, 0) to (pi/2, 1)
-# through these two control points, off by less than a thousandth of the amplitude.
+# through these two control points, off by less than a ten-thousandth of the amplitude.
 QUARTER_SINE = ((0.512286623256592433, 0.512286623256592433), (1.002313685767898599, 1.0))
 
 
