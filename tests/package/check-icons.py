@@ -26,20 +26,22 @@ def paeth(a, b, c):
 
 
 def read_png(path):
-    """The pixels of an 8-bit RGB or RGBA PNG file, as (red, green, blue) by row."""
+    """The pixels of an 8-bit palette, RGB or RGBA PNG file, as (red, green, blue) by row."""
     data = Path(path).read_bytes()
-    at, compressed = 8, b""
+    at, compressed, palette = 8, b"", None
     while at < len(data):
         length, kind = struct.unpack(">I4s", data[at:at + 8])
         body = data[at + 8:at + 8 + length]
         if kind == b"IHDR":
             width, height, depth, colour_type = struct.unpack(">IIBB", body[:10])
+        elif kind == b"PLTE":
+            palette = [tuple(body[i:i + 3]) for i in range(0, len(body), 3)]
         elif kind == b"IDAT":
             compressed += body
         at += 12 + length
-    if depth != 8 or colour_type not in (2, 6):
-        sys.exit(f"{path}: not an 8-bit RGB or RGBA image")
-    channels = 3 if colour_type == 2 else 4
+    if depth != 8 or colour_type not in (2, 3, 6):
+        sys.exit(f"{path}: not an 8-bit palette, RGB or RGBA image")
+    channels = {2: 3, 3: 1, 6: 4}[colour_type]
     raw = zlib.decompress(compressed)
     stride = width * channels
     previous, rows = bytearray(stride), []
@@ -51,7 +53,10 @@ def read_png(path):
             b = previous[x]
             c = previous[x - channels] if x >= channels else 0
             line[x] = (line[x] + (0, a, b, (a + b) // 2, paeth(a, b, c))[kind]) & 0xFF
-        rows.append([tuple(line[i:i + 3]) for i in range(0, stride, channels)])
+        if palette:
+            rows.append([palette[i] for i in line])
+        else:
+            rows.append([tuple(line[i:i + 3]) for i in range(0, stride, channels)])
         previous = line
     return rows
 

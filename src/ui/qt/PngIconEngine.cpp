@@ -2,22 +2,37 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QImageReader>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOption>
+#include <QtEndian>
 
 #include <algorithm>
 
 namespace ondulix::ui::qt {
 namespace {
 
-// Reads the file as PNG, with Qt's own reader: the image header only, or the whole image.
-template <class Read>
-auto readPng(const QString& path, Read read) {
+// The width and height of a PNG file, from its header: the signature, then the IHDR chunk that
+// begins with them. Setting up an image reader for it would cost more than the rest of the icon
+// does at start-up.
+QSize pngSize(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray header = file.read(24);
+    if (header.size() < 24 || !header.startsWith("\x89PNG\r\n\x1a\n") || header.mid(12, 4) != "IHDR")
+        return {};
+    const char* dimensions = header.constData() + 16;
+    return QSize(qFromBigEndian<qint32>(dimensions), qFromBigEndian<qint32>(dimensions + 4));
+}
+
+// The image, read as PNG by Qt's own reader.
+QImage readPng(const QString& path) {
     QImageReader reader(path, "png");
     reader.setAutoDetectImageFormat(false);
-    return read(reader);
+    return reader.read();
 }
 
 } // namespace
@@ -26,7 +41,7 @@ PngIconEngine::PngIconEngine(const QString& folder) {
     const QDir dir(folder);
     for (const QString& name : dir.entryList({QStringLiteral("*.png")}, QDir::Files)) {
         const QString path = dir.filePath(name);
-        const QSize size = readPng(path, [](QImageReader& reader) { return reader.size(); });
+        const QSize size = pngSize(path);
         if (size.isValid() && size.width() == size.height())
             drawings_.push_back({path, size.width(), {}});
     }
@@ -55,7 +70,7 @@ QPixmap PngIconEngine::pixmap(const QSize& size, QIcon::Mode mode, QIcon::State)
     if (!drawing)
         return {};
     if (drawing->pixmap.isNull())
-        drawing->pixmap = QPixmap::fromImage(readPng(drawing->path, [](QImageReader& reader) { return reader.read(); }));
+        drawing->pixmap = QPixmap::fromImage(readPng(drawing->path));
     QPixmap pixmap = drawing->pixmap;
     if (drawing->edge > std::min(size.width(), size.height()))
         pixmap = pixmap.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);

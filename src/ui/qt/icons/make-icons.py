@@ -271,8 +271,13 @@ def palette_png(pixels):
     return png(size, 3, 4, rows, b"".join(bytes(c) for c in PALETTE))
 
 
-def rgb_png(colours):
-    return png(len(colours), 2, 8, [bytes(v for c in row for v in c) for row in colours])
+def smooth_png(colours):
+    """An 8-bit palette image of the colours the picture uses: the smoothed picture has fewer than
+    256, and a byte a pixel is less for the desktop to read than three."""
+    palette = sorted({c for row in colours for c in row})
+    index = {c: i for i, c in enumerate(palette)}
+    rows = [bytes(index[c] for c in row) for row in colours]
+    return png(len(colours), 3, 8, rows, b"".join(bytes(c) for c in palette))
 
 
 def files():
@@ -280,7 +285,7 @@ def files():
     for size in PIXEL_SIZES:
         yield f"ondulix-{size}.png", palette_png(draw_pixels(size))
     for size in SMOOTH_SIZES:
-        yield f"ondulix-{size}.png", rgb_png(draw_smooth(size))
+        yield f"ondulix-{size}.png", smooth_png(draw_smooth(size))
 
 
 def picture_of(name, content):
