@@ -64,7 +64,7 @@ def read_png(path):
 def main(folder):
     folder = Path(folder)
     failures = []
-    drawn = subprocess.run([sys.executable, "make-icons.py", "--check"], cwd=folder,
+    drawn = subprocess.run([sys.executable, str(folder / "make-icons.py"), "--check"],
                            capture_output=True, text=True)
     if drawn.returncode != 0:
         failures.append(drawn.stderr.strip() or "make-icons.py --check failed")

@@ -6,13 +6,14 @@ written as ondulix.svg and as PNG files of 16, 32, 48, 64, 128 and 256 pixels.
 The 16 and 32 pixel files are pixel drawings: every line lies on whole pixels and the wave is one
 sample per column, as crisp as a hand-drawn icon. The larger files snap the straight lines to
 whole pixels too, and smooth the wave and the marker. The SVG is the picture as described.
-Needs nothing beyond the Python standard library. Run it from this folder after changing it;
-`make-icons.py --check` only compares what it would write with the files that are there."""
+Needs nothing beyond the Python standard library. Run it after changing it: it writes the files
+beside itself. `make-icons.py --check` only compares what it would write with the files there."""
 
 import math
 import struct
 import sys
 import zlib
+from pathlib import Path
 
 GRID = 32  # the picture's units: one unit is one pixel of the 32-pixel icon
 
@@ -309,18 +310,20 @@ def main(arguments):
     check = arguments == ["--check"]
     if arguments and not check:
         sys.exit("usage: make-icons.py [--check]")
+    folder = Path(__file__).resolve().parent
     stale = []
     for name, content in files():
+        path = folder / name
         if check:
             try:
-                with open(name, "rb") as existing:
+                with open(path, "rb") as existing:
                     same = picture_of(name, existing.read()) == picture_of(name, content)
             except (FileNotFoundError, struct.error, zlib.error):
                 same = False
             if not same:
                 stale.append(name)
         else:
-            with open(name, "wb") as out:
+            with open(path, "wb") as out:
                 out.write(content)
     if stale:
         sys.exit("not what make-icons.py draws: " + ", ".join(stale))
