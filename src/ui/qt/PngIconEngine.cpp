@@ -1,12 +1,9 @@
 #include "ui/qt/PngIconEngine.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOption>
 #include <QtEndian>
 
 #include <algorithm>
@@ -65,7 +62,7 @@ QSize PngIconEngine::actualSize(const QSize& size, QIcon::Mode, QIcon::State) {
     return QSize(drawing->edge, drawing->edge).boundedTo(size);
 }
 
-QPixmap PngIconEngine::pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) {
+QPixmap PngIconEngine::pixmap(const QSize& size, QIcon::Mode, QIcon::State) {
     Drawing* drawing = drawingFor(size);
     if (!drawing)
         return {};
@@ -74,12 +71,6 @@ QPixmap PngIconEngine::pixmap(const QSize& size, QIcon::Mode mode, QIcon::State)
     QPixmap pixmap = drawing->pixmap;
     if (drawing->edge > std::min(size.width(), size.height()))
         pixmap = pixmap.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    if (mode != QIcon::Normal) {
-        // Greyed or highlighted as the style shows any other icon in that state.
-        QStyleOption option;
-        option.palette = QApplication::palette();
-        pixmap = QApplication::style()->generatedIconPixmap(mode, pixmap, &option);
-    }
     return pixmap;
 }
 
@@ -88,11 +79,10 @@ void PngIconEngine::paint(QPainter* painter, const QRect& rect, QIcon::Mode mode
     painter->drawPixmap(rect, pixmap(rect.size() * ratio, mode, state));
 }
 
-QList<QSize> PngIconEngine::availableSizes(QIcon::Mode mode, QIcon::State state) {
+QList<QSize> PngIconEngine::availableSizes(QIcon::Mode, QIcon::State) {
     QList<QSize> sizes;
-    if (mode == QIcon::Normal && state == QIcon::Off)
-        for (const Drawing& drawing : drawings_)
-            sizes.append(QSize(drawing.edge, drawing.edge));
+    for (const Drawing& drawing : drawings_)
+        sizes.append(QSize(drawing.edge, drawing.edge));
     return sizes;
 }
 

@@ -14,7 +14,8 @@ namespace ondulix::ui::qt {
 // for and then by Qt's own PNG reader. An icon made with QIcon::addFile reads every file at once,
 // and its reader asks every image format plugin (GIF, ICO, JPEG with its library) whether it
 // knows the file before PNG is tried: loading them took a good part of the window's start-up.
-// A size between two of the files is scaled down from the next larger one, as QIcon does.
+// A size between two of the files is scaled down from the next larger one, as QIcon does. Every
+// mode and state looks the same: a window's icon is never drawn greyed or selected.
 class PngIconEngine final : public QIconEngine {
 public:
     // Every *.png in the folder (a resource folder such as ":/ondulix/icons"); only the files'
