@@ -112,7 +112,7 @@ private:
         } else if (name == "--strict") {
             result_.request.strict |= takeFlag(name, attached);
         } else if (name == "--style") {
-            if (const auto value = takeValue(name, attached, styleNames()))
+            if (const auto value = takeValue(name, attached, StyleNames()))
                 readStyle(*value);
         } else if (const DialectValueOption* dialectOption = findDialectValueOption(name)) {
             if (const auto value = takeValue(name, attached, dialectOption->what))
@@ -155,13 +155,11 @@ private:
         return value;
     }
 
-    static std::string styleNames() { return "c (or 1), asm (or 2), " + exporter::DialectNames(); }
-
     void readStyle(std::string_view value) {
         const auto style = findStyle(value);
         const exporter::Dialect* dialect = exporter::FindDialect(value);
         if (!style && !dialect)
-            return fail("--style: unknown style " + Quoted(value) + "; use " + styleNames());
+            return fail("--style: unknown style " + Quoted(value) + "; use " + StyleNames());
         if (styleGiven_)
             return fail("--style is given twice");
         styleGiven_ = true;
@@ -471,6 +469,8 @@ const std::array<Reader::DialectValueOption, 7> Reader::kDialectValueOptions{{
 } // namespace
 
 ParsedCommandLine ParseCommandLine(std::span<const std::string_view> args) { return Reader(args).read(); }
+
+std::string StyleNames() { return "c (or 1), asm (or 2), " + exporter::DialectNames(); }
 
 const std::string& TextOf(const TableTexts& texts, TableKey key) { return *texts[slot(key)]; }
 bool IsGiven(const TableTexts& texts, TableKey key) { return texts[slot(key)].has_value(); }

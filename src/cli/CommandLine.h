@@ -58,6 +58,9 @@ struct ParsedCommandLine {
 // "--help" and "--version" end the reading at once.
 ParsedCommandLine ParseCommandLine(std::span<const std::string_view> args);
 
+// Every --style the command line takes, for messages and the help: "c (or 1), asm (or 2), c99, ...".
+std::string StyleNames();
+
 const std::string& TextOf(const TableTexts& texts, TableKey key);
 bool IsGiven(const TableTexts& texts, TableKey key);
 

@@ -74,7 +74,9 @@ Options:
   -h, --help            show this help and exit
   --version             show the version and exit
 Options may also be written --style=asm, --output=FILE, --sin1=KEY=VALUE,...
+)";
 
+constexpr std::string_view kHelpKeysHead = R"(
 Keys, the window's column names (any letter case):
 )";
 
@@ -158,7 +160,8 @@ std::vector<std::string> wideTableNotes(const ExportRequest& request, const engi
 } // namespace
 
 std::string HelpText() {
-    return std::string(kHelpHead) + KeysHelp() + std::string(kHelpKeysTail) + defaultsTable() + std::string(kHelpTail);
+    return std::string(kHelpHead) + "Styles: " + StyleNames() + "\n" + std::string(kHelpKeysHead) + KeysHelp() +
+           std::string(kHelpKeysTail) + defaultsTable() + std::string(kHelpTail);
 }
 
 std::string VersionText() { return std::string(kProgramName) + " (Ondulix V1)\n"; }
