@@ -3,6 +3,10 @@
 #include "engine/MessageText.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
+#include <utility>
+#include <vector>
 
 namespace ondulix::cli {
 namespace {
@@ -108,11 +112,11 @@ private:
         } else if (name == "--strict") {
             result_.request.strict |= takeFlag(name, attached);
         } else if (name == "--style") {
-            if (const auto value = takeValue(name, attached, styleNames()))
+            if (const auto value = takeValue(name, attached, StyleNames()))
                 readStyle(*value);
-        } else if (name == "--label") {
-            if (const auto value = takeValue(name, attached, "a label prefix, such as sin"))
-                readLabel(*value);
+        } else if (const DialectValueOption* dialectOption = findDialectValueOption(name)) {
+            if (const auto value = takeValue(name, attached, dialectOption->what))
+                readDialectValue(*dialectOption, *value);
         } else if (name == "--split") {
             result_.request.dialectOptions.split |= takeFlag(name, attached);
         } else if (name == "-o" || name == "--output") {
@@ -151,13 +155,11 @@ private:
         return value;
     }
 
-    static std::string styleNames() { return "c (or 1), asm (or 2), " + exporter::DialectNames(); }
-
     void readStyle(std::string_view value) {
         const auto style = findStyle(value);
         const exporter::Dialect* dialect = exporter::FindDialect(value);
         if (!style && !dialect)
-            return fail("--style: unknown style " + Quoted(value) + "; use " + styleNames());
+            return fail("--style: unknown style " + Quoted(value) + "; use " + StyleNames());
         if (styleGiven_)
             return fail("--style is given twice");
         styleGiven_ = true;
@@ -166,25 +168,167 @@ private:
         result_.request.dialect = dialect;
     }
 
-    void readLabel(std::string_view prefix) {
-        if (labelGiven_)
-            return fail("--label is given twice");
-        labelGiven_ = true;
-        result_.request.dialectOptions.labelPrefix = std::string(prefix);
+    // The options of the dialects that take a value: --label, --tables, --names, ...
+    enum class Takes { AnyDialect, Labels, RawBytes }; // which dialects take the option
+    struct DialectValueOption {
+        std::string_view name;
+        std::string_view what; // what the value is, for the message when it is missing
+        Takes takes;
+        std::string_view withoutDialect; // why the styles c and asm do without it
+        void (Reader::*read)(std::string_view value);
+    };
+
+    // "c99, 64tass, ...": the dialects that take an option.
+    static std::string stylesTaking(Takes takes) {
+        std::string names;
+        for (const exporter::Dialect& dialect : exporter::Dialects()) {
+            if ((takes == Takes::Labels && dialect.raw) || (takes == Takes::RawBytes && !dialect.raw))
+                continue;
+            if (!names.empty())
+                names += ", ";
+            names += dialect.name;
+        }
+        return names;
+    }
+    static const std::array<DialectValueOption, 7> kDialectValueOptions;
+
+    static const DialectValueOption* findDialectValueOption(std::string_view name) {
+        const auto found = std::find_if(kDialectValueOptions.begin(), kDialectValueOptions.end(),
+                                        [&](const DialectValueOption& option) { return option.name == name; });
+        return found == kDialectValueOptions.end() ? nullptr : &*found;
     }
 
-    // What the style takes: a label prefix for any dialect, --split for the assemblers'.
+    bool given(std::string_view option) const {
+        return std::find(givenDialectValues_.begin(), givenDialectValues_.end(), option) != givenDialectValues_.end();
+    }
+
+    void readDialectValue(const DialectValueOption& option, std::string_view value) {
+        if (given(option.name))
+            return fail(std::string(option.name) + " is given twice");
+        givenDialectValues_.push_back(option.name);
+        (this->*option.read)(value);
+    }
+
+    void readLabel(std::string_view prefix) { result_.request.dialectOptions.labelPrefix = std::string(prefix); }
+
+    // "1,3": table numbers, each once, in the order written.
+    void readTables(std::string_view list) {
+        std::vector<int>& tables = result_.request.dialectOptions.tables;
+        tables.clear();
+        for (const std::string_view item : commaSeparated(list)) {
+            const std::string_view number = trimmed(item);
+            if (number.size() != 1 || number[0] < '1' || number[0] > '4')
+                return fail("--tables: " + Quoted(number) + " is not a table number 1 to 4");
+            const int table = number[0] - '1';
+            if (std::find(tables.begin(), tables.end(), table) != tables.end())
+                return fail("--tables: table " + std::string(number) + " is given twice");
+            tables.push_back(table);
+        }
+    }
+
+    // "xsin,ysin": one label per table written.
+    void readNames(std::string_view list) {
+        std::vector<std::string>& names = result_.request.dialectOptions.names;
+        for (const std::string_view item : commaSeparated(list)) {
+            if (trimmed(item).empty())
+                return fail("--names: empty name in " + Quoted(list));
+            names.emplace_back(trimmed(item));
+        }
+    }
+
+    // One of two words, in any letter case.
+    template <class Choice>
+    std::optional<Choice> readChoice(std::string_view option, std::string_view value,
+                                     const std::array<std::pair<std::string_view, Choice>, 2>& choices) {
+        const std::string lower = LowerCase(value);
+        for (const auto& [word, choice] : choices)
+            if (lower == word)
+                return choice;
+        fail(std::string(option) + ": " + Quoted(value) + " is neither " + std::string(choices[0].first) + " nor " +
+             std::string(choices[1].first));
+        return std::nullopt;
+    }
+
+    void readForm(std::string_view value) {
+        using exporter::FormChoice;
+        result_.request.dialectOptions.form =
+            readChoice<FormChoice>("--form", value, {{{"bytes", FormChoice::Bytes}, {"words", FormChoice::Words}}});
+    }
+
+    // A decimal number; whether it is a power of two the dialect can align to is checked with the
+    // other options.
+    void readAlign(std::string_view value) {
+        const auto number = readNumber(trimmed(value), 10);
+        if (!number || *number > exporter::kMaxAlignment)
+            return fail("--align: " + Quoted(value) + " is not a power of two from 1 to " +
+                        std::to_string(exporter::kMaxAlignment));
+        result_.request.dialectOptions.align = static_cast<int>(*number);
+    }
+
+    void readEndian(std::string_view value) {
+        using exporter::ByteOrder;
+        result_.request.dialectOptions.byteOrder =
+            readChoice<ByteOrder>("--endian", value, {{{"little", ByteOrder::Little}, {"big", ByteOrder::Big}}});
+    }
+
+    // "$C000", "0xC000" or "49152".
+    void readLoadAddress(std::string_view value) {
+        const std::string_view address = trimmed(value);
+        const std::string lower = LowerCase(address);
+        const auto number = lower.starts_with("$")    ? readNumber(address.substr(1), 16)
+                             : lower.starts_with("0x") ? readNumber(address.substr(2), 16)
+                                                       : readNumber(address, 10);
+        if (!number || *number > 0xFFFF)
+            return fail("--load-address: " + Quoted(value) + " is not an address from 0 to $FFFF ($C000, 0xC000 or 49152)");
+        result_.request.dialectOptions.loadAddress = static_cast<std::uint16_t>(*number);
+    }
+
+    // Digits alone in the base, up to a value of 0x10000; nothing for anything else.
+    static std::optional<std::uint32_t> readNumber(std::string_view digits, std::uint32_t base) {
+        if (digits.empty())
+            return std::nullopt;
+        std::uint32_t number = 0;
+        for (const char c : digits) {
+            const char lower = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+            const std::uint32_t digit = lower >= '0' && lower <= '9'   ? static_cast<std::uint32_t>(lower - '0')
+                                        : lower >= 'a' && lower <= 'f' ? static_cast<std::uint32_t>(lower - 'a' + 10)
+                                                                       : base;
+            if (digit >= base)
+                return std::nullopt;
+            number = std::min<std::uint32_t>(number * base + digit, 0x10000);
+        }
+        return number;
+    }
+
+    static std::vector<std::string_view> commaSeparated(std::string_view list) {
+        std::vector<std::string_view> items;
+        std::size_t start = 0;
+        for (std::size_t comma = list.find(','); comma != std::string_view::npos; comma = list.find(',', start)) {
+            items.push_back(list.substr(start, comma - start));
+            start = comma + 1;
+        }
+        items.push_back(list.substr(start));
+        return items;
+    }
+
+    // What the style takes: the dialect options for any dialect, --split for those that split
+    // words, and each of them as the dialect can have it.
     void checkDialectOptions() {
         const ExportRequest& request = result_.request;
-        const std::string dialects = exporter::DialectNames();
-        if (labelGiven_ && !request.dialect)
-            return fail("--label needs a --style of " + dialects + "; the styles c and asm name their tables SinTab1 to SinTab4");
+        if (!request.dialect) {
+            for (const DialectValueOption& option : kDialectValueOptions)
+                if (given(option.name))
+                    return fail(std::string(option.name) + " needs a --style of " + stylesTaking(option.takes) +
+                                "; " + std::string(option.withoutDialect));
+        }
         if (request.dialectOptions.split && (!request.dialect || !request.dialect->splitsWords))
             return fail("--split is for the assembler styles; " +
                         std::string(request.dialect ? request.dialect->name : "this style") +
                         " writes 16-bit tables whole");
-        if (std::string problem = exporter::LabelPrefixProblem(request.dialectOptions.labelPrefix); !problem.empty())
-            return fail("--label: " + problem);
+        if (given("--names") && given("--label"))
+            return fail("--names and --label both name the tables; give one of them");
+        if (request.dialect)
+            fail(exporter::DialectOptionsProblem(*request.dialect, request.dialectOptions));
     }
 
     void readOutput(std::string_view name, std::string_view value) {
@@ -301,13 +445,32 @@ private:
     std::span<const std::string_view> args_;
     std::size_t next_ = 0;
     bool styleGiven_ = false;
-    bool labelGiven_ = false;
+    std::vector<std::string_view> givenDialectValues_;
     ParsedCommandLine result_;
 };
+
+const std::array<Reader::DialectValueOption, 7> Reader::kDialectValueOptions{{
+    {"--label", "a label prefix, such as sin", Takes::Labels,
+     "the styles c and asm name their tables SinTab1 to SinTab4", &Reader::readLabel},
+    {"--tables", "table numbers, such as 1,3", Takes::AnyDialect, "the styles c and asm write the four tables",
+     &Reader::readTables},
+    {"--names", "one label per table, such as xsin,ysin", Takes::Labels,
+     "the styles c and asm name their tables SinTab1 to SinTab4", &Reader::readNames},
+    {"--form", "bytes or words", Takes::AnyDialect, "the styles c and asm write every value as a number",
+     &Reader::readForm},
+    {"--align", "a power of two up to 256", Takes::AnyDialect, "the styles c and asm have no alignment",
+     &Reader::readAlign},
+    {"--endian", "little or big", Takes::RawBytes, "the styles c and asm write every value as a number",
+     &Reader::readEndian},
+    {"--load-address", "an address such as $C000, 0xC000 or 49152", Takes::RawBytes, "the styles c and asm are text",
+     &Reader::readLoadAddress},
+}};
 
 } // namespace
 
 ParsedCommandLine ParseCommandLine(std::span<const std::string_view> args) { return Reader(args).read(); }
+
+std::string StyleNames() { return "c (or 1), asm (or 2), " + exporter::DialectNames(); }
 
 const std::string& TextOf(const TableTexts& texts, TableKey key) { return *texts[slot(key)]; }
 bool IsGiven(const TableTexts& texts, TableKey key) { return texts[slot(key)].has_value(); }

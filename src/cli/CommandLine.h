@@ -26,8 +26,9 @@ struct PreviewTexts {
 };
 
 // What the command line asks for, fully checked: every key known, at most one text per key, at
-// most one amplitude form per table, --label and --split only where the style has them, a label
-// prefix every toolchain takes, --preview only with --check.
+// most one amplitude form per table, the dialect options (--label, --names, --tables, --form,
+// --align, --split, --endian, --load-address) only where the style has them and as it can take
+// them, labels its toolchain takes, --preview only with --check.
 struct ExportRequest {
     enum class Action { Export, Help, Version };
     enum class CheckReport { Text, Json };
@@ -37,7 +38,7 @@ struct ExportRequest {
     std::optional<CheckReport> check;
     PreviewTexts preview;
     exporter::ExportStyle style = exporter::ExportStyle::CArrays;
-    // A dialect made for one toolchain instead of the style, with its label prefix and --split.
+    // A dialect made for one toolchain instead of the style, with its options.
     const exporter::Dialect* dialect = nullptr;
     exporter::DialectOptions dialectOptions;
     std::optional<std::string> outputPath; // nothing, or "-": standard output
@@ -56,6 +57,9 @@ struct ParsedCommandLine {
 // as the next argument or after "=" ("--style asm", "--style=asm", "-o out.s", "-oout.s").
 // "--help" and "--version" end the reading at once.
 ParsedCommandLine ParseCommandLine(std::span<const std::string_view> args);
+
+// Every --style the command line takes, for messages and the help: "c (or 1), asm (or 2), c99, ...".
+std::string StyleNames();
 
 const std::string& TextOf(const TableTexts& texts, TableKey key);
 bool IsGiven(const TableTexts& texts, TableKey key);

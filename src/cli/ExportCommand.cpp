@@ -7,8 +7,7 @@
 #include "engine/MessageText.h"
 #include "engine/NumberText.h"
 #include "engine/PreviewCheck.h"
-#include "export/ByteBounds.h"
-#include "export/DataForm.h"
+#include "export/DialectFile.h"
 #include "export/TableFile.h"
 
 #include <algorithm>
@@ -21,7 +20,9 @@
 namespace ondulix::cli {
 namespace {
 
-constexpr std::string_view kHelpHead = R"(Usage: ondulix-export [--sin1 KEY=VALUE,...] ... [--style STYLE] [--label PREFIX] [--split]
+constexpr std::string_view kHelpHead = R"(Usage: ondulix-export [--sin1 KEY=VALUE,...] ... [--style STYLE] [--tables N,...]
+                      [--label PREFIX | --names NAME,...] [--form bytes|words] [--align N]
+                      [--split] [--endian little|big] [--load-address ADDR]
                       [-o FILE] [--strict] [--check[=json] [--preview KEY=VALUE,...]]
 
 Writes the four sine tables of Ondulix V1, byte for byte as the window's "write file" writes
@@ -35,12 +36,27 @@ Options:
                         asm or 2: assembler .byte lines ("Bytes, TassC64-Style")
                         or a file that a toolchain takes as it stands, LF line ends:
                         c99 (C99 and C++ with stdint.h), 64tass, acme, ca65, dasm, xa
-                        (6502 assemblers). Each table in the narrowest data form that
-                        holds it: unsigned or signed bytes, else 16-bit words.
-  --label PREFIX        with c99 and the assemblers: label the tables PREFIX1 to PREFIX4
+                        (6502), pasmo, z80asm (Z80), sdas (Z80 and Game Boy, SDCC),
+                        m68k (68000, Motorola syntax), gas-arm (ARM), nasm (x86);
+                        or bin, the bytes alone. Each table in the narrowest data form
+                        that holds it: unsigned or signed bytes, else 16-bit words, in
+                        the byte order of the target (big endian for the 68000).
+  --tables N,...        with those styles: write only these tables, in this order
+  --label PREFIX        with those styles but bin: label the tables PREFIX1 to PREFIX4
                         (default sin1 to sin4)
-  --split               with the assemblers: write a table that needs 16-bit words as two
-                        byte tables, PREFIXn_lo (low bytes) then PREFIXn_hi (high bytes)
+  --names NAME,...      with those styles but bin: one label for each table written
+  --form bytes|words    with those styles: every table in bytes, refused for a table
+                        that needs words, or in words, instead of the narrowest form
+  --align N             with those styles: start each table at a multiple of N bytes,
+                        a power of two up to 256; refused where the toolchain cannot
+                        align inside an included file (c99, ca65, sdas, m68k)
+  --split               with the assemblers and bin: write a table that needs 16-bit
+                        words as two byte tables, PREFIXn_lo (low bytes) then PREFIXn_hi
+                        (high bytes)
+  --endian little|big   with bin: the byte order of words (default little)
+  --load-address ADDR   with bin: begin with ADDR, two bytes low first, as a C64 program
+                        file does ($C000, 0xC000 or 49152); --align counts from ADDR, and
+                        without it from the first byte
   -o, --output FILE     write FILE as a whole: it is replaced only once the new content
                         is complete (in a folder that takes no new file, an existing
                         writable FILE is written in place). Without -o, or "-o -", to
@@ -58,7 +74,9 @@ Options:
   -h, --help            show this help and exit
   --version             show the version and exit
 Options may also be written --style=asm, --output=FILE, --sin1=KEY=VALUE,...
+)";
 
+constexpr std::string_view kHelpKeysHead = R"(
 Keys, the window's column names (any letter case):
 )";
 
@@ -75,10 +93,13 @@ the file is written with the value the window would use.
 
 Example:
   ondulix-export --style asm --sin1 length=256,min=0,max=255 --sin2 length=256,origin=0,range=64 -o tables.s
+and one 256-byte table of signed bytes, named sintab and page-aligned, for 64tass:
+  ondulix-export --style 64tass --tables 1 --names sintab --form bytes --align 256 --sin1 length=256,min=-128,max=127
 
-With c99 and the assemblers, a table that needs 16-bit words is reported on standard error,
-with bounds that would make it fit a byte. Every such file begins with a comment that names
-each table's parameters and the ondulix-export command that writes the same file again.
+With the dialects, a table that needs 16-bit words is reported on standard error, with bounds
+that would make it fit a byte, unless --form chose the width. Every such file but bin begins
+with a comment that names each table's parameters and the ondulix-export command that writes
+the same file again.
 
 Exit status: 0 written (with --check: the sum stays within the bounds); 1 the file could not
 be written; 2 bad command line, or a value refused by --strict; 3 with --check: the sum leaves
@@ -113,41 +134,34 @@ engine::PreviewReading readPreview(const PreviewTexts& texts) {
     return reading;
 }
 
-// The file the request asks for: one of the two styles, or a dialect.
-std::string fileText(const ExportRequest& request, const engine::TableSet& set) {
+// The file the request asks for: one of the two styles, or a dialect, which may refuse the
+// tables (a table of --form bytes that needs words).
+exporter::DialectFile fileOf(const ExportRequest& request, const engine::TableSet& set) {
     if (request.dialect)
-        return exporter::WriteDialectFile(set, *request.dialect, request.dialectOptions).text;
+        return exporter::WriteDialectFile(set, *request.dialect, request.dialectOptions);
     exporter::ValuesOnLine valuesOnLine = 0;
-    std::string text;
-    exporter::WriteTableFile(text, set, request.style, valuesOnLine);
-    return text;
+    exporter::DialectFile file;
+    exporter::WriteTableFile(file.text, set, request.style, valuesOnLine);
+    return file;
 }
 
-// "sin1 needs 16-bit signed words: its entries run from -128 to 128; min=-128,max=127 would
-// make it fit signed bytes", for each table of a dialect file that a byte does not hold.
-std::vector<std::string> wideTableNotes(const engine::TableSet& set) {
+// For each table of a dialect file that a byte does not hold, unless --form chose the width:
+// "sin1 needs 16-bit signed words: ...; min=-128,max=127 would make it fit signed bytes".
+std::vector<std::string> wideTableNotes(const ExportRequest& request, const engine::TableSet& set) {
     std::vector<std::string> notes;
-    for (int i = 0; i < engine::kTableCount; ++i) {
-        const auto entries = exporter::WrittenEntries(set, i);
-        const std::optional<exporter::DataForm> form = exporter::NarrowestForm(entries);
-        if (!form || exporter::IsByteForm(*form))
-            continue;
-        const auto [lowest, highest] = std::minmax_element(entries.begin(), entries.end());
-        std::string note = "sin" + std::to_string(i + 1) + " needs " +
-                           std::string(exporter::TraitsOf(*form).description) + ": its entries run from " +
-                           std::to_string(*lowest) + " to " + std::to_string(*highest);
-        if (const auto bounds = exporter::SuggestByteBounds(set.table(i)))
-            note += "; min=" + std::to_string(bounds->Minimum) + ",max=" + std::to_string(bounds->Maximum) +
-                    " would make it fit " + std::string(exporter::TraitsOf(bounds->form).description);
-        notes.push_back(std::move(note));
-    }
+    if (!request.dialect || request.dialectOptions.form)
+        return notes;
+    for (const int table : request.dialectOptions.tables)
+        if (std::string note = exporter::NeedsWordsNote(set, table); !note.empty())
+            notes.push_back(std::move(note));
     return notes;
 }
 
 } // namespace
 
 std::string HelpText() {
-    return std::string(kHelpHead) + KeysHelp() + std::string(kHelpKeysTail) + defaultsTable() + std::string(kHelpTail);
+    return std::string(kHelpHead) + "Styles: " + StyleNames() + "\n" + std::string(kHelpKeysHead) + KeysHelp() +
+           std::string(kHelpKeysTail) + defaultsTable() + std::string(kHelpTail);
 }
 
 std::string VersionText() { return std::string(kProgramName) + " (Ondulix V1)\n"; }
@@ -182,9 +196,15 @@ int RunExportCommand(std::span<const std::string_view> args, std::ostream& out, 
     if (request.strict && !notes.empty())
         return kExitUsage;
 
-    if (request.dialect)
-        for (const std::string& note : wideTableNotes(given.set))
-            report(err) << note << '\n';
+    // A file that cannot be written is refused before --check reports anything.
+    const bool writesFile = !request.check || request.outputPath;
+    const exporter::DialectFile file = writesFile ? fileOf(request, given.set) : exporter::DialectFile{};
+    if (!file.ok()) {
+        report(err) << file.problem << '\n';
+        return kExitUsage;
+    }
+    for (const std::string& note : wideTableNotes(request, given.set))
+        report(err) << note << '\n';
 
     int status = kExitSuccess;
     if (request.check) {
@@ -202,7 +222,7 @@ int RunExportCommand(std::span<const std::string_view> args, std::ostream& out, 
             return status;
     }
 
-    const std::string text = fileText(request, given.set);
+    const std::string& text = file.text;
     if (!request.outputPath || *request.outputPath == "-") {
         out.write(text.data(), static_cast<std::streamsize>(text.size()));
         out.flush();

@@ -25,12 +25,15 @@ std::span<const std::int32_t> WrittenEntries(const engine::TableSet& set, int ta
     return set.values.row(table).subspan(1, static_cast<std::size_t>(std::clamp(t.Length, 0, engine::kMaxLength)));
 }
 
-std::optional<DataForm> NarrowestForm(std::span<const std::int32_t> entries) {
-    if (entries.empty())
-        return DataForm::UnsignedBytes;
+std::optional<DataForm> NarrowestForm(std::span<const std::int32_t> entries) { return FormFor(entries, std::nullopt); }
+
+std::optional<DataForm> FormFor(std::span<const std::int32_t> entries, std::optional<FormChoice> choice) {
+    const auto chosen = [&](const DataFormTraits& traits) {
+        return !choice || IsByteForm(traits.form) == (*choice == FormChoice::Bytes);
+    };
     const auto [lowest, highest] = std::minmax_element(entries.begin(), entries.end());
     for (const DataFormTraits& traits : kDataForms)
-        if (*lowest >= traits.lowest && *highest <= traits.highest)
+        if (chosen(traits) && (entries.empty() || (*lowest >= traits.lowest && *highest <= traits.highest)))
             return traits.form;
     return std::nullopt;
 }

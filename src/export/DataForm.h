@@ -11,8 +11,8 @@
 namespace ondulix::exporter {
 
 // How the entries of one table are stored in a dialect file: the narrowest of four forms that
-// holds every entry written. Bytes and words are what a 6502 program indexes; a word is little
-// endian, two bytes per entry.
+// holds every entry written, unless --form asks for bytes or words. A word is two bytes per
+// entry, in the byte order of the dialect's target.
 enum class DataForm : std::uint8_t { UnsignedBytes, SignedBytes, UnsignedWords, SignedWords };
 
 struct DataFormTraits {
@@ -39,10 +39,17 @@ bool IsByteForm(DataForm form);
 // Entries 1 to Length of a table: the entries every file holds (entry 0 is never written).
 std::span<const std::int32_t> WrittenEntries(const engine::TableSet& set, int table);
 
+// What --form asks for: bytes or words, their sign following the entries as ever.
+enum class FormChoice : std::uint8_t { Bytes, Words };
+
 // The first form of kDataForms that holds every entry. A table computed within the input rules
 // always fits 16 bits: Origin lies within +-16384 and |Range| / 2 within 16384, so the entries
 // lie within Origin +- 16384; one above 32767 needs Origin 16384, and then none is negative, so
 // unsigned words hold it. Nothing is returned only for entries set by other means.
 std::optional<DataForm> NarrowestForm(std::span<const std::int32_t> entries);
+
+// The first form of the chosen width that holds every entry (any width when none is chosen), or
+// nothing when none of them does.
+std::optional<DataForm> FormFor(std::span<const std::int32_t> entries, std::optional<FormChoice> choice);
 
 } // namespace ondulix::exporter

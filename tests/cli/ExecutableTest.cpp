@@ -130,7 +130,8 @@ TEST(ExportProgram, BadCommandLinesChangeNoFile) {
         {{"--sin5", "length=256"}, "--sin5: there is no table 5; the tables are --sin1 to --sin4"},
         {{"--sin0", "length=256"}, "--sin0: there is no table 0; the tables are --sin1 to --sin4"},
         {{"--sin1"}, "--sin1 needs a value: key=value,..."},
-        {{"--style"}, "--style needs a value: c (or 1), asm (or 2), c99, 64tass, acme, ca65, dasm, xa"},
+        {{"--style"}, "--style needs a value: c (or 1), asm (or 2), c99, 64tass, acme, ca65, dasm, xa, "
+         "pasmo, z80asm, sdas, m68k, gas-arm, nasm, bin"},
         {{"--sin2", "min=0,origin=5"},
          "--sin2: the amplitude is given both as minimum/maximum and as origin/range; give one form"},
         {{"--sin2", "length=5", "--sin2", "length=6"}, "--sin2: length is given twice"},

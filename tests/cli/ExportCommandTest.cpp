@@ -119,17 +119,54 @@ TEST(ExportCommand, BadCommandLinesWriteNothing) {
         {{"--sin1"}, "--sin1 needs a value: key=value,..."},
         {{"--sin1", "--style", "asm"}, "--sin1 needs a value: key=value,..."},
         {{"--sin1="}, "--sin1 needs a value: key=value,..."},
-        {{"--style"}, "--style needs a value: c (or 1), asm (or 2), c99, 64tass, acme, ca65, dasm, xa"},
-        {{"--style="}, "--style needs a value: c (or 1), asm (or 2), c99, 64tass, acme, ca65, dasm, xa"},
+        {{"--style"}, "--style needs a value: c (or 1), asm (or 2), c99, 64tass, acme, ca65, dasm, xa, "
+         "pasmo, z80asm, sdas, m68k, gas-arm, nasm, bin"},
+        {{"--style="}, "--style needs a value: c (or 1), asm (or 2), c99, 64tass, acme, ca65, dasm, xa, "
+         "pasmo, z80asm, sdas, m68k, gas-arm, nasm, bin"},
         {{"-o"}, "-o needs a value: a file name"},
         {{"--output", "--strict"}, "--output needs a value: a file name"},
-        {{"--style", "pascal"}, R"(--style: unknown style "pascal"; use c (or 1), asm (or 2), c99, 64tass, acme, ca65, dasm, xa)"},
-        {{"--style", "3"}, R"(--style: unknown style "3"; use c (or 1), asm (or 2), c99, 64tass, acme, ca65, dasm, xa)"},
+        {{"--style", "pascal"}, "--style: unknown style \"pascal\"; use c (or 1), asm (or 2), c99, 64tass, acme, ca65, dasm, xa, "
+         "pasmo, z80asm, sdas, m68k, gas-arm, nasm, bin"},
+        {{"--style", "3"}, "--style: unknown style \"3\"; use c (or 1), asm (or 2), c99, 64tass, acme, ca65, dasm, xa, "
+         "pasmo, z80asm, sdas, m68k, gas-arm, nasm, bin"},
         {{"--style", "c", "--style", "c"}, "--style is given twice"},
         {{"--style", "acme", "--label", "tab-le"},
          R"(--label: the label prefix "tab-le" holds other characters than ASCII letters, digits and _)"},
         {{"--style", "asm", "--label", "t"},
-         "--label needs a --style of c99, 64tass, acme, ca65, dasm, xa; the styles c and asm name their tables SinTab1 to SinTab4"},
+         "--label needs a --style of c99, 64tass, acme, ca65, dasm, xa, pasmo, z80asm, sdas, m68k, gas-arm, nasm; "
+         "the styles c and asm name their tables SinTab1 to SinTab4"},
+        {{"--tables", "2"},
+         "--tables needs a --style of c99, 64tass, acme, ca65, dasm, xa, pasmo, z80asm, sdas, m68k, gas-arm, nasm, bin; "
+         "the styles c and asm write the four tables"},
+        {{"--load-address", "$C000"}, "--load-address needs a --style of bin; the styles c and asm are text"},
+        {{"--style", "acme", "--tables", "1,5"}, R"(--tables: "5" is not a table number 1 to 4)"},
+        {{"--style", "acme", "--tables", "3,1,3"}, "--tables: table 3 is given twice"},
+        {{"--style", "acme", "--tables", "1", "--tables=2"}, "--tables is given twice"},
+        {{"--style", "acme", "--tables", "1,3", "--names", "a"},
+         "--names: 1 names for 2 tables written; give one name per table, in the order of --tables"},
+        {{"--style", "acme", "--names", "a,,b"}, R"(--names: empty name in "a,,b")"},
+        {{"--style", "acme", "--names", "a,b,c,d", "--label", "t"},
+         "--names and --label both name the tables; give one of them"},
+        {{"--style", "nasm", "--label", "xmm"},
+         "--label: the label prefix \"xmm\" makes the label xmm1, which nasm refuses as a register"},
+        {{"--style", "acme", "--form", "longs"}, R"(--form: "longs" is neither bytes nor words)"},
+        {{"--style", "acme", "--align", "0x100"}, R"(--align: "0x100" is not a power of two from 1 to 256)"},
+        {{"--style", "acme", "--align", "48"}, "--align: 48 is not a power of two from 1 to 256"},
+        {{"--style", "ca65", "--align", "256"},
+         "--align: ca65 cannot align inside an included file: .align aligns within the segment, and only the "
+         "linker configuration aligns the segment"},
+        {{"--style", "bin", "--endian", "middle"}, R"(--endian: "middle" is neither little nor big)"},
+        {{"--style", "nasm", "--endian", "big"}, "--endian is for --style bin; nasm writes words as its target stores them"},
+        {{"--style", "bin", "--load-address", "$10000"},
+         R"(--load-address: "$10000" is not an address from 0 to $FFFF ($C000, 0xC000 or 49152))"},
+        {{"--style", "bin", "--load-address", "C000"},
+         R"(--load-address: "C000" is not an address from 0 to $FFFF ($C000, 0xC000 or 49152))"},
+        // Refused once the tables are computed: the hint the notes give, as the reason.
+        {{"--style", "acme", "--form", "bytes"},
+         "--form bytes: sin1 needs 16-bit signed words: its entries run from -128 to 128; min=-128,max=127 would "
+         "make it fit signed bytes"},
+        {{"--style", "bin", "--load-address", "0xFC00"},
+         "--load-address: the tables would end at $105FF, past the last address $FFFF"},
         {{"--style", "c99", "--split"}, "--split is for the assembler styles; c99 writes 16-bit tables whole"},
         {{"-o", "a", "--output", "b"}, "--output is given twice"},
         {{"--strict=yes"}, "--strict takes no value"},
@@ -194,7 +231,9 @@ TEST(ExportCommand, HelpExplainsEveryOptionWithAnExample) {
     for (const char* expected :
          {"--sin1 KEY=VALUE", "--sin4", "--style STYLE", "asm or 2", "c or 1", "-o, --output FILE", "--strict",
           "--help", "--version", "length", "offset", "periods", "speed", "minimum, min", "maximum, max", "origin",
-          "range", "Example:\n  ondulix-export --style asm", "Exit status"})
+          "range", "Example:\n  ondulix-export --style asm", "Exit status", "--tables N,...", "--names NAME,...",
+          "--form bytes|words", "--align N", "--split", "--endian little|big", "--load-address ADDR", "pasmo",
+          "z80asm", "sdas", "m68k", "gas-arm", "nasm", "bin", "--tables 1 --names sintab --form bytes --align 256"})
         EXPECT_NE(std::string::npos, help.find(expected)) << expected;
     // The start-up values, from the window's own defaults.
     EXPECT_NE(std::string::npos, help.find("  --sin2     512      -96       96      64        2     -3\n"));
@@ -216,6 +255,10 @@ TEST(ExportCommand, ADialectFileIsWrittenAgainByTheCommandInItsHeader) {
         {"--style", "ca65", "--split", "--label", "wave_", "--sin1", "origin=3,range=5,length=100", "--sin2",
          "origin=16384,range=32768", "--sin3", "min=100,max=50,periods=-3", "--sin4", "length=1,speed=0"},
         {"--style=c99", "--sin2", "origin=1,range=3", "--sin3", "length=16384,periods=16384,offset=-16384"},
+        {"--style", "nasm", "--tables", "4,2", "--names", "xsin,ysin", "--form", "words", "--align", "16", "--sin2",
+         "origin=1,range=3"},
+        {"--style", "m68k", "--tables=3", "--form=bytes", "--label=wave", "--sin3", "length=7"},
+        {"--style=gas-arm", "--split", "--align=4", "--sin1", "length=5"},
     };
     for (const auto& args : cases) {
         const CommandRun first(args);
@@ -245,6 +288,15 @@ TEST(ExportCommand, SixteenBitTablesAreReportedWithBoundsThatFitAByte) {
               "would make it fit unsigned bytes\n",
               run.err);
     EXPECT_EQ(1u, run.store.files.count("t.a"));
+
+    // Only the tables written are noted, and none when --form chose the width.
+    const CommandRun some({"--style", "acme", "--tables", "3,2", "--sin3", "min=0,max=300"});
+    EXPECT_EQ("ondulix-export: sin3 needs 16-bit unsigned words: its entries run from 0 to 300; min=0,max=255 "
+              "would make it fit unsigned bytes\n",
+              some.err);
+    const CommandRun chosen({"--style", "acme", "--form", "words", "--sin3", "min=0,max=300"});
+    EXPECT_EQ("", chosen.err);
+    EXPECT_EQ(kExitSuccess, chosen.status);
 }
 
 TEST(ExportCommand, CheckReportsWhetherThePreviewLeavesItsBoundsAndWritesOnlyWithOutput) {

@@ -1,5 +1,6 @@
 #include "export/DialectFile.h"
 
+#include "ToolchainRun.h"
 #include "engine/AmplitudeForms.h"
 #include "engine/Defaults.h"
 #include "engine/TableGenerator.h"
@@ -7,31 +8,28 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
-// Every dialect, proven by the toolchain it is made for: the file is included into a tiny source
-// that sets the origin, assembled (or, for C, compiled as C99 and as C++17 into a program that
-// prints the arrays), and what comes out is decoded and compared with the table entries, every
-// entry. A diagnostic of any kind, warning included, fails.
+// Every dialect, proven by the toolchains it is made for: the file is included into a tiny source
+// that sets the origin, assembled (and linked where the toolchain links), or, for C, compiled
+// into a program that prints the arrays, and what comes out is decoded and compared with the
+// table entries, every entry, and nothing else may be there but the padding that alignment asks
+// for. A diagnostic of any kind, warning included, fails.
 
 namespace ondulix::exporter {
 namespace {
 
-namespace fs = std::filesystem;
 using engine::TableSet;
+using testing::ToolchainRun;
 
-// One toolchain: the file name the dialect is saved under, the source that includes it, and the
-// command, run in a scratch folder, that leaves the table bytes in out.bin or, for C, the printed
-// entries in entries.txt. `chatter` is all the command may print when it succeeds.
+// One toolchain: the file name the dialect is saved under, the sources that include it ("@labels"
+// stands for the labels written, as "@1" for the first alone), and the command that leaves the
+// table bytes in out.bin or, for C, the printed entries in entries.txt. `chatter` is all the
+// command may print when it succeeds. The bytes are decoded as they sit in the target's memory
+// from `origin` on.
 struct Toolchain {
     std::string_view name;
     std::string_view dialect;
@@ -41,22 +39,52 @@ struct Toolchain {
     std::string_view command;
     std::string_view chatter = "";
     bool printsEntries = false;
+    std::string_view otherFile = ""; // a second source, for C: one more translation unit
+    std::string_view otherSource = "";
+    std::uint32_t origin = 0x1000;
+    ByteOrder byteOrder = ByteOrder::Little;
+    // What the processor needs, independently of the writer: words at even addresses (68000 and
+    // ARM), and code after the file at a multiple of 2 (68000) or 4 (ARM).
+    std::uint32_t wordAlignment = 1;
+    std::uint32_t endAlignment = 1;
 };
 
-// For C: each array's element size and count, then its entries, one number to a line.
+// For C: each array's element size and count, then its entries, one number to a line; one more
+// translation unit reads the first table too, and the file is included twice.
 constexpr std::string_view kShowArrays = R"(#include <stdio.h>
 #include "tables.h"
+#include "tables.h"
 #define SHOW(t) do { size_t i; \
-    printf("%u %u\n", (unsigned)sizeof t[0], (unsigned)(sizeof t / sizeof t[0])); \
-    for (i = 0; i < sizeof t / sizeof t[0]; ++i) printf("%ld\n", (long)t[i]); } while (0)
-int main(void) { SHOW(@1); SHOW(@2); SHOW(@3); SHOW(@4); return 0; }
+    printf("%zu %zu\n", sizeof t[0], sizeof t / sizeof t[0]); \
+    for (i = 0; i < sizeof t / sizeof t[0]; ++i) { long entry = t[i]; printf("%ld\n", entry); } } while (0)
+long firstEntry(void);
+int main(void) { @SHOW return firstEntry() == @1[0] ? 0 : 1; }
 )";
+constexpr std::string_view kReadFirstEntry = R"(#include "tables.h"
+long firstEntry(void);
+long firstEntry(void) { return @1[0]; }
+)";
+
+// The tables alone in a translation unit: SDCC keeps static arrays that nothing reads, in its
+// code area, which the linker places at 0x1000.
+constexpr std::string_view kSdccTables = "#include \"tables.h\"\n#include \"tables.h\"\n";
 
 const Toolchain kToolchains[] = {
     {"c99_gcc", "c99", "tables.h", "show.c", kShowArrays,
-     "gcc -std=c99 -Wall -Wextra -pedantic -Werror -o show show.c && ./show > entries.txt", "", true},
+     "gcc -std=c99 -Wall -Wextra -pedantic -Werror -o show show.c other.c && ./show > entries.txt", "", true,
+     "other.c", kReadFirstEntry},
     {"c99_gxx", "c99", "tables.h", "show.c", kShowArrays,
-     "g++ -x c++ -std=c++17 -Wall -Wextra -pedantic -Werror -o show show.c && ./show > entries.txt", "", true},
+     "g++ -x c++ -std=c++17 -Wall -Wextra -pedantic -Werror -o show show.c other.c && ./show > entries.txt", "", true,
+     "other.c", kReadFirstEntry},
+    {"c99_clang", "c99", "tables.h", "show.c", kShowArrays,
+     "clang -std=c99 -Weverything -Werror -o show show.c other.c && ./show > entries.txt", "", true, "other.c",
+     kReadFirstEntry},
+    {"c99_clangxx", "c99", "tables.h", "show.c", kShowArrays,
+     "clang++ -x c++ -std=c++17 -Weverything -Werror -o show show.c other.c && ./show > entries.txt", "", true,
+     "other.c", kReadFirstEntry},
+    {"c99_sdcc", "c99", "tables.h", "main.c", kSdccTables,
+     "sdcc -mz80 --std-c99 -c main.c && sdldz80 -i -b _CODE=0x1000 main.ihx main.rel > link.txt"
+     " && objcopy -I ihex -O binary main.ihx out.bin"},
     {"64tass", "64tass", "tables.s", "main.s", "*       = $1000\n        .include \"tables.s\"\n",
      "64tass -q -Wall -Werror --nostart -o out.bin main.s"},
     {"acme", "acme", "tables.a", "main.a", "        * = $1000\n        !source \"tables.a\"\n",
@@ -69,6 +97,48 @@ const Toolchain kToolchains[] = {
      "        processor 6502\n        org $1000\n        include \"tables.asm\"\n", "dasm main.asm -f3 -S -oout.bin",
      "\nComplete. (0)\n"},
     {"xa", "xa", "tables.s", "main.s", "        *= $1000\n#include \"tables.s\"\n", "xa -o out.bin main.s"},
+    {"pasmo", "pasmo", "tables.asm", "main.asm", "        org 1000h\n        include \"tables.asm\"\n",
+     "pasmo main.asm out.bin"},
+    {"z80asm", "z80asm", "tables.asm", "main.asm", "        org 1000h\n        include \"tables.asm\"\n",
+     "z80asm -o out.bin main.asm"},
+    // The linkers echo their arguments on standard output; their diagnostics go to standard error.
+    {"sdasz80", "sdas", "tables.s", "main.s", "        .include \"tables.s\"\n",
+     "sdasz80 -o main.rel main.s && sdldz80 -i -b _CODE=0x1000 main.ihx main.rel > link.txt"
+     " && objcopy -I ihex -O binary main.ihx out.bin"},
+    {"sdasgb", "sdas", "tables.s", "main.s", "        .include \"tables.s\"\n",
+     "sdasgb -o main.rel main.s && sdldgb -i -b _CODE=0x1000 main.ihx main.rel > link.txt"
+     " && objcopy -I ihex -O binary main.ihx out.bin"},
+    // An object file's section, which starts at 0 and which the linker places at a multiple of
+    // the alignment asked for inside it. In MRI mode a file name is not quoted.
+    {.name = "m68k",
+     .dialect = "m68k",
+     .file = "tables.s",
+     .mainFile = "main.s",
+     .mainSource = "        include tables.s\n",
+     .command = "m68k-linux-gnu-as -m68000 --mri -o main.o main.s"
+                " && m68k-linux-gnu-objcopy -O binary -j .text main.o out.bin",
+     .origin = 0,
+     .byteOrder = ByteOrder::Big,
+     .wordAlignment = 2,
+     .endAlignment = 2},
+    // In .rodata, where tables go: as pads the end of .text on its own.
+    {.name = "gas_arm",
+     .dialect = "gas-arm",
+     .file = "tables.s",
+     .mainFile = "main.s",
+     .mainSource = "        .section .rodata\n        .include \"tables.s\"\n",
+     .command = "arm-none-eabi-as -o main.o main.s && arm-none-eabi-objcopy -O binary -j .rodata main.o out.bin",
+     .origin = 0,
+     .wordAlignment = 2,
+     .endAlignment = 4},
+    {"nasm", "nasm", "tables.asm", "main.asm", "        org 1000h\n        %include \"tables.asm\"\n",
+     "nasm -f bin -w+all -o out.bin main.asm"},
+    {"bin_64tass", "bin", "tables.bin", "main.s", "*       = $1000\n        .binary \"tables.bin\"\n",
+     "64tass -q -Wall -Werror --nostart -o out.bin main.s"},
+    {"bin_acme", "bin", "tables.bin", "main.a", "        * = $1000\n        !bin \"tables.bin\"\n",
+     "acme -f plain -o out.bin main.a"},
+    {"bin_nasm", "bin", "tables.bin", "main.asm", "        org 1000h\n        incbin \"tables.bin\"\n",
+     "nasm -f bin -w+all -o out.bin main.asm"},
 };
 
 // A table given as the window takes it: bounds, or Origin and Range.
@@ -81,21 +151,26 @@ struct TypedTable {
 struct SetCase {
     std::string_view name;
     std::array<std::optional<TypedTable>, engine::kTableCount> tables; // none: the start-up table
-    std::array<DataForm, engine::kTableCount> forms;                  // the narrowest forms expected
-    std::string_view prefix = "sin";
-    bool split = false;
+    std::vector<DataForm> forms; // expected, of each table written
+    DialectOptions options;      // the labels aside for bin, which has none
 };
 
 constexpr DataForm UB = DataForm::UnsignedBytes, SB = DataForm::SignedBytes, UW = DataForm::UnsignedWords,
                    SW = DataForm::SignedWords;
 // The longest prefix a label may have.
-constexpr std::string_view kLongPrefix = "abcdefghijklmnopqrstuvwxyzA";
+const std::string kLongPrefix = "abcdefghijklmnopqrstuvwxyzA";
 
+constexpr std::array<std::optional<TypedTable>, engine::kTableCount> kByteTables{{
+    TypedTable{256, 0, 1, false, 0, 255},
+    TypedTable{256, 0, 1, false, -128, 127},
+    TypedTable{37, 5, -3, false, 10, 20},
+    TypedTable{101, -7, 2, true, 0, 9},
+}};
 constexpr std::array<std::optional<TypedTable>, engine::kTableCount> kWordTables{{
     TypedTable{300, 0, 1, false, -1000, 1000},
     TypedTable{256, 0, 1, true, -16384, 32768}, // down to -32768
     TypedTable{256, 0, 1, true, 16384, 32768},  // up to 32768
-    TypedTable{200, 3, 2, false, 16384, 0},     // Minimum above Maximum: the wave turned over
+    TypedTable{201, 3, 2, false, 16384, 0},     // Minimum above Maximum: the wave turned over
 }};
 constexpr std::array<std::optional<TypedTable>, engine::kTableCount> kShortestAndLongest{{
     TypedTable{1, 0, 1, true, -3, 1},
@@ -105,23 +180,34 @@ constexpr std::array<std::optional<TypedTable>, engine::kTableCount> kShortestAn
 }};
 
 const SetCase kCases[] = {
-    {"bytes",
-     {TypedTable{256, 0, 1, false, 0, 255}, TypedTable{256, 0, 1, false, -128, 127}, TypedTable{37, 5, -3, false, 10, 20},
-      TypedTable{100, -7, 2, true, 0, 9}},
-     {UB, SB, UB, SB}},
-    {"words", kWordTables, {SW, SW, UW, UW}, "x"},
-    {"words split", kWordTables, {SW, SW, UW, UW}, "T_2", true},
-    {"start-up", {}, {SW, SB, SB, SB}},
-    {"start-up split", {}, {SW, SB, SB, SB}, kLongPrefix, true},
-    {"lengths 1 and 16384", kShortestAndLongest, {SB, SW, UB, UW}},
-    {"lengths 1 and 16384 split", kShortestAndLongest, {SB, SW, UB, UW}, "sin", true},
+    {"bytes", kByteTables, {UB, SB, UB, SB}, {}},
+    {"words", kWordTables, {SW, SW, UW, UW}, {.labelPrefix = "x"}},
+    {"words split", kWordTables, {SW, SW, UW, UW}, {.labelPrefix = "T_2", .split = true}},
+    {"start-up", {}, {SW, SB, SB, SB}, {}},
+    {"start-up split", {}, {SW, SB, SB, SB}, {.labelPrefix = kLongPrefix, .split = true}},
+    {"lengths 1 and 16384", kShortestAndLongest, {SB, SW, UB, UW}, {}},
+    {"lengths 1 and 16384 split", kShortestAndLongest, {SB, SW, UB, UW}, {.split = true}},
+    // Bytes forced into words, two tables in the order asked for, named, each at a page.
+    {"tables 3 and 1 as words, named, aligned to 256",
+     kByteTables,
+     {UW, UW},
+     {.tables = {2, 0}, .names = {"ysin", "xsin"}, .form = FormChoice::Words, .align = 256}},
+    // An odd length before words: the alignment pads.
+    {"tables 4, 2 and 1 as bytes, aligned to 8",
+     kByteTables,
+     {SB, SB, UB},
+     {.tables = {3, 1, 0}, .labelPrefix = "t", .form = FormChoice::Bytes, .align = 8}},
+    {"tables 4 and 2 split, aligned to 2",
+     kWordTables,
+     {UW, SW},
+     {.tables = {3, 1}, .names = {"Wave_a", "b"}, .align = 2, .split = true}},
 };
 
 TableSet tablesOf(const SetCase& c) {
     TableSet set;
     engine::ApplyDefaults(set);
     for (int i = 0; i < engine::kTableCount; ++i) {
-        engine::TableParams& t = set.tables[static_cast<std::size_t>(i)];
+        engine::TableParams& t = set.table(i);
         engine::OriginRangeFromMinMax(t);
         if (const auto& typed = c.tables[static_cast<std::size_t>(i)]) {
             t.Length = typed->length;
@@ -142,53 +228,69 @@ TableSet tablesOf(const SetCase& c) {
     return set;
 }
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeFile(const fs::path& path, std::string_view text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-// A fresh folder, removed with everything in it at the end.
-struct ScratchFolder {
-    fs::path path;
-    ScratchFolder() {
-        std::string name = (fs::temp_directory_path() / "ondulix-toolchain-XXXXXX").string();
-        path = ::mkdtemp(name.data()) ? fs::path(name) : fs::path();
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-};
-
 std::string replaced(std::string text, std::string_view mark, std::string_view by) {
     for (std::size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at + by.size()))
         text.replace(at, mark.size(), by);
     return text;
 }
 
-// A table's entries as the toolchain's output holds them from `at` on: little-endian words, or a
-// split table's low bytes followed by its high bytes.
-std::vector<std::int32_t> decodeBinary(const std::string& bytes, std::size_t& at, DataForm form, bool split,
-                                       std::size_t count) {
-    const auto byte = [&](std::size_t index) -> std::int32_t {
-        return index < bytes.size() ? static_cast<unsigned char>(bytes[index]) : 0;
-    };
-    const DataFormTraits& traits = TraitsOf(form);
-    const std::int32_t wrap = traits.bytesPerEntry == 1 ? 0x100 : 0x10000;
-    std::vector<std::int32_t> entries;
-    for (std::size_t k = 0; k < count; ++k) {
-        std::int32_t value = byte(at + k);
-        if (traits.bytesPerEntry == 2)
-            value = split ? value | byte(at + count + k) << 8 : byte(at + 2 * k) | byte(at + 2 * k + 1) << 8;
-        entries.push_back(value > traits.highest ? value - wrap : value); // two's complement
-    }
-    at += count * static_cast<std::size_t>(traits.bytesPerEntry);
-    return entries;
+// The labels of the tables written, in their order.
+std::vector<std::string> labelsOf(const DialectOptions& options) {
+    if (!options.names.empty())
+        return options.names;
+    std::vector<std::string> labels;
+    for (const int table : options.tables)
+        labels.push_back(TableLabel(options.labelPrefix, table));
+    return labels;
 }
+
+// A source with "@SHOW" made one SHOW() per label and "@1" the first label.
+std::string sourceFor(std::string_view pattern, const std::vector<std::string>& labels) {
+    std::string shows;
+    for (const std::string& label : labels)
+        shows += "SHOW(" + label + "); ";
+    return replaced(replaced(std::string(pattern), "@SHOW", shows), "@1", labels.front());
+}
+
+// Reads the toolchain's bytes as the target's memory holds them from the origin on, piece by
+// piece: each piece starts at the next multiple of its alignment, and every byte skipped must be
+// a zero of the padding.
+class MemoryReader {
+public:
+    MemoryReader(const std::string& bytes, const Toolchain& tool) : bytes_(bytes), tool_(tool) {}
+
+    std::vector<std::int32_t> read(DataForm form, std::size_t count, std::uint32_t alignment) {
+        skipTo(alignment);
+        const DataFormTraits& traits = TraitsOf(form);
+        const std::int32_t wrap = traits.bytesPerEntry == 1 ? 0x100 : 0x10000;
+        std::vector<std::int32_t> entries;
+        for (std::size_t k = 0; k < count; ++k) {
+            std::int32_t value = byte();
+            if (traits.bytesPerEntry == 2)
+                value = tool_.byteOrder == ByteOrder::Little ? value | byte() << 8 : value << 8 | byte();
+            entries.push_back(value > traits.highest ? value - wrap : value); // two's complement
+        }
+        return entries;
+    }
+
+    // Where the file ends: at the alignment code needs, with nothing after it.
+    void expectEnd() {
+        skipTo(tool_.endAlignment);
+        EXPECT_EQ(at_, bytes_.size()) << "the binary holds the tables and nothing else";
+    }
+
+private:
+    std::int32_t byte() { return at_ < bytes_.size() ? static_cast<unsigned char>(bytes_[at_++]) : (++at_, -1); }
+
+    void skipTo(std::uint32_t alignment) {
+        while ((tool_.origin + at_) % alignment != 0)
+            EXPECT_EQ(byte(), 0) << "padding at " << at_ - 1;
+    }
+
+    const std::string& bytes_;
+    const Toolchain& tool_;
+    std::size_t at_ = 0;
+};
 
 std::vector<std::int32_t> decodePrinted(std::istream& printed, DataForm form, std::size_t count) {
     std::size_t elementSize = 0, elements = 0;
@@ -201,6 +303,17 @@ std::vector<std::int32_t> decodePrinted(std::istream& printed, DataForm form, st
     return entries;
 }
 
+// A table's entries from its two halves of unsigned bytes.
+std::vector<std::int32_t> joinedHalves(const std::vector<std::int32_t>& low, const std::vector<std::int32_t>& high,
+                                       DataForm form) {
+    std::vector<std::int32_t> entries;
+    for (std::size_t k = 0; k < low.size(); ++k) {
+        const std::int32_t word = low[k] | high[k] << 8;
+        entries.push_back(word > TraitsOf(form).highest ? word - 0x10000 : word);
+    }
+    return entries;
+}
+
 void PrintTo(const Toolchain& toolchain, std::ostream* out) { *out << toolchain.name; }
 
 class DialectToolchain : public ::testing::TestWithParam<Toolchain> {};
@@ -209,45 +322,55 @@ TEST_P(DialectToolchain, HoldsEveryEntryOfEveryTable) {
     const Toolchain& tool = GetParam();
     const Dialect& dialect = *FindDialect(tool.dialect);
     for (const SetCase& c : kCases) {
-        if (c.split && !dialect.splitsWords)
+        DialectOptions options = c.options;
+        if (dialect.raw) {
+            options.labelPrefix = std::string(kDefaultLabelPrefix);
+            options.names.clear();
+        }
+        if ((options.split && !dialect.splitsWords) || (options.align > 1 && !dialect.canAlign()))
             continue;
         SCOPED_TRACE(std::string(c.name));
         const TableSet set = tablesOf(c);
-        const DialectFile file = WriteDialectFile(set, dialect, {.labelPrefix = std::string(c.prefix), .split = c.split});
+        const DialectFile file = WriteDialectFile(set, dialect, options);
         ASSERT_TRUE(file.ok()) << file.problem;
 
-        const ScratchFolder folder;
-        ASSERT_FALSE(folder.path.empty());
-        writeFile(folder.path / tool.file, file.text);
-        std::string mainSource(tool.mainSource);
-        for (int i = 0; i < engine::kTableCount; ++i)
-            mainSource = replaced(mainSource, std::string("@").append(std::to_string(i + 1)), TableLabel(c.prefix, i));
-        writeFile(folder.path / tool.mainFile, mainSource);
+        const std::vector<std::string> labels = labelsOf(options);
+        ToolchainRun run;
+        run.write(tool.file, file.text);
+        run.write(tool.mainFile, sourceFor(tool.mainSource, labels));
+        if (!tool.otherFile.empty())
+            run.write(tool.otherFile, sourceFor(tool.otherSource, labels));
+        ASSERT_TRUE(run.succeeds(tool.command)) << tool.command << " failed:\n" << run.log() << "\nfile:\n" << file.text;
+        EXPECT_EQ(run.log(), tool.chatter) << tool.command;
 
-        const std::string command = "cd '" + folder.path.string() + "' && { " + std::string(tool.command) +
-                                    "; } > log.txt 2>&1";
-        const int status = std::system(command.c_str());
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-            << tool.command << " failed:\n" << readFile(folder.path / "log.txt") << "\nfile:\n" << file.text;
-        EXPECT_EQ(readFile(folder.path / "log.txt"), tool.chatter) << tool.command;
-
-        const std::string binary = readFile(folder.path / "out.bin");
-        std::istringstream printed(readFile(folder.path / "entries.txt"));
-        std::size_t at = 0;
-        for (int i = 0; i < engine::kTableCount; ++i) {
-            const DataForm form = c.forms[static_cast<std::size_t>(i)];
-            const auto expected = WrittenEntries(set, i);
-            const bool split = c.split && !IsByteForm(form);
-            const std::vector<std::int32_t> decoded = tool.printsEntries
-                                                          ? decodePrinted(printed, form, expected.size())
-                                                          : decodeBinary(binary, at, form, split, expected.size());
-            ASSERT_EQ(decoded.size(), expected.size()) << "table " << i + 1;
+        const std::string binary = run.read("out.bin");
+        std::istringstream printed(run.read("entries.txt"));
+        MemoryReader memory(binary, tool);
+        for (std::size_t w = 0; w < options.tables.size(); ++w) {
+            const int table = options.tables[w];
+            const DataForm form = c.forms[w];
+            const auto expected = WrittenEntries(set, table);
+            const bool split = options.split && dialect.splitsWords && !IsByteForm(form);
+            const std::uint32_t alignment = options.align > 1             ? static_cast<std::uint32_t>(options.align)
+                                            : split || IsByteForm(form) ? 1
+                                                                          : tool.wordAlignment;
+            std::vector<std::int32_t> decoded;
+            if (tool.printsEntries) {
+                decoded = decodePrinted(printed, form, expected.size());
+            } else if (split) {
+                const auto low = memory.read(UB, expected.size(), alignment);
+                decoded = joinedHalves(low, memory.read(UB, expected.size(), alignment), form);
+            } else {
+                decoded = memory.read(form, expected.size(), alignment);
+            }
+            ASSERT_EQ(decoded.size(), expected.size()) << "table " << table + 1;
             for (std::size_t k = 0; k < expected.size(); ++k)
-                ASSERT_EQ(decoded[k], expected[k]) << "table " << i + 1 << ", entry " << k + 1;
+                ASSERT_EQ(decoded[k], expected[k]) << "table " << table + 1 << ", entry " << k + 1;
         }
-        EXPECT_EQ(at, binary.size()) << "the binary holds the tables and nothing else";
+        if (!tool.printsEntries)
+            memory.expectEnd();
         std::string rest;
-        EXPECT_FALSE(printed >> rest) << "the program printed more than the four arrays";
+        EXPECT_FALSE(printed >> rest) << "the program printed more than the arrays";
     }
 }
 

@@ -20,10 +20,25 @@ TEST(SaveCommand, DialogIsSetUpAfreshAndTheEntryChoosesTheStyle) {
     EXPECT_EQ(r.title, "Save Tables as ...");
     EXPECT_EQ(r.proposedName, "sinus");
     EXPECT_EQ(r.folder, ".");
-    // The two styles first and in their order, then one entry per dialect.
-    ASSERT_EQ(r.filterEntries.size(), 2 + exporter::Dialects().size());
-    EXPECT_EQ(r.filterEntries[0], "Array, AnsiC-Style");
-    EXPECT_EQ(r.filterEntries[1], "Bytes, TassC64-Style");
+    // The two styles first and in their order, then one entry per dialect, the newer ones after
+    // those a user has chosen before, so that every entry keeps its place.
+    EXPECT_EQ(r.filterEntries, (std::vector<std::string>{
+                                   "Array, AnsiC-Style",
+                                   "Bytes, TassC64-Style",
+                                   "C99 arrays (stdint.h)",
+                                   "6502 data for 64tass",
+                                   "6502 data for ACME",
+                                   "6502 data for ca65 (cc65)",
+                                   "6502 data for dasm",
+                                   "6502 data for xa (xa65)",
+                                   "Z80 data for Pasmo",
+                                   "Z80 data for z80asm",
+                                   "Z80 and Game Boy data for sdas (SDCC)",
+                                   "68000 data (Motorola syntax)",
+                                   "ARM data for GNU as",
+                                   "x86 data for NASM",
+                                   "Raw binary (little-endian words)",
+                               }));
     for (std::size_t i = 0; i < exporter::Dialects().size(); ++i)
         EXPECT_EQ(r.filterEntries[2 + i], exporter::Dialects()[i].description);
 

@@ -5,6 +5,7 @@
 #include "ui/FormBuilder.h"
 #include "ui/MainWindowLogic.h"
 #include "ui/qt/MainWindowFonts.h"
+#include "ui/qt/PngIconEngine.h"
 #include "ui/qt/QtButton.h"
 #include "ui/qt/QtCheckBox.h"
 #include "ui/qt/QtLabel.h"
@@ -18,11 +19,8 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QIcon>
-#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -36,15 +34,6 @@ namespace {
 QString fromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 QColor toQColor(toolkit::Colour c) { return QColor(c.red, c.green, c.blue); }
-
-// A PNG image read by Qt's own reader. An image reader left to recognise the format loads every
-// image format plugin (GIF, ICO, JPEG and its library) to ask each of them first, a good part
-// of the window's start-up.
-QPixmap builtInPng(const QString& path) {
-    QImageReader reader(path, "png");
-    reader.setAutoDetectImageFormat(false);
-    return QPixmap::fromImage(reader.read());
-}
 
 // The one conversion from the layout's twips to logical pixels.
 QRect toPixels(const TwipRect& r) {
@@ -196,10 +185,7 @@ void MainWindow::setUpWindow() {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(kClientWidthTwips / kTwipsPerPixel, kClientHeightTwips / kTwipsPerPixel);
-    QIcon icon;
-    icon.addPixmap(builtInPng(QStringLiteral(":/ondulix/icons/ondulix-16.png")));
-    icon.addPixmap(builtInPng(QStringLiteral(":/ondulix/icons/ondulix-32.png")));
-    setWindowIcon(icon);
+    setWindowIcon(OndulixIcon());
 
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, toQColor(kFormBack));

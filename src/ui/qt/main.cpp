@@ -37,7 +37,7 @@ int main(int argc, char* argv[]) {
     ondulix::ui::qt::SendPicturesThroughTheConnection();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ondulix"));
-    QApplication::setApplicationVersion(QStringLiteral("1"));
+    QApplication::setApplicationVersion(QStringLiteral(ONDULIX_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("ondulix"));
 
     ondulix::ui::qt::MainWindow window;
