@@ -139,9 +139,8 @@ engine::PreviewReading readPreview(const PreviewTexts& texts) {
 exporter::DialectFile fileOf(const ExportRequest& request, const engine::TableSet& set) {
     if (request.dialect)
         return exporter::WriteDialectFile(set, *request.dialect, request.dialectOptions);
-    exporter::ValuesOnLine valuesOnLine = 0;
     exporter::DialectFile file;
-    exporter::WriteTableFile(file.text, set, request.style, valuesOnLine);
+    file.text = exporter::WriteTableFile(set, request.style);
     return file;
 }
 

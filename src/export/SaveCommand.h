@@ -28,13 +28,8 @@ inline constexpr std::string_view kAssemblerBytesFilter = "Bytes, TassC64-Style"
 inline constexpr int kFirstDialectEntry = 3;
 std::vector<std::string> SaveFilterEntries();
 
-struct ExportState {
-    ExportStyle& style;
-    ValuesOnLine& valuesOnLine;
-};
-
 SaveOutcome RunSaveCommand(toolkit::SaveDialog& dialog, toolkit::FileStore& store, const engine::TableSet& set,
-                           const std::string& programFolder, ExportState state);
+                           const std::string& programFolder);
 
 // The message shown when a save failed: names the file and the reason.
 std::string SaveFailureMessage(const SaveOutcome& outcome);

@@ -2,12 +2,14 @@
 
 #include <array>
 #include <charconv>
-#include <ostream>
 
 namespace ondulix::exporter {
 namespace {
 
 constexpr std::string_view kLineBreak = "\r\n";
+
+// Values written since the last line break; runs on across tables, 0 to 7 between values.
+using ValuesOnLine = std::uint8_t;
 constexpr ValuesOnLine kValuesPerLine = 8;
 
 void appendNumber(std::string& out, std::int32_t number) {
@@ -53,9 +55,9 @@ void appendTableClosing(std::string& out, ExportStyle style) {
     out += kLineBreak;
 }
 
-} // namespace
-
-void WriteTableValue(std::string& out, ExportStyle style, ValuesOnLine& valuesOnLine, std::int32_t value, bool isLast) {
+// Appends one value text (" 59 " or "-59 ") and what follows it: a separator, a line end, or
+// nothing after a table's last value.
+void appendValue(std::string& out, ExportStyle style, ValuesOnLine& valuesOnLine, std::int32_t value, bool isLast) {
     // A value reads " 59 " or "-59 ": the sign takes the place of the leading blank.
     if (value >= 0)
         out += ' ';
@@ -72,7 +74,11 @@ void WriteTableValue(std::string& out, ExportStyle style, ValuesOnLine& valuesOn
     }
 }
 
-void WriteTableFile(std::string& out, const engine::TableSet& set, ExportStyle style, ValuesOnLine& valuesOnLine) {
+} // namespace
+
+std::string WriteTableFile(const engine::TableSet& set, ExportStyle style) {
+    std::string out;
+    ValuesOnLine valuesOnLine = 0;
     const StylePieces pieces = piecesOf(style);
     auto appendComment = [&](auto&&... parts) {
         out += pieces.commentOpen;
@@ -91,7 +97,7 @@ void WriteTableFile(std::string& out, const engine::TableSet& set, ExportStyle s
     std::size_t entries = 0;
     for (const engine::TableParams& t : set.tables)
         entries += static_cast<std::size_t>(t.Length > 0 ? t.Length : 0);
-    out.reserve(out.size() + 512 + entries * 9);
+    out.reserve(512 + entries * 9);
 
     out += kLineBreak;
     appendComment(kHeaderCredit);
@@ -103,7 +109,7 @@ void WriteTableFile(std::string& out, const engine::TableSet& set, ExportStyle s
         appendTableOpening(out, style, i + 1, t.Length);
         const auto row = set.values.row(i);
         for (std::int32_t j = 1; j <= t.Length; ++j)
-            WriteTableValue(out, style, valuesOnLine, row[static_cast<std::size_t>(j)], j == t.Length);
+            appendValue(out, style, valuesOnLine, row[static_cast<std::size_t>(j)], j == t.Length);
         appendTableClosing(out, style);
     }
 
@@ -111,12 +117,7 @@ void WriteTableFile(std::string& out, const engine::TableSet& set, ExportStyle s
     const auto& s = set.tables;
     appendComment("ADCs in Preview were: ", text(s[0].Speed), "/", text(s[1].Speed), "/", text(s[2].Speed), "/",
                   text(s[3].Speed));
-}
-
-void WriteTableFile(std::ostream& out, const engine::TableSet& set, ExportStyle style, ValuesOnLine& valuesOnLine) {
-    std::string text;
-    WriteTableFile(text, set, style, valuesOnLine);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    return out;
 }
 
 } // namespace ondulix::exporter
