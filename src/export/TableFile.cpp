@@ -78,6 +78,7 @@ void WriteTableValue(std::string& out, ExportStyle style, ValuesOnLine& valuesOn
 
 std::string WriteTableFile(const engine::TableSet& set, ExportStyle style) {
     std::string out;
+    // Once per file, not per table: the count runs on across the four tables.
     ValuesOnLine valuesOnLine = 0;
     const StylePieces pieces = piecesOf(style);
     auto appendComment = [&](auto&&... parts) {
