@@ -56,7 +56,7 @@ std::string jsonTables(const engine::Participation& ticked) {
 } // namespace
 
 bool StaysWithinBounds(const engine::PreviewCycleReport& report) {
-    return !report.firstPastTop && !report.firstPastBottom;
+    return !report.passesTop && !report.passesBottom;
 }
 
 std::string CheckText(const engine::PreviewCycleReport& report, const engine::PreviewView& view,

@@ -3,10 +3,10 @@
 #include "cli/CheckReport.h"
 #include "cli/CommandLine.h"
 #include "cli/GivenTables.h"
+#include "cycle/PreviewCycleSearch.h"
 #include "engine/Defaults.h"
 #include "engine/MessageText.h"
 #include "engine/NumberText.h"
-#include "engine/PreviewCheck.h"
 #include "export/DialectFile.h"
 #include "export/TableFile.h"
 
@@ -208,7 +208,7 @@ int RunExportCommand(std::span<const std::string_view> args, std::ostream& out, 
     int status = kExitSuccess;
     if (request.check) {
         const engine::Participation ticked = request.preview.on.value_or(engine::kStartUpParticipation);
-        const engine::PreviewCycleReport cycle = engine::CheckPreview(given.set, preview->view, ticked);
+        const engine::PreviewCycleReport cycle = cycle::CheckPreview(given.set, preview->view, ticked);
         out << (*request.check == ExportRequest::CheckReport::Json ? CheckJson(cycle, preview->view, ticked)
                                                                     : CheckText(cycle, preview->view, ticked))
             << std::flush;

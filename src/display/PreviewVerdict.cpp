@@ -9,8 +9,8 @@ std::string BoundsText(const engine::PreviewView& view) {
 }
 
 std::string VerdictLine(const engine::PreviewCycleReport& report, const engine::PreviewView& view) {
-    const bool top = report.firstPastTop.has_value();
-    const bool bottom = report.firstPastBottom.has_value();
+    const bool top = report.passesTop;
+    const bool bottom = report.passesBottom;
     if (!top && !bottom)
         return "The sum stays within " + BoundsText(view) + " in every frame.";
     const char* edges = top && bottom ? "both edges" : top ? "the top edge" : "the bottom edge";
@@ -18,10 +18,10 @@ std::string VerdictLine(const engine::PreviewCycleReport& report, const engine::
 }
 
 std::string SumRangeLine(const engine::PreviewCycleReport& report) {
-    if (!report.smallest || !report.largest)
+    if (!report.smallestSum || !report.largestSum)
         return "There is no column to sum.";
-    return "It runs from " + engine::IntegerText(report.smallest->sum) + " to " +
-           engine::IntegerText(report.largest->sum) + ".";
+    return "It runs from " + engine::IntegerText(*report.smallestSum) + " to " + engine::IntegerText(*report.largestSum) +
+           ".";
 }
 
 std::string PreviewToolTip(const engine::PreviewCycleReport& report, const engine::PreviewView& view) {

@@ -1,11 +1,11 @@
 #include "ui/MainWindowLogic.h"
 
+#include "cycle/PreviewCycleSearch.h"
 #include "display/PreviewFrame.h"
 #include "display/PreviewVerdict.h"
 #include "display/TablePlot.h"
 #include "engine/AmplitudeForms.h"
 #include "engine/NumberText.h"
-#include "engine/PreviewCheck.h"
 #include "engine/TableGenerator.h"
 #include "export/SaveCommand.h"
 #include "ui/AboutBoxes.h"
@@ -182,7 +182,7 @@ std::string MainWindowLogic::previewToolTip() {
     const engine::Participation ticked = participation();
     if (!verdict_ || verdict_->tables != tableSet_.tables || verdict_->ticked != ticked ||
         verdict_->scale != previewView_.scale()) {
-        const engine::PreviewCycleReport report = engine::CheckPreview(tableSet_, previewView_, ticked);
+        const engine::PreviewCycleReport report = cycle::CheckPreview(tableSet_, previewView_, ticked);
         verdict_ = {tableSet_.tables, ticked, previewView_.scale(), display::PreviewToolTip(report, previewView_)};
     }
     return verdict_->toolTip;

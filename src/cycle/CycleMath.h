@@ -17,7 +17,7 @@
 #define ONDULIX_WIDE_INTEGER_CLONES
 #endif
 
-namespace ondulix::engine::cycle {
+namespace ondulix::cycle {
 
 // The small number theory of frame counts: remainders, lcm, inverses and the Chinese remainder
 // theorem. Frame counts stay below 2^57, so 64 bits hold every product formed here.
@@ -103,4 +103,4 @@ inline std::optional<Congruence> merged(Congruence a, Congruence b) {
     return Congruence{(a.residue + a.modulus * t) % modulus, modulus};
 }
 
-} // namespace ondulix::engine::cycle
+} // namespace ondulix::cycle
