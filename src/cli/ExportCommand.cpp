@@ -187,7 +187,7 @@ engine::PreviewReading readPreview(const PreviewTexts& texts) {
     return reading;
 }
 
-// The file the request asks for: one of the two styles, or a dialect, which may refuse the
+// The file the request asks for: the C array or TassC64 style, or a dialect, which may refuse the
 // tables (a table of --form bytes that needs words).
 exporter::DialectFile fileOf(const ExportRequest& request, const engine::TableSet& set) {
     if (request.dialect)

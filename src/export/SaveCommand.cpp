@@ -19,8 +19,8 @@ SaveOutcome RunSaveCommand(toolkit::SaveDialog& dialog, toolkit::FileStore& stor
     if (!choice)
         return {};
 
-    // The file follows the filter entry, never the name typed: the two styles first, then the
-    // dialects; an entry the dialog should not return falls back to the C arrays.
+    // The file follows the filter entry, never the name typed: the C array and TassC64 styles
+    // first, then the dialects; an entry the dialog should not return falls back to the C arrays.
     const std::span<const Dialect> dialects = Dialects();
     const auto dialect = static_cast<std::size_t>(choice->filterIndex - kFirstDialectEntry);
     const std::string text =

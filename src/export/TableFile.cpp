@@ -57,7 +57,7 @@ void appendTableClosing(std::string& out, ExportStyle style) {
 
 // Appends one value text (" 59 " or "-59 ") and what follows it: a separator, a line end, or
 // nothing after a table's last value.
-void appendValue(std::string& out, ExportStyle style, ValuesOnLine& valuesOnLine, std::int32_t value, bool isLast) {
+void WriteTableValue(std::string& out, ExportStyle style, ValuesOnLine& valuesOnLine, std::int32_t value, bool isLast) {
     // A value reads " 59 " or "-59 ": the sign takes the place of the leading blank.
     if (value >= 0)
         out += ' ';
@@ -78,6 +78,7 @@ void appendValue(std::string& out, ExportStyle style, ValuesOnLine& valuesOnLine
 
 std::string WriteTableFile(const engine::TableSet& set, ExportStyle style) {
     std::string out;
+    // Once per file, not per table: the count runs on across the four tables.
     ValuesOnLine valuesOnLine = 0;
     const StylePieces pieces = piecesOf(style);
     auto appendComment = [&](auto&&... parts) {
@@ -109,7 +110,7 @@ std::string WriteTableFile(const engine::TableSet& set, ExportStyle style) {
         appendTableOpening(out, style, i + 1, t.Length);
         const auto row = set.values.row(i);
         for (std::int32_t j = 1; j <= t.Length; ++j)
-            appendValue(out, style, valuesOnLine, row[static_cast<std::size_t>(j)], j == t.Length);
+            WriteTableValue(out, style, valuesOnLine, row[static_cast<std::size_t>(j)], j == t.Length);
         appendTableClosing(out, style);
     }
 

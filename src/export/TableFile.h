@@ -8,9 +8,9 @@
 
 namespace ondulix::exporter {
 
-// Writes the four tables as text, byte for byte in one of two styles; never opens, names or
-// closes a file. Lines end in CR LF. Entries 1 to Length of each table are written, eight values
-// to a line, the count running on across tables.
+// Writes the four tables as text, byte for byte in the C array or the TassC64 style; never opens,
+// names or closes a file. Lines end in CR LF. Entries 1 to Length of each table are written, eight
+// values to a line, the count running on across tables.
 
 // The numbers are the save dialog's filter entries.
 enum class ExportStyle : std::uint8_t {

@@ -20,7 +20,7 @@ TEST(SaveCommand, DialogIsSetUpAfreshAndTheEntryChoosesTheStyle) {
     EXPECT_EQ(r.title, "Save Tables as ...");
     EXPECT_EQ(r.proposedName, "sinus");
     EXPECT_EQ(r.folder, ".");
-    // The two styles first and in their order, then one entry per dialect, the newer ones after
+    // The C array and TassC64 styles first and in their order, then one entry per dialect, the newer ones after
     // those a user has chosen before, so that every entry keeps its place.
     EXPECT_EQ(r.filterEntries, (std::vector<std::string>{
                                    "Array, AnsiC-Style",
