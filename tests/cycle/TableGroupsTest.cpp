@@ -49,8 +49,8 @@ TEST(TableGroupsTest, AllSplitsPutsEveryTableInOneGroupOfAtMostTwo) {
             EXPECT_EQ(std::gcd(a, b), split.rootModulus);
             for (std::size_t g = 0; g < 2; ++g) {
                 const auto& m = split.members[g];
-                const std::uint64_t shared =
-                    m.size() == 2 ? std::gcd(ticked[m[0]].period, ticked[m[1]].period) : 1;
+                const auto shared = static_cast<std::uint64_t>(
+                    m.size() == 2 ? std::gcd(ticked[m[0]].period, ticked[m[1]].period) : 1);
                 EXPECT_EQ(std::lcm(split.rootModulus, shared), split.groupModulus[g]);
             }
             // Each split once: the group holding table 0 differs from split to split.

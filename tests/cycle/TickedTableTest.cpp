@@ -25,9 +25,13 @@ TEST(TickedTableTest, MotionIndexesLikeTheFrame) {
         ASSERT_EQ(length / std::gcd(length, m.step), m.period);
         const std::uint64_t frame = n % 2 == 0 ? rng() : (std::uint64_t{rng()} << 24) + rng();
         const std::int32_t x = pick(rng, 0, 16384);
-        const auto expected = static_cast<std::int32_t>(
-            (static_cast<__int128>(t.Position) + static_cast<__int128>(frame) * t.Speed + x) % length);
-        ASSERT_EQ((expected + length) % length, m.indexAt(frame, x)) << length << " " << frame;
+        // frame * Speed = (frame mod Length) * (Speed mod Length), modulo Length.
+        const std::int64_t l = length;
+        const std::int64_t expected = ((t.Position % l + l) % l + static_cast<std::int64_t>(frame % static_cast<std::uint64_t>(l)) *
+                                                                      ((t.Speed % l + l) % l) +
+                                       x) %
+                                      l;
+        ASSERT_EQ(expected, m.indexAt(frame, x)) << length << " " << frame;
     }
 }
 
