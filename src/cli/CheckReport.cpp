@@ -25,21 +25,39 @@ std::string tablesTicked(const engine::Participation& ticked, std::string_view s
     return list;
 }
 
-std::string whereFirst(const std::optional<CycleSample>& sample) {
+// "not settled within the time budget of 2 s"
+std::string notSettled(std::optional<double> budget) {
+    return "not settled within the time budget" + (budget ? " of " + engine::DoubleText(*budget) + " s" : std::string());
+}
+
+std::string whereFirst(const std::optional<CycleSample>& sample, bool unsettled, std::optional<double> budget) {
+    if (unsettled)
+        return "yes; its first frame was " + notSettled(budget);
     if (!sample)
         return "never";
     return "first in frame " + std::to_string(sample->frame) + " at column " + std::to_string(sample->x) + ", sum " +
            engine::IntegerText(sample->sum);
 }
 
-std::string extremeLine(const char* which, const std::optional<CycleSample>& sample) {
-    if (!sample)
+std::string extremeLine(const char* which, const std::optional<CycleSample>& sample, std::optional<std::int32_t> sum,
+                        bool unsettled, std::optional<double> budget) {
+    if (!sum)
         return std::string(which) + " sum: none, there is no column";
+    if (unsettled)
+        return std::string(which) + " sum " + engine::IntegerText(*sum) + "; its first frame was " +
+               notSettled(budget);
     return std::string(which) + " sum " + engine::IntegerText(sample->sum) + ", first in frame " +
            std::to_string(sample->frame) + " at column " + std::to_string(sample->x);
 }
 
-std::string jsonSample(const std::optional<CycleSample>& sample) {
+// {"sum", "frame", "column"}, null where there is none; where the first frame is not settled,
+// the frame and column are null with the reason beside them (and the sum, where it is not an
+// extreme, which the range gives).
+std::string jsonSample(const std::optional<CycleSample>& sample, bool unsettled, std::optional<std::int32_t> sum,
+                       std::optional<double> budget) {
+    if (unsettled)
+        return "{\"sum\":" + (sum ? engine::IntegerText(*sum) : std::string("null")) +
+               ",\"frame\":null,\"column\":null,\"reason\":\"" + notSettled(budget) + "\"}";
     if (!sample)
         return "null";
     return "{\"sum\":" + engine::IntegerText(sample->sum) + ",\"frame\":" + std::to_string(sample->frame) +
@@ -60,32 +78,41 @@ bool StaysWithinBounds(const engine::PreviewCycleReport& report) {
 }
 
 std::string CheckText(const engine::PreviewCycleReport& report, const engine::PreviewView& view,
-                      const engine::Participation& ticked) {
+                      const engine::Participation& ticked, std::optional<double> budget) {
+    const engine::PreviewCycleReport::Unsettled& unsettled = report.unsettled;
     std::string text = display::VerdictLine(report, view) + "\n";
     text += display::SumRangeLine(report) + "\n";
-    text += extremeLine("Smallest", report.smallest) + ".\n";
-    text += extremeLine("Largest", report.largest) + ".\n";
-    text += "Past the top edge (" + engine::FloatText(view.Ymin()) + "): " + whereFirst(report.firstPastTop) + ".\n";
-    text += "Past the bottom edge (" + engine::FloatText(view.Ymax()) + "): " + whereFirst(report.firstPastBottom) +
-            ".\n";
+    text += extremeLine("Smallest", report.smallest, report.smallestSum, unsettled.smallest, budget) + ".\n";
+    text += extremeLine("Largest", report.largest, report.largestSum, unsettled.largest, budget) + ".\n";
+    text += "Past the top edge (" + engine::FloatText(view.Ymin()) +
+            "): " + whereFirst(report.firstPastTop, unsettled.pastTop, budget) + ".\n";
+    text += "Past the bottom edge (" + engine::FloatText(view.Ymax()) +
+            "): " + whereFirst(report.firstPastBottom, unsettled.pastBottom, budget) + ".\n";
     text += "Over the whole cycle of " + std::to_string(report.cycleFrames) + " frames; columns 0 to " +
             engine::DoubleText(view.lastColumn()) + " in steps of " + std::to_string(view.columnStep()) +
             "; tables taking part: " + (std::any_of(ticked.begin(), ticked.end(), [](bool on) { return on; })
                                               ? tablesTicked(ticked, ", ")
                                               : std::string("none")) +
             ".\n";
+    if (unsettled.any())
+        text += "The verdict and the sums are exact; the search for first frames stopped at its time budget "
+                "(--check-budget SECONDS, 0 for no limit).\n";
     return text;
 }
 
 std::string CheckJson(const engine::PreviewCycleReport& report, const engine::PreviewView& view,
-                      const engine::Participation& ticked) {
+                      const engine::Participation& ticked, std::optional<double> budget) {
+    const engine::PreviewCycleReport::Unsettled& unsettled = report.unsettled;
     return std::string("{\"inside\":") + (StaysWithinBounds(report) ? "true" : "false") +
            ",\"top\":" + engine::FloatText(view.Ymin()) + ",\"bottom\":" + engine::FloatText(view.Ymax()) +
            ",\"tables\":" + jsonTables(ticked) + ",\"columnStep\":" + std::to_string(view.columnStep()) +
            ",\"lastColumn\":" + engine::DoubleText(view.lastColumn()) +
-           ",\"cycleFrames\":" + std::to_string(report.cycleFrames) + ",\"smallest\":" + jsonSample(report.smallest) +
-           ",\"largest\":" + jsonSample(report.largest) + ",\"pastTop\":" + jsonSample(report.firstPastTop) +
-           ",\"pastBottom\":" + jsonSample(report.firstPastBottom) + "}\n";
+           ",\"cycleFrames\":" + std::to_string(report.cycleFrames) +
+           ",\"smallest\":" + jsonSample(report.smallest, unsettled.smallest, report.smallestSum, budget) +
+           ",\"largest\":" + jsonSample(report.largest, unsettled.largest, report.largestSum, budget) +
+           ",\"pastTop\":" + jsonSample(report.firstPastTop, unsettled.pastTop, std::nullopt, budget) +
+           ",\"pastBottom\":" + jsonSample(report.firstPastBottom, unsettled.pastBottom, std::nullopt, budget) +
+           ",\"settled\":" + (unsettled.any() ? "false" : "true") + "}\n";
 }
 
 } // namespace ondulix::cli
