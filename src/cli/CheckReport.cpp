@@ -1,7 +1,7 @@
 #include "cli/CheckReport.h"
 
-#include "display/PreviewVerdict.h"
 #include "engine/NumberText.h"
+#include "engine/PreviewVerdict.h"
 
 #include <algorithm>
 #include <optional>
@@ -53,23 +53,41 @@ std::string jsonTables(const engine::Participation& ticked) {
     return json;
 }
 
-} // namespace
-
-bool StaysWithinBounds(const engine::PreviewCycleReport& report) {
-    return !report.firstPastTop && !report.firstPastBottom;
+// "1/0/0/0", and "[1,0,0,0]" with the commas.
+std::string positionsText(const std::array<std::int32_t, engine::kTableCount>& positions, char separator) {
+    std::string text;
+    for (const std::int32_t p : positions)
+        text += (text.empty() ? "" : std::string(1, separator)) + std::to_string(p);
+    return text;
 }
 
-std::string CheckText(const engine::PreviewCycleReport& report, const engine::PreviewView& view,
-                      const engine::Participation& ticked) {
-    std::string text = display::VerdictLine(report, view) + "\n";
-    text += display::SumRangeLine(report) + "\n";
+// Readers that hold JSON numbers as doubles get cycles beyond 2^53 frames exactly only from text.
+std::string jsonCycleFrames(std::uint64_t frames) {
+    const std::string digits = std::to_string(frames);
+    return "\"cycleFrames\":" + digits + ",\"cycleFramesText\":\"" + digits + "\"";
+}
+
+} // namespace
+
+bool StaysWithinBounds(const CheckFindings& findings, const engine::PreviewView& view) {
+    return !engine::EdgesPassedBy(findings.range, view).any();
+}
+
+std::string CheckText(const CheckFindings& findings, const engine::PreviewView& view) {
+    const engine::PreviewCycleReport& report = findings.cycle;
+    const engine::Participation& ticked = findings.ticked;
+    const bool fromStart = std::all_of(findings.positions.begin(), findings.positions.end(),
+                                       [](std::int32_t p) { return p == 0; });
+    std::string text = engine::VerdictLine(engine::EdgesPassedBy(findings.range, view), view) + "\n";
+    text += engine::SumRangeLine(findings.range) + "\n";
     text += extremeLine("Smallest", report.smallest) + ".\n";
     text += extremeLine("Largest", report.largest) + ".\n";
     text += "Past the top edge (" + engine::FloatText(view.Ymin()) + "): " + whereFirst(report.firstPastTop) + ".\n";
     text += "Past the bottom edge (" + engine::FloatText(view.Ymax()) + "): " + whereFirst(report.firstPastBottom) +
             ".\n";
-    text += "Over the whole cycle of " + std::to_string(report.cycleFrames) + " frames; columns 0 to " +
-            engine::DoubleText(view.lastColumn()) + " in steps of " + std::to_string(view.columnStep()) +
+    text += "Over the whole cycle of " + std::to_string(report.cycleFrames) + " frames" +
+            (fromStart ? "" : " from positions " + positionsText(findings.positions, '/')) + "; columns 0 to " +
+            std::to_string(view.lastDrawnColumn()) + " in steps of " + std::to_string(view.columnStep()) +
             "; tables taking part: " + (std::any_of(ticked.begin(), ticked.end(), [](bool on) { return on; })
                                               ? tablesTicked(ticked, ", ")
                                               : std::string("none")) +
@@ -77,15 +95,16 @@ std::string CheckText(const engine::PreviewCycleReport& report, const engine::Pr
     return text;
 }
 
-std::string CheckJson(const engine::PreviewCycleReport& report, const engine::PreviewView& view,
-                      const engine::Participation& ticked) {
-    return std::string("{\"inside\":") + (StaysWithinBounds(report) ? "true" : "false") +
+std::string CheckJson(const CheckFindings& findings, const engine::PreviewView& view) {
+    const engine::PreviewCycleReport& report = findings.cycle;
+    return std::string("{\"inside\":") + (StaysWithinBounds(findings, view) ? "true" : "false") +
            ",\"top\":" + engine::FloatText(view.Ymin()) + ",\"bottom\":" + engine::FloatText(view.Ymax()) +
-           ",\"tables\":" + jsonTables(ticked) + ",\"columnStep\":" + std::to_string(view.columnStep()) +
-           ",\"lastColumn\":" + engine::DoubleText(view.lastColumn()) +
-           ",\"cycleFrames\":" + std::to_string(report.cycleFrames) + ",\"smallest\":" + jsonSample(report.smallest) +
-           ",\"largest\":" + jsonSample(report.largest) + ",\"pastTop\":" + jsonSample(report.firstPastTop) +
-           ",\"pastBottom\":" + jsonSample(report.firstPastBottom) + "}\n";
+           ",\"tables\":" + jsonTables(findings.ticked) + ",\"at\":[" + positionsText(findings.positions, ',') +
+           "],\"columnStep\":" + std::to_string(view.columnStep()) +
+           ",\"lastColumn\":" + std::to_string(view.lastDrawnColumn()) + "," + jsonCycleFrames(report.cycleFrames) +
+           ",\"smallest\":" + jsonSample(report.smallest) + ",\"largest\":" + jsonSample(report.largest) +
+           ",\"pastTop\":" + jsonSample(report.firstPastTop) + ",\"pastBottom\":" + jsonSample(report.firstPastBottom) +
+           "}\n";
 }
 
 } // namespace ondulix::cli

@@ -134,6 +134,15 @@ engine::PreviewReading readPreview(const PreviewTexts& texts) {
     return reading;
 }
 
+// The positions the preview starts from: 0 where none are given.
+std::array<std::int32_t, engine::kTableCount> positionsOf(const PreviewTexts& texts, const engine::TableSet& set) {
+    std::array<std::int32_t, engine::kTableCount> positions{};
+    if (texts.at)
+        for (std::size_t t = 0; t < positions.size(); ++t)
+            positions[t] = engine::PositionOf(engine::ReadNumber((*texts.at)[t]), set.tables[t].Length);
+    return positions;
+}
+
 // The file the request asks for: one of the two styles, or a dialect, which may refuse the
 // tables (a table of --form bytes that needs words).
 exporter::DialectFile fileOf(const ExportRequest& request, const engine::TableSet& set) {
@@ -183,13 +192,15 @@ int RunExportCommand(std::span<const std::string_view> args, std::ostream& out, 
         return out ? kExitSuccess : kExitWriteFailed;
     }
 
-    const GivenTables given = TablesFromTexts(request.tables);
+    GivenTables given = TablesFromTexts(request.tables);
     std::vector<ValueNote> notes = given.notes;
     std::optional<engine::PreviewReading> preview;
     if (request.check) {
         preview = readPreview(request.preview);
-        const std::vector<ValueNote> previewNotes = PreviewNotes(request.preview, *preview);
-        notes.insert(notes.end(), previewNotes.begin(), previewNotes.end());
+        given.set.preview.Position = positionsOf(request.preview, given.set);
+        for (const auto& more : {PreviewNotes(request.preview, *preview),
+                                 PositionNotes(request.preview, given.set.preview.Position)})
+            notes.insert(notes.end(), more.begin(), more.end());
     }
     for (const ValueNote& note : notes)
         report(err) << DescribeNote(note, request.strict) << '\n';
@@ -209,15 +220,17 @@ int RunExportCommand(std::span<const std::string_view> args, std::ostream& out, 
     int status = kExitSuccess;
     if (request.check) {
         const engine::Participation ticked = request.preview.on.value_or(engine::kStartUpParticipation);
-        const engine::PreviewCycleReport cycle = engine::CheckPreview(given.set, preview->view, ticked);
-        out << (*request.check == ExportRequest::CheckReport::Json ? CheckJson(cycle, preview->view, ticked)
-                                                                    : CheckText(cycle, preview->view, ticked))
+        const engine::PreviewCycleInput input = engine::CycleInputOf(given.set, preview->view, ticked);
+        const CheckFindings findings{ticked, given.set.preview.Position, engine::PreviewSumRange(input),
+                                     engine::AnalysePreviewCycle(input)};
+        out << (*request.check == ExportRequest::CheckReport::Json ? CheckJson(findings, preview->view)
+                                                                    : CheckText(findings, preview->view))
             << std::flush;
         if (!out) {
             report(err) << "cannot write to standard output\n";
             return kExitWriteFailed;
         }
-        status = StaysWithinBounds(cycle) ? kExitSuccess : kExitLeavesBounds;
+        status = StaysWithinBounds(findings, preview->view) ? kExitSuccess : kExitLeavesBounds;
         if (!request.outputPath)
             return status;
     }

@@ -13,7 +13,8 @@ namespace ondulix::engine {
 // will ever reach, what the preview frame computes: column x of frame f sums, over the ticked
 // tables t, entry (Position(t) + f * Speed(t) + x) mod Length(t); the y axis grows downward, so
 // the frame lights lblpeakhigh for a sum above the top edge (less than Ymin) and lblpeaklow for
-// one below the bottom edge (greater than Ymax). Frame 0 is the first frame drawn from the start
+// one below the bottom edge (greater than Ymax). The smallest and largest sum alone, at a bounded
+// cost, come from SumRange.h. Frame 0 is the first frame drawn from the start
 // positions. Never draws and never reads a box.
 //
 // How it stays exact and fast. Table t's position repeats every P(t) = Length / gcd(Length,
@@ -48,7 +49,7 @@ namespace ondulix::engine {
 //
 // Preconditions (checked; std::invalid_argument names the one broken): every Length within 1 to
 // 16384; every ticked table with at least Length entries, each within +-2^22 so that a sum of
-// four is exact in single precision, where the frame compares it with the edges; columnStep at
+// four is exact in single precision; columnStep at
 // least 1; lastColumn at most 16384. Speed and Position may be any value: only their remainders
 // modulo Length matter.
 
@@ -65,8 +66,10 @@ struct PreviewCycleInput {
     std::array<PreviewCycleTable, kTableCount> tables{};
     std::int32_t columnStep = 1; // the frame's g: columns x = 0, g, 2g, ...
     double lastColumn = 0.0;     // ... while x <= lastColumn (unrounded; negative: no column)
-    float top = 0.0f;            // the top edge, Ymin (y grows downward)
-    float bottom = 0.0f;         // top + height, added in single precision as the frame does
+    // The edges as their boxes show them, which is what the frame compares with: a sum equal to
+    // one is inside (y grows downward).
+    double top = 0.0;    // Ymin
+    double bottom = 0.0; // Ymax
 };
 
 // One column of one frame and the sum the frame computes there.
