@@ -21,12 +21,16 @@ struct CheckFindings {
     // The smallest and largest sum: the verdict and the exit status come from it alone.
     std::optional<engine::SumRange> range;
     engine::PreviewCycleReport cycle; // where the extremes and the passes come first
+    // The time the search for first frames had, in seconds; none: it had no limit. A first frame
+    // it left unsettled is said to be so, with this budget.
+    std::optional<double> budget;
 };
 
 // A few plain lines, the first two as the window's preview tooltip words them.
 std::string CheckText(const CheckFindings& findings, const engine::PreviewView& view);
 
-// The same as one JSON object on one line, for scripts.
+// The same as one JSON object on one line, for scripts: an unsettled first frame and column are
+// null, with a reason.
 std::string CheckJson(const CheckFindings& findings, const engine::PreviewView& view);
 
 // Whether the sum passes neither edge.

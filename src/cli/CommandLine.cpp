@@ -1,9 +1,11 @@
 #include "cli/CommandLine.h"
 
 #include "engine/MessageText.h"
+#include "engine/NumberText.h"
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -80,6 +82,9 @@ public:
         if (result_.ok() && result_.request.action == ExportRequest::Action::Export && previewGiven &&
             !result_.request.check)
             fail("--preview is read by --check only; add --check");
+        if (result_.ok() && result_.request.action == ExportRequest::Action::Export && result_.request.checkBudget &&
+            !result_.request.check)
+            fail("--check-budget is read by --check only; add --check");
         return result_;
     }
 
@@ -109,6 +114,9 @@ private:
         } else if (name == "--preview") {
             if (const auto value = takeValue(name, attached, "key=value,..."))
                 readPreview(*value);
+        } else if (name == "--check-budget") {
+            if (const auto value = takeValue(name, attached, "seconds, such as 2 or 0.5 (0: no limit)"))
+                readCheckBudget(*value);
         } else if (name == "--strict") {
             result_.request.strict |= takeFlag(name, attached);
         } else if (name == "--style") {
@@ -464,6 +472,17 @@ private:
             result_.request.check = ExportRequest::CheckReport::Json;
         else
             fail("--check=" + std::string(format.value_or("")) + ": use --check or --check=json");
+    }
+
+    // Seconds as the boxes read numbers, the whole text a number, finite and not negative.
+    void readCheckBudget(std::string_view value) {
+        if (result_.request.checkBudget)
+            return fail("--check-budget is given twice");
+        const engine::LeadingNumber number = engine::ReadLeadingNumber(value);
+        if (!number.found || !number.ignored.empty() || !std::isfinite(number.value) || number.value < 0.0)
+            return fail("--check-budget: " + Quoted(value) +
+                        " is not a number of seconds, such as 2 or 0.5 (0: no limit)");
+        result_.request.checkBudget = number.value;
     }
 
     std::span<const std::string_view> args_;

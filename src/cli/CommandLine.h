@@ -31,7 +31,7 @@ struct PreviewTexts {
 // What the command line asks for, fully checked: every key known, at most one text per key, at
 // most one amplitude form per table, the dialect options (--label, --names, --tables, --form,
 // --align, --split, --endian, --load-address) only where the style has them and as it can take
-// them, labels its toolchain takes, --preview only with --check.
+// them, labels its toolchain takes, --preview and --check-budget only with --check.
 struct ExportRequest {
     enum class Action { Export, Help, Version };
     enum class CheckReport { Text, Json };
@@ -40,6 +40,9 @@ struct ExportRequest {
     // JSON; the file is then written only where -o asks for it.
     std::optional<CheckReport> check;
     PreviewTexts preview;
+    // --check-budget: seconds the search for --check's first frames may take, 0 for no limit;
+    // past it, --check reports those not yet found as not settled.
+    std::optional<double> checkBudget;
     exporter::ExportStyle style = exporter::ExportStyle::CArrays;
     // A dialect made for one toolchain instead of the style, with its options.
     const exporter::Dialect* dialect = nullptr;

@@ -1,14 +1,11 @@
 #include "engine/SumRange.h"
 
-#include "engine/cycle/CycleMath.h"
+#include "engine/FrameArithmetic.h"
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 #include <numeric>
 #include <span>
-#include <stdexcept>
-#include <string>
 #include <vector>
 
 // How the range is found, and what it costs.
@@ -44,20 +41,8 @@
 namespace ondulix::engine {
 namespace {
 
-using cycle::at;
-using cycle::floorMod;
-using cycle::inverseOf;
-using cycle::lcmOf;
-
-// Entries within +-2^22 keep a sum of four within +-2^24, exact in single precision.
-constexpr std::int32_t kLargestEntry = 1 << 22;
 constexpr std::int32_t kNoLow = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kNoHigh = std::numeric_limits<std::int32_t>::min();
-
-void require(bool condition, const std::string& what) {
-    if (!condition)
-        throw std::invalid_argument("preview cycle: " + what);
-}
 
 // One ticked table as the frames move it.
 struct Walker {
@@ -293,39 +278,9 @@ private:
 
 } // namespace
 
-void RequireValidCycleInput(const PreviewCycleInput& in) {
-    for (std::size_t i = 0; i < in.tables.size(); ++i) {
-        const PreviewCycleTable& t = in.tables[i];
-        const std::string table = "table " + std::to_string(i);
-        require(t.Length >= 1 && t.Length <= kMaxLength, table + " needs a Length of 1 to 16384");
-        if (!t.ticked)
-            continue;
-        require(t.entries.size() >= static_cast<std::size_t>(t.Length), table + " has fewer entries than its Length");
-        const auto entries = t.entries.first(static_cast<std::size_t>(t.Length));
-        require(std::all_of(entries.begin(), entries.end(),
-                            [](std::int32_t e) { return e >= -kLargestEntry && e <= kLargestEntry; }),
-                table + " has an entry beyond +-2^22");
-    }
-    require(in.columnStep >= 1, "the column step must be at least 1");
-    require(!(in.lastColumn > kMaxLength), "the last column must be at most 16384");
-}
-
-std::int32_t ColumnCountOf(const PreviewCycleInput& in) {
-    if (!(in.lastColumn >= 0.0))
-        return 0;
-    return static_cast<std::int32_t>(std::floor(in.lastColumn)) / in.columnStep + 1;
-}
-
-std::uint64_t CycleFramesOf(const PreviewCycleInput& input) {
-    std::uint64_t frames = 1;
-    for (const PreviewCycleTable& t : input.tables)
-        frames = lcmOf(frames, static_cast<std::uint64_t>(t.Length / std::gcd(floorMod(t.Speed, t.Length), t.Length)));
-    return frames;
-}
-
 std::optional<SumRange> PreviewSumRange(const PreviewCycleInput& input) {
-    RequireValidCycleInput(input);
-    const std::int32_t columns = ColumnCountOf(input);
+    CheckCycleInput(input);
+    const std::int32_t columns = ColumnCount(input);
     if (columns == 0)
         return std::nullopt;
     const std::vector<Walker> tables = tickedWalkers(input);
@@ -348,7 +303,7 @@ std::optional<SumRange> PreviewSumRange(const PreviewCycleInput& input) {
 }
 
 bool ComesToPositions(const PreviewCycleInput& input, const std::array<std::int32_t, kTableCount>& positions) {
-    cycle::Congruence frames; // the frames in which the tables so far stand there
+    Congruence frames; // the frames in which the tables so far stand there
     for (std::size_t t = 0; t < input.tables.size(); ++t) {
         if (!input.tables[t].ticked)
             continue;
@@ -357,7 +312,7 @@ bool ComesToPositions(const PreviewCycleInput& input, const std::array<std::int3
         if (gap % w.spread != 0)
             return false;
         const auto frame = static_cast<std::uint64_t>(static_cast<std::int64_t>(gap / w.spread) * w.turn % w.period);
-        const auto both = cycle::merged(frames, {frame, static_cast<std::uint64_t>(w.period)});
+        const auto both = merged(frames, {frame, static_cast<std::uint64_t>(w.period)});
         if (!both)
             return false;
         frames = *both;

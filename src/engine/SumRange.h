@@ -19,18 +19,8 @@ struct SumRange {
     friend bool operator==(const SumRange&, const SumRange&) = default;
 };
 
-// Nothing when the frame draws no column. Throws std::invalid_argument as RequireValidCycleInput.
+// Nothing when the frame draws no column. Throws std::invalid_argument as CheckCycleInput.
 std::optional<SumRange> PreviewSumRange(const PreviewCycleInput& input);
-
-// The preconditions of PreviewCycle.h; std::invalid_argument names the one broken.
-void RequireValidCycleInput(const PreviewCycleInput& input);
-
-// The columns the frame's loop `for (x = 0; x <= last; x += step)` draws: x is whole, so the
-// loop stops after the last multiple of the step not above floor(last).
-std::int32_t ColumnCountOf(const PreviewCycleInput& input);
-
-// Frames until all four positions, ticked or not, are back at their start together.
-std::uint64_t CycleFramesOf(const PreviewCycleInput& input);
 
 // Whether the ticked tables, walking from the input's positions, come to stand at `positions`
 // together in some frame: then the cycle from there is the same cycle, with the same range.

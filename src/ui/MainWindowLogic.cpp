@@ -210,8 +210,7 @@ void MainWindowLogic::onWriteFile() {
     if (!services_.saveDialog || !services_.fileStore)
         return;
     const exporter::SaveOutcome outcome =
-        exporter::RunSaveCommand(*services_.saveDialog, *services_.fileStore, tableSet_, services_.programFolder,
-                                 {ExportStyle_, ValuesOnLine_});
+        exporter::RunSaveCommand(*services_.saveDialog, *services_.fileStore, tableSet_, services_.programFolder);
     if (outcome.result == exporter::SaveOutcome::Result::Failed && services_.messageBox)
         services_.messageBox->show(kSaveFailedTitle, exporter::SaveFailureMessage(outcome));
 }
@@ -234,10 +233,7 @@ void MainWindowLogic::onClose() {
 }
 
 std::string MainWindowLogic::tableFileText(exporter::ExportStyle style) const {
-    exporter::ValuesOnLine count = 0;
-    std::string text;
-    exporter::WriteTableFile(text, tableSet_, style, count);
-    return text;
+    return exporter::WriteTableFile(tableSet_, style);
 }
 
 } // namespace ondulix::ui

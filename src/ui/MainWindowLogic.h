@@ -57,7 +57,6 @@ public:
 
     const engine::TableSet& tableSet() const { return tableSet_; }
     const engine::PreviewView& previewView() const { return previewView_; }
-    exporter::ExportStyle exportStyle() const { return ExportStyle_; }
     bool isRefreshing() const { return Refreshing_; }
 
     // The file that "write file" would write now, in the given style.
@@ -82,8 +81,6 @@ private:
     engine::PreviewView previewView_;
     ParameterInput input_;
     bool Refreshing_ = false;
-    exporter::ExportStyle ExportStyle_ = exporter::ExportStyle::CArrays;
-    exporter::ValuesOnLine ValuesOnLine_ = 0;
     // The parameters each table's entries and plot were last computed from: a table whose
     // parameters are the same again (the outer run of a clamped keystroke, after the nested run
     // computed it) already shows exactly what computing it would show.

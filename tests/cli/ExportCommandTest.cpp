@@ -20,11 +20,12 @@ struct CommandRun {
     std::string err;
     toolkit::MemoryFileStore store;
 
-    explicit CommandRun(std::vector<std::string_view> args, std::optional<std::string> storeFailure = std::nullopt) {
+    explicit CommandRun(std::vector<std::string_view> args, std::optional<std::string> storeFailure = std::nullopt,
+                        bool errIsTerminal = false) {
         store.failure = std::move(storeFailure);
         std::ostringstream outStream;
         std::ostringstream errStream;
-        status = RunExportCommand(args, outStream, errStream, store);
+        status = RunExportCommand(args, outStream, errStream, store, errIsTerminal);
         out = outStream.str();
         err = errStream.str();
     }
@@ -319,7 +320,7 @@ TEST(ExportCommand, CheckReportsWhetherThePreviewLeavesItsBoundsAndWritesOnlyWit
     EXPECT_EQ(R"({"inside":false,"top":-200,"bottom":1048576,"tables":[1,2],"at":[0,0,0,0],"columnStep":4,)"
               R"("lastColumn":512,"cycleFrames":512,"cycleFramesText":"512","smallest":{"sum":-224,"frame":0,)"
               R"("column":380},"largest":{"sum":224,"frame":30,"column":92},"pastTop":{"sum":-202,"frame":0,)"
-              R"("column":360},"pastBottom":null})"
+              R"("column":360},"pastBottom":null,"settled":true})"
               "\n",
               leaves.out);
     EXPECT_EQ(1u, leaves.store.files.count("t.c"));
@@ -373,6 +374,61 @@ TEST(ExportCommand, CheckEdges) {
     EXPECT_NE(std::string::npos, wide.out.find(R"("cycleFrames":71785269314180327,)"
                                                R"("cycleFramesText":"71785269314180327")"))
         << wide.out;
+}
+
+// Four prime lengths near 16384 and a top edge half a unit inside the smallest sum: a cycle of
+// 7 * 10^16 frames whose first frames take the search far longer than a second.
+const std::vector<std::string_view> kSlowCheck{
+    "--preview", "steps=191,top=-102.5,on=1111",
+    "--sin1",    "length=16383,offset=-13648,speed=1,min=-24,max=24",
+    "--sin2",    "length=16381,offset=10234,speed=2,min=-48,max=48",
+    "--sin3",    "length=16363,offset=1080,speed=2,min=-16,max=16",
+    "--sin4",    "length=16379,offset=-7591,speed=1,min=-16,max=16"};
+
+std::vector<std::string_view> slowCheck(std::vector<std::string_view> options) {
+    options.insert(options.end(), kSlowCheck.begin(), kSlowCheck.end());
+    return options;
+}
+
+TEST(ExportCommand, CheckBeyondItsBudgetGivesTheExactVerdictAndSaysWhichFirstFramesItLeft) {
+    const CommandRun text(slowCheck({"--check", "--check-budget", "0.01"}));
+    EXPECT_EQ(kExitLeavesBounds, text.status);
+    EXPECT_EQ("", text.err); // not a terminal: no progress
+    EXPECT_EQ("The sum leaves -102.5 to 512: it passes the top edge.\n"
+              "It runs from -104 to 104.\n"
+              "Smallest sum -104; its first frame was not settled within the time budget of 0.01 s.\n"
+              "Largest sum 104; its first frame was not settled within the time budget of 0.01 s.\n"
+              "Past the top edge (-102.5): yes; its first frame was not settled within the time budget of 0.01 s.\n"
+              "Past the bottom edge (512): never.\n"
+              "Over the whole cycle of 71925709542752571 frames; columns 0 to 191 in steps of 1; tables taking "
+              "part: 1, 2, 3, 4.\n"
+              "The verdict and the sums are exact; the search for first frames stopped at its time budget "
+              "(--check-budget SECONDS, 0 for no limit).\n",
+              text.out);
+
+    const CommandRun json(slowCheck({"--check=json", "--check-budget=0.01"}));
+    EXPECT_EQ(kExitLeavesBounds, json.status);
+    const std::string reason = R"("frame":null,"column":null,"reason":"not settled within the time budget of 0.01 s"})";
+    EXPECT_NE(std::string::npos, json.out.find(R"("smallest":{"sum":-104,)" + reason)) << json.out;
+    EXPECT_NE(std::string::npos, json.out.find(R"("largest":{"sum":104,)" + reason)) << json.out;
+    EXPECT_NE(std::string::npos, json.out.find(R"("pastTop":{"sum":null,)" + reason)) << json.out;
+    EXPECT_NE(std::string::npos, json.out.find(R"("pastBottom":null,"settled":false})")) << json.out;
+}
+
+// On a terminal, past half a second, one line of progress that each report rewrites and that is
+// erased before the answer.
+TEST(ExportCommand, CheckShowsItsProgressOnATerminal) {
+    const CommandRun run(slowCheck({"--check", "--check-budget", "0.7"}), std::nullopt, true);
+    EXPECT_EQ(kExitLeavesBounds, run.status);
+    EXPECT_TRUE(run.err.starts_with("\r\033[Kondulix-export: --check: searching for the first frames, "))
+        << run.err;
+    EXPECT_NE(std::string::npos, run.err.find(" s of 0.7 s")) << run.err;
+    EXPECT_TRUE(run.err.ends_with("\r\033[K")) << run.err;
+    EXPECT_EQ(std::string::npos, run.err.find('\n')) << run.err;
+    EXPECT_TRUE(run.out.starts_with("The sum leaves -102.5 to 512")) << run.out;
+
+    // A quick check shows none.
+    EXPECT_EQ("", CommandRun({"--check"}, std::nullopt, true).err);
 }
 
 } // namespace

@@ -24,11 +24,11 @@ std::int32_t wrap(std::int64_t value, std::int32_t length) {
 
 // Every column of every frame of the cycle, one after the other.
 std::optional<SumRange> walkedRange(const PreviewCycleInput& in) {
-    const std::int32_t columns = ColumnCountOf(in);
+    const std::int32_t columns = ColumnCount(in);
     if (columns == 0)
         return std::nullopt;
     SumRange range{std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::min()};
-    for (std::uint64_t f = 0; f < CycleFramesOf(in); ++f)
+    for (std::uint64_t f = 0; f < CycleFrames(in); ++f)
         for (std::int32_t c = 0; c < columns; ++c) {
             std::int32_t sum = 0;
             for (const PreviewCycleTable& t : in.tables)
@@ -70,7 +70,7 @@ TEST(SumRangeTest, EqualsAWalkOfTheWholeCycleFromAnyPositions) {
     int walked = 0;
     while (walked < 1500) {
         const Case c = randomCase(random);
-        if (CycleFramesOf(c.input) > 20000)
+        if (CycleFrames(c.input) > 20000)
             continue;
         ++walked;
         ASSERT_EQ(PreviewSumRange(c.input), walkedRange(c.input)) << "case " << walked;
@@ -90,11 +90,11 @@ TEST(SumRangeTest, PeriodsSharingAFactorInEveryPair) {
             for (std::int32_t& e : c.entries[t])
                 e = std::uniform_int_distribution<int>(-5000, 5000)(random);
             c.input.tables[t] = {c.entries[t], lengths[t], round == 0 ? 1 : static_cast<std::int32_t>(2 * t + 1),
-                                 static_cast<std::int32_t>(t * 17 + round), true};
+                                 static_cast<std::int32_t>(t) * 17 + round, true};
         }
         c.input.columnStep = 3;
         c.input.lastColumn = 20;
-        ASSERT_EQ(CycleFramesOf(c.input), 2u * 3 * 5 * 7 * 11 * 13);
+        ASSERT_EQ(CycleFrames(c.input), 2u * 3 * 5 * 7 * 11 * 13);
         ASSERT_EQ(PreviewSumRange(c.input), walkedRange(c.input)) << "round " << round;
     }
 }
@@ -104,11 +104,11 @@ TEST(SumRangeTest, NoColumnNoTableAndCountsOfColumns) {
     PreviewCycleInput in;
     in.tables[0] = {entries, 3, 1, 0, true};
     in.lastColumn = -0.5;
-    EXPECT_EQ(ColumnCountOf(in), 0);
+    EXPECT_EQ(ColumnCount(in), 0);
     EXPECT_EQ(PreviewSumRange(in), std::nullopt);
     in.lastColumn = 300.5;
     in.columnStep = 2;
-    EXPECT_EQ(ColumnCountOf(in), 151); // 0, 2, ..., 300
+    EXPECT_EQ(ColumnCount(in), 151); // 0, 2, ..., 300
     in.tables[0].ticked = false;
     EXPECT_EQ(PreviewSumRange(in), (SumRange{0, 0}));
     in.tables[0].Length = 0;
@@ -137,13 +137,13 @@ TEST(SumRangeTest, ComesToPositionsExactlyWhereTheWalkComes) {
     std::mt19937 random(3);
     for (int n = 0; n < 300; ++n) {
         Case c = randomCase(random);
-        if (CycleFramesOf(c.input) > 5000)
+        if (CycleFrames(c.input) > 5000)
             continue;
         std::array<std::int32_t, kTableCount> target{};
         for (std::size_t t = 0; t < kTableCount; ++t)
             target[t] = std::uniform_int_distribution<int>(-40, 40)(random);
         bool reached = false;
-        for (std::uint64_t f = 0; f < CycleFramesOf(c.input) && !reached; ++f) {
+        for (std::uint64_t f = 0; f < CycleFrames(c.input) && !reached; ++f) {
             reached = true;
             for (const PreviewCycleTable& t : c.input.tables)
                 reached = reached && (!t.ticked || wrap(t.Position + static_cast<std::int64_t>(f) * t.Speed,
