@@ -7,6 +7,8 @@
 #include "engine/Defaults.h"
 #include "engine/MessageText.h"
 #include "engine/NumberText.h"
+#include "engine/PreviewCheck.h"
+#include "engine/SumRange.h"
 #include "export/DialectFile.h"
 #include "export/TableFile.h"
 
@@ -187,6 +189,15 @@ engine::PreviewReading readPreview(const PreviewTexts& texts) {
     return reading;
 }
 
+// The positions the preview starts from: 0 where none are given.
+std::array<std::int32_t, engine::kTableCount> positionsOf(const PreviewTexts& texts, const engine::TableSet& set) {
+    std::array<std::int32_t, engine::kTableCount> positions{};
+    if (texts.at)
+        for (std::size_t t = 0; t < positions.size(); ++t)
+            positions[t] = engine::PositionOf(engine::ReadNumber((*texts.at)[t]), set.tables[t].Length);
+    return positions;
+}
+
 // The file the request asks for: the C array or TassC64 style, or a dialect, which may refuse the
 // tables (a table of --form bytes that needs words).
 exporter::DialectFile fileOf(const ExportRequest& request, const engine::TableSet& set) {
@@ -235,13 +246,15 @@ int RunExportCommand(std::span<const std::string_view> args, std::ostream& out, 
         return out ? kExitSuccess : kExitWriteFailed;
     }
 
-    const GivenTables given = TablesFromTexts(request.tables);
+    GivenTables given = TablesFromTexts(request.tables);
     std::vector<ValueNote> notes = given.notes;
     std::optional<engine::PreviewReading> preview;
     if (request.check) {
         preview = readPreview(request.preview);
-        const std::vector<ValueNote> previewNotes = PreviewNotes(request.preview, *preview);
-        notes.insert(notes.end(), previewNotes.begin(), previewNotes.end());
+        given.set.preview.Position = positionsOf(request.preview, given.set);
+        for (const auto& more : {PreviewNotes(request.preview, *preview),
+                                 PositionNotes(request.preview, given.set.preview.Position)})
+            notes.insert(notes.end(), more.begin(), more.end());
     }
     for (const ValueNote& note : notes)
         report(err) << DescribeNote(note, request.strict) << '\n';
@@ -263,18 +276,22 @@ int RunExportCommand(std::span<const std::string_view> args, std::ostream& out, 
         const engine::Participation ticked = request.preview.on.value_or(engine::kStartUpParticipation);
         const double seconds = request.checkBudget.value_or(kDefaultCheckBudget);
         const std::optional<double> budget = seconds > 0.0 ? std::optional(seconds) : std::nullopt;
+        // The verdict and the sums come at a bounded cost; the first frames from the search.
+        const std::optional<engine::SumRange> range =
+            engine::PreviewSumRange(engine::CycleInputOf(given.set, preview->view, ticked));
         CheckProgress progress(err, errIsTerminal, budget);
         const engine::PreviewCycleReport answer =
             cycle::CheckPreview(given.set, preview->view, ticked, progress.budget());
         progress.erase();
-        out << (*request.check == ExportRequest::CheckReport::Json ? CheckJson(answer, preview->view, ticked, budget)
-                                                                    : CheckText(answer, preview->view, ticked, budget))
+        const CheckFindings findings{ticked, given.set.preview.Position, range, answer, budget};
+        out << (*request.check == ExportRequest::CheckReport::Json ? CheckJson(findings, preview->view)
+                                                                    : CheckText(findings, preview->view))
             << std::flush;
         if (!out) {
             report(err) << "cannot write to standard output\n";
             return kExitWriteFailed;
         }
-        status = StaysWithinBounds(answer) ? kExitSuccess : kExitLeavesBounds;
+        status = StaysWithinBounds(findings, preview->view) ? kExitSuccess : kExitLeavesBounds;
         if (!request.outputPath)
             return status;
     }
