@@ -23,6 +23,9 @@ struct PreviewTexts {
     std::optional<std::string> top;    // its top bound
     std::optional<std::string> bottom; // its bottom bound
     std::optional<engine::Participation> on; // the tables that take part, "1111" to "0000"
+    // The positions the preview starts from, "0/0/0/0": one number per table, each read as a
+    // box reads it and taken modulo the table's Length.
+    std::optional<std::array<std::string, engine::kTableCount>> at;
 };
 
 // What the command line asks for, fully checked: every key known, at most one text per key, at

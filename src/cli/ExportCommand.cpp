@@ -7,6 +7,8 @@
 #include "engine/Defaults.h"
 #include "engine/MessageText.h"
 #include "engine/NumberText.h"
+#include "engine/PreviewCheck.h"
+#include "engine/SumRange.h"
 #include "export/DialectFile.h"
 #include "export/TableFile.h"
 
@@ -130,19 +132,19 @@ std::string defaultsTable() {
 
 std::ostream& report(std::ostream& err) { return err << kProgramName << ": "; }
 
-// A search that runs past half a second shows on a terminal how far it has got, on one line that
+// A search that runs past the quiet time shows on a terminal how far it has got, on one line that
 // each report overwrites and that is erased once the search is done.
 class CheckProgress {
 public:
-    CheckProgress(std::ostream& err, bool terminal, std::optional<double> budget)
-        : err_(err), terminal_(terminal), budget_(budget) {}
+    CheckProgress(std::ostream& err, CheckProgressDisplay display, std::optional<double> budget)
+        : err_(err), display_(display), budget_(budget) {}
 
     cycle::SearchBudget budget() {
         cycle::SearchBudget b;
         if (budget_)
             b.limit = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                 std::chrono::duration<double>(*budget_));
-        if (terminal_)
+        if (display_.errIsTerminal)
             b.progress = [this](std::chrono::steady_clock::duration spent, int settled) { show(spent, settled); };
         return b;
     }
@@ -154,10 +156,8 @@ public:
     }
 
 private:
-    static constexpr std::chrono::milliseconds kQuietFor{500};
-
     void show(std::chrono::steady_clock::duration spent, int settled) {
-        if (spent < kQuietFor)
+        if (spent < display_.quietFor)
             return;
         const double seconds = std::chrono::duration<double>(spent).count();
         std::ostringstream line;
@@ -170,7 +170,7 @@ private:
     }
 
     std::ostream& err_;
-    bool terminal_;
+    CheckProgressDisplay display_;
     std::optional<double> budget_;
     bool shown_ = false;
 };
@@ -185,6 +185,15 @@ engine::PreviewReading readPreview(const PreviewTexts& texts) {
                             texts.bottom.value_or(engine::FloatText(startUp.Ymax())));
     reading.view = engine::SettledView(reading.view);
     return reading;
+}
+
+// The positions the preview starts from: 0 where none are given.
+std::array<std::int32_t, engine::kTableCount> positionsOf(const PreviewTexts& texts, const engine::TableSet& set) {
+    std::array<std::int32_t, engine::kTableCount> positions{};
+    if (texts.at)
+        for (std::size_t t = 0; t < positions.size(); ++t)
+            positions[t] = engine::PositionOf(engine::ReadNumber((*texts.at)[t]), set.tables[t].Length);
+    return positions;
 }
 
 // The file the request asks for: the C array or TassC64 style, or a dialect, which may refuse the
@@ -219,7 +228,7 @@ std::string HelpText() {
 std::string VersionText() { return std::string(kProgramName) + " (Ondulix V1)\n"; }
 
 int RunExportCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err,
-                     toolkit::FileStore& store, bool errIsTerminal) {
+                     toolkit::FileStore& store, CheckProgressDisplay display) {
     const ParsedCommandLine parsed = ParseCommandLine(args);
     if (!parsed.ok()) {
         report(err) << parsed.error << '\n';
@@ -235,13 +244,15 @@ int RunExportCommand(std::span<const std::string_view> args, std::ostream& out, 
         return out ? kExitSuccess : kExitWriteFailed;
     }
 
-    const GivenTables given = TablesFromTexts(request.tables);
+    GivenTables given = TablesFromTexts(request.tables);
     std::vector<ValueNote> notes = given.notes;
     std::optional<engine::PreviewReading> preview;
     if (request.check) {
         preview = readPreview(request.preview);
-        const std::vector<ValueNote> previewNotes = PreviewNotes(request.preview, *preview);
-        notes.insert(notes.end(), previewNotes.begin(), previewNotes.end());
+        given.set.preview.Position = positionsOf(request.preview, given.set);
+        for (const auto& more : {PreviewNotes(request.preview, *preview),
+                                 PositionNotes(request.preview, given.set.preview.Position)})
+            notes.insert(notes.end(), more.begin(), more.end());
     }
     for (const ValueNote& note : notes)
         report(err) << DescribeNote(note, request.strict) << '\n';
@@ -263,18 +274,22 @@ int RunExportCommand(std::span<const std::string_view> args, std::ostream& out, 
         const engine::Participation ticked = request.preview.on.value_or(engine::kStartUpParticipation);
         const double seconds = request.checkBudget.value_or(kDefaultCheckBudget);
         const std::optional<double> budget = seconds > 0.0 ? std::optional(seconds) : std::nullopt;
-        CheckProgress progress(err, errIsTerminal, budget);
+        // The verdict and the sums come at a bounded cost; the first frames from the search.
+        const std::optional<engine::SumRange> range =
+            engine::PreviewSumRange(engine::CycleInputOf(given.set, preview->view, ticked));
+        CheckProgress progress(err, display, budget);
         const engine::PreviewCycleReport answer =
             cycle::CheckPreview(given.set, preview->view, ticked, progress.budget());
         progress.erase();
-        out << (*request.check == ExportRequest::CheckReport::Json ? CheckJson(answer, preview->view, ticked, budget)
-                                                                    : CheckText(answer, preview->view, ticked, budget))
+        const CheckFindings findings{ticked, given.set.preview.Position, range, answer, budget};
+        out << (*request.check == ExportRequest::CheckReport::Json ? CheckJson(findings, preview->view)
+                                                                    : CheckText(findings, preview->view))
             << std::flush;
         if (!out) {
             report(err) << "cannot write to standard output\n";
             return kExitWriteFailed;
         }
-        status = StaysWithinBounds(answer) ? kExitSuccess : kExitLeavesBounds;
+        status = StaysWithinBounds(findings, preview->view) ? kExitSuccess : kExitLeavesBounds;
         if (!request.outputPath)
             return status;
     }

@@ -56,13 +56,12 @@ std::uint64_t CycleFrames(const PreviewCycleInput& in) {
     return frames;
 }
 
-double LargestPastTop(float top) {
-    return std::isnan(top) ? -std::numeric_limits<double>::infinity() : std::ceil(static_cast<double>(top)) - 1.0;
+double LargestPastTop(double top) {
+    return std::isnan(top) ? -std::numeric_limits<double>::infinity() : std::ceil(top) - 1.0;
 }
 
-double SmallestPastBottom(float top, float bottom) {
-    const double below = std::isnan(bottom) ? std::numeric_limits<double>::infinity()
-                                            : std::floor(static_cast<double>(bottom)) + 1.0;
+double SmallestPastBottom(double top, double bottom) {
+    const double below = std::isnan(bottom) ? std::numeric_limits<double>::infinity() : std::floor(bottom) + 1.0;
     return std::max(below, LargestPastTop(top) + 1.0);
 }
 

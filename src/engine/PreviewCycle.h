@@ -14,12 +14,12 @@ namespace ondulix::engine {
 // tables t, entry (Position(t) + f * Speed(t) + x) mod Length(t); the y axis grows downward, so
 // the frame lights lblpeakhigh for a sum above the top edge (less than Ymin) and lblpeaklow for
 // one below the bottom edge (greater than Ymax). Frame 0 is the first frame drawn from the start
-// positions. The search for the answer's first frames is in src/cycle (cycle/PreviewCycleSearch.h).
+// positions. The smallest and largest sum, and so the verdict, come at a bounded cost from
+// SumRange.h; the search for the answer's first frames is in src/cycle (cycle/PreviewCycleSearch.h).
 //
 // Valid input (CheckCycleInput; std::invalid_argument names the rule broken): every Length within
 // 1 to 16384; every ticked table with at least Length entries, each within +-2^22 so that a sum
-// of four is exact in single precision, where the frame compares it with the edges; columnStep
-// at least 1; lastColumn at most 16384. Speed and Position may be any value: only their
+// of four is exact in single precision; columnStep at least 1; lastColumn at most 16384. Speed and Position may be any value: only their
 // remainders modulo Length matter.
 
 // One table as the preview walks it.
@@ -35,8 +35,10 @@ struct PreviewCycleInput {
     std::array<PreviewCycleTable, kTableCount> tables{};
     std::int32_t columnStep = 1; // the frame's g: columns x = 0, g, 2g, ...
     double lastColumn = 0.0;     // ... while x <= lastColumn (unrounded; negative: no column)
-    float top = 0.0f;            // the top edge, Ymin (y grows downward)
-    float bottom = 0.0f;         // top + height, added in single precision as the frame does
+    // The edges as their boxes show them, which is what the frame compares with: a sum equal to
+    // one is inside (y grows downward).
+    double top = 0.0;    // Ymin
+    double bottom = 0.0; // Ymax
 };
 
 // One column of one frame and the sum the frame computes there.
@@ -94,11 +96,10 @@ std::int32_t ColumnCount(const PreviewCycleInput& input);
 // Frames until all four positions, ticked or not, are back at their start together.
 std::uint64_t CycleFrames(const PreviewCycleInput& input);
 
-// The frame tests float(sum) < top first, then float(sum) > bottom. Sums are whole and exact in
-// single precision, so each test is a whole-number limit: the largest sum past the top edge
-// (minus infinity for none) and the smallest past the bottom edge that is not already past the
-// top one (infinity for none).
-double LargestPastTop(float top);
-double SmallestPastBottom(float top, float bottom);
+// The frame tests sum < top first, then sum > bottom. Sums are whole, so each test is a
+// whole-number limit: the largest sum past the top edge (minus infinity for none) and the
+// smallest past the bottom edge that is not already past the top one (infinity for none).
+double LargestPastTop(double top);
+double SmallestPastBottom(double top, double bottom);
 
 } // namespace ondulix::engine

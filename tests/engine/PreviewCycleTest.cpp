@@ -100,8 +100,8 @@ PreviewCycleReport walkRealPreview(const PreviewCycleInput& in) {
     do {
         const std::uint64_t f = walked.cycleFrames++;
         const auto sums = draw(-1e9f, 2e9f).columns;
-        const auto topOnly = draw(in.top, 1e30f).columns;
-        const Drawn real = draw(in.top, in.bottom - in.top);
+        const auto topOnly = draw(static_cast<float>(in.top), 1e30f).columns;
+        const Drawn real = draw(static_cast<float>(in.top), static_cast<float>(in.bottom - in.top));
         AdvancePositions(set);
         bool pastTop = false, pastBottom = false;
         for (std::size_t c = 0; c < sums.size(); ++c) {
@@ -196,11 +196,12 @@ void randomise(Tables& c, std::mt19937& rng) {
         return static_cast<float>(sum);
     };
     const std::array<float, 4> nudges{0.0f, 0.5f, -0.25f, 1.0f};
-    c.input.top = someSum() + nudges[static_cast<std::size_t>(pick(rng, 0, 3))];
-    float height = someSum() - c.input.top + nudges[static_cast<std::size_t>(pick(rng, 0, 3))];
+    const float top = someSum() + nudges[static_cast<std::size_t>(pick(rng, 0, 3))];
+    float height = someSum() - top + nudges[static_cast<std::size_t>(pick(rng, 0, 3))];
+    c.input.top = top;
     if (pick(rng, 0, 19) != 0) // the input rules keep the bottom below the top; the frame does not need it
         height = std::abs(height);
-    c.input.bottom = c.input.top + (height == 0.0f ? 1.0f : height);
+    c.input.bottom = top + (height == 0.0f ? 1.0f : height); // in single precision, as the frame adds
 }
 
 // Also with indexes limited to a few combinations, which sends the search down its other ways:
