@@ -221,8 +221,8 @@ std::string CheckCommandOf(const CycleCase& c, const CyclePreview& p) {
     std::string on;
     for (const bool ticked : c.ticked)
         on += ticked ? '1' : '0';
-    command += " --preview steps=" + engine::DoubleText(c.xmax) + ",top=" + engine::FloatText(p.input.top) +
-               ",bottom=" + engine::FloatText(p.input.bottom) + ",on=" + on;
+    command += " --preview steps=" + engine::DoubleText(c.xmax) + ",top=" + engine::DoubleText(p.input.top) +
+               ",bottom=" + engine::DoubleText(p.input.bottom) + ",on=" + on;
     return command;
 }
 
