@@ -12,7 +12,7 @@ PeakFlags DrawPreviewFrame(toolkit::Surface& picture, const engine::TableSet& se
     PeakFlags flags;
     engine::ForEachPreviewColumn(set, view, ticked, [&](std::int32_t x, std::int32_t sum) {
         const auto column = static_cast<float>(x);
-        picture.line(column, top, column, bottom, kPlotBack);
+        picture.wipeColumn(column, kPlotBack);
         const auto y = static_cast<float>(sum); // exact: a sum of four entries stays below 2^18
         if (y < top)
             flags.upper = true;
