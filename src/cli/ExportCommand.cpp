@@ -174,13 +174,13 @@ int RunExportCommand(std::span<const std::string_view> args, std::ostream& out, 
         return kExitUsage;
     }
     const ExportRequest& request = parsed.request;
-    if (request.action == ExportRequest::Action::Help) {
-        out << HelpText() << std::flush;
-        return out ? kExitSuccess : kExitWriteFailed;
-    }
-    if (request.action == ExportRequest::Action::Version) {
-        out << VersionText() << std::flush;
-        return out ? kExitSuccess : kExitWriteFailed;
+    if (request.action != ExportRequest::Action::Export) {
+        out << (request.action == ExportRequest::Action::Help ? HelpText() : VersionText()) << std::flush;
+        if (!out) {
+            report(err) << "cannot write to standard output\n";
+            return kExitWriteFailed;
+        }
+        return kExitSuccess;
     }
 
     const GivenTables given = TablesFromTexts(request.tables);

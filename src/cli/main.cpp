@@ -18,6 +18,6 @@ int main(int argc, char** argv) {
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
     const std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-    ondulix::exporter::AtomicFileStore store;
+    ondulix::exporter::AtomicFileStore store(ondulix::exporter::AtomicFileStore::SpecialTargets::WriteInto);
     return ondulix::cli::RunExportCommand(args, std::cout, std::cerr, store);
 }
