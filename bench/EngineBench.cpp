@@ -53,9 +53,7 @@ void BM_WriteTables16384(benchmark::State& state) {
     const auto style = static_cast<exporter::ExportStyle>(state.range(0));
     std::size_t bytes = 0;
     for (auto _ : state) {
-        std::string out;
-        exporter::ValuesOnLine count = 0;
-        exporter::WriteTableFile(out, set, style, count);
+        const std::string out = exporter::WriteTableFile(set, style);
         bytes = out.size();
         benchmark::DoNotOptimize(out.data());
     }

@@ -1,8 +1,9 @@
 #include "FirstPaintProbe.h"
 
 #include "ProcessStats.h"
-#include "ui/qt/MainWindow.h"
 #include "ui/MainWindowLayout.h"
+#include "ui/qt/LayoutPixels.h"
+#include "ui/qt/MainWindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -15,7 +16,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -25,7 +25,6 @@ namespace {
 
 using ui::ControlKind;
 using ui::LayoutItem;
-using ui::kTwipsPerPixel;
 
 bool isWidget(const LayoutItem& item) {
     return item.kind != ControlKind::Timer && item.kind != ControlKind::CommonDialog;
@@ -69,22 +68,11 @@ private:
     std::function<void()> onFirstPaint_;
 };
 
-QRect pixelRect(const LayoutItem& item) {
-    if (item.kind == ControlKind::Line) {
-        const int left = std::min(item.line.x1, item.line.x2) / kTwipsPerPixel;
-        const int top = std::min(item.line.y1, item.line.y2) / kTwipsPerPixel;
-        return {left, top, std::abs(item.line.x2 - item.line.x1) / kTwipsPerPixel + item.line.widthPx,
-                std::abs(item.line.y2 - item.line.y1) / kTwipsPerPixel + item.line.widthPx};
-    }
-    return {item.rect.left / kTwipsPerPixel, item.rect.top / kTwipsPerPixel, item.rect.width / kTwipsPerPixel,
-            item.rect.height / kTwipsPerPixel};
-}
-
 // A baseline: a window of the real one's size with one widget at the place of each of the real
 // window's controls, and nothing else: no fonts, colours, timer or logic of its own.
 std::unique_ptr<QWidget> bareWindow(ProbedWindow which) {
     auto window = std::make_unique<QWidget>(nullptr, Qt::Window);
-    window->setFixedSize(ui::kClientWidthTwips / kTwipsPerPixel, ui::kClientHeightTwips / kTwipsPerPixel);
+    window->setFixedSize(ui::qt::clientSizeInPixels());
     for (const LayoutItem& item : ui::kMainWindowLayout) {
         if (!isWidget(item))
             continue;
@@ -104,7 +92,7 @@ std::unique_ptr<QWidget> bareWindow(ProbedWindow which) {
             default: widget = new QWidget(window.get()); break;
             }
         }
-        widget->setGeometry(pixelRect(item));
+        widget->setGeometry(ui::qt::toPixels(item));
     }
     return window;
 }

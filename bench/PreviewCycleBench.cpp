@@ -2,10 +2,11 @@
 // sets we could construct (at most 50 ms, but for the known slow cases at the end): cycles of
 // up to 7 * 10^16 frames, the widest preview, and bounds just inside the extremes, so that every
 // first crossing is as rare and late as the tables allow.
-#include "engine/PreviewView.h"
+#include "cycle/PreviewCycleSearch.h"
 #include "engine/AmplitudeForms.h"
 #include "engine/Defaults.h"
 #include "engine/PreviewCycle.h"
+#include "engine/PreviewView.h"
 #include "engine/TableGenerator.h"
 
 #include <benchmark/benchmark.h>
@@ -48,7 +49,7 @@ std::unique_ptr<Preview> previewOf(const Tables& tables, double xmax, float top,
 // Bounds the given distances inside the smallest and largest sum.
 std::unique_ptr<Preview> previewInside(const Tables& tables, double xmax, float belowTop, float aboveBottom) {
     auto p = previewOf(tables, xmax, 0.0f, 0.0f);
-    const engine::PreviewCycleReport r = engine::AnalysePreviewCycle(p->input);
+    const engine::PreviewCycleReport r = cycle::SearchPreviewCycle(p->input);
     p->input.top = static_cast<float>(r.smallest->sum) + belowTop;
     p->input.bottom = static_cast<float>(r.largest->sum) - aboveBottom;
     return p;
@@ -62,7 +63,7 @@ std::unique_ptr<Preview> rarePreviewOf(const Tables& tables, double xmax) {
 void run(benchmark::State& state, const Preview& p) {
     engine::PreviewCycleReport r;
     for (auto _ : state) {
-        r = engine::AnalysePreviewCycle(p.input);
+        r = cycle::SearchPreviewCycle(p.input);
         benchmark::DoNotOptimize(r);
     }
     state.counters["cycle"] = static_cast<double>(r.cycleFrames);

@@ -251,9 +251,7 @@ SaveFigures MeasureSave(MeasuredWindow& window, const std::string& path, int sam
         figures.saveMs.push_back(millisecondsSince(start));
 
         start = Clock::now();
-        std::string text;
-        exporter::ValuesOnLine count = 0;
-        exporter::WriteTableFile(text, logic.tableSet(), exporter::ExportStyle::CArrays, count);
+        const std::string text = exporter::WriteTableFile(logic.tableSet(), exporter::ExportStyle::CArrays);
         figures.inMemoryMs.push_back(millisecondsSince(start));
 
         QFile written(QString::fromStdString(path));

@@ -1,9 +1,11 @@
 #include "cli/CommandLine.h"
 
 #include "engine/MessageText.h"
+#include "engine/NumberText.h"
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -84,10 +86,13 @@ public:
         if (result_.ok() && result_.request.check && result_.request.outputPath == "-")
             fail("--check reports on standard output; give -o a file name to write the file as well");
         const PreviewTexts& preview = result_.request.preview;
-        const bool previewGiven = preview.steps || preview.top || preview.bottom || preview.on;
+        const bool previewGiven = preview.steps || preview.top || preview.bottom || preview.on || preview.at;
         if (result_.ok() && result_.request.action == ExportRequest::Action::Export && previewGiven &&
             !result_.request.check)
             fail("--preview is read by --check only; add --check");
+        if (result_.ok() && result_.request.action == ExportRequest::Action::Export && result_.request.checkBudget &&
+            !result_.request.check)
+            fail("--check-budget is read by --check only; add --check");
         return result_;
     }
 
@@ -117,6 +122,9 @@ private:
         } else if (name == "--preview") {
             if (const auto value = takeValue(name, attached, "key=value,..."))
                 readPreview(*value);
+        } else if (name == "--check-budget") {
+            if (const auto value = takeValue(name, attached, "seconds, such as 2 or 0.5 (0: no limit)"))
+                readCheckBudget(*value);
         } else if (name == "--strict") {
             result_.request.strict |= takeFlag(name, attached);
         } else if (name == "--style") {
@@ -397,8 +405,9 @@ private:
             fail(option + ": the amplitude is given both as minimum/maximum and as origin/range; give one form");
     }
 
-    // "steps=512,top=-512,bottom=512,on=1111": the numbers are read as the preview's boxes read
-    // them; "on" is one digit per table, 1 for a table that takes part and 0 for one that does not.
+    // "steps=512,top=-512,bottom=512,on=1111,at=0/0/0/0": the numbers are read as the preview's
+    // boxes read them; "on" is one digit per table, 1 for a table that takes part and 0 for one
+    // that does not; "at" one position per table, separated by "/".
     void readPreview(std::string_view list) {
         const std::string option = "--preview";
         PreviewTexts& preview = result_.request.preview;
@@ -408,14 +417,21 @@ private:
                                               : key == "top"  ? &preview.top
                                               : key == "bottom" ? &preview.bottom
                                                                 : nullptr;
-            if (!text && key != "on")
-                return fail(option + ": unknown key " + Quoted(keyName) + "; the keys are steps, top, bottom, on");
+            if (!text && key != "on" && key != "at")
+                return fail(option + ": unknown key " + Quoted(keyName) +
+                            "; the keys are steps, top, bottom, on, at");
             if (trimmed(value).empty())
                 return fail(option + ": " + key + " has no value");
-            if (text ? text->has_value() : preview.on.has_value())
+            if (text ? text->has_value() : key == "on" ? preview.on.has_value() : preview.at.has_value())
                 return fail(option + ": " + key + " is given twice");
             if (text) {
                 *text = std::string(value);
+                return;
+            }
+            if (key == "at") {
+                preview.at = readPositions(value);
+                if (!preview.at)
+                    fail(option + ": at=" + Quoted(value) + " is not one position per table, such as 0/0/0/0");
                 return;
             }
             const auto on = readParticipation(value);
@@ -424,6 +440,22 @@ private:
                             " is not one digit 0 or 1 per table, such as 1111 or 1010");
             preview.on = on;
         });
+    }
+
+    // Four texts between slashes, none of them blank.
+    static std::optional<std::array<std::string, engine::kTableCount>> readPositions(std::string_view list) {
+        std::array<std::string, engine::kTableCount> texts;
+        std::size_t start = 0;
+        for (std::size_t t = 0; t < texts.size(); ++t) {
+            const std::size_t slash = t + 1 < texts.size() ? list.find('/', start) : list.size();
+            if (slash == std::string_view::npos)
+                return std::nullopt;
+            texts[t] = std::string(list.substr(start, slash - start));
+            if (trimmed(texts[t]).empty() || texts[t].find('/') != std::string::npos)
+                return std::nullopt;
+            start = slash + 1;
+        }
+        return texts;
     }
 
     static std::optional<engine::Participation> readParticipation(std::string_view digits) {
@@ -448,6 +480,17 @@ private:
             result_.request.check = ExportRequest::CheckReport::Json;
         else
             fail("--check=" + std::string(format.value_or("")) + ": use --check or --check=json");
+    }
+
+    // Seconds as the boxes read numbers, the whole text a number, finite and not negative.
+    void readCheckBudget(std::string_view value) {
+        if (result_.request.checkBudget)
+            return fail("--check-budget is given twice");
+        const engine::LeadingNumber number = engine::ReadLeadingNumber(value);
+        if (!number.found || !number.ignored.empty() || !std::isfinite(number.value) || number.value < 0.0)
+            return fail("--check-budget: " + Quoted(value) +
+                        " is not a number of seconds, such as 2 or 0.5 (0: no limit)");
+        result_.request.checkBudget = number.value;
     }
 
     std::span<const std::string_view> args_;

@@ -23,12 +23,15 @@ struct PreviewTexts {
     std::optional<std::string> top;    // its top bound
     std::optional<std::string> bottom; // its bottom bound
     std::optional<engine::Participation> on; // the tables that take part, "1111" to "0000"
+    // The positions the preview starts from, "0/0/0/0": one number per table, each read as a
+    // box reads it and taken modulo the table's Length.
+    std::optional<std::array<std::string, engine::kTableCount>> at;
 };
 
 // What the command line asks for, fully checked: every key known, at most one text per key, at
 // most one amplitude form per table, the dialect options (--label, --names, --tables, --form,
 // --align, --split, --endian, --load-address) only where the style has them and as it can take
-// them, labels its toolchain takes, --preview only with --check.
+// them, labels its toolchain takes, --preview and --check-budget only with --check.
 struct ExportRequest {
     enum class Action { Export, Help, Version };
     enum class CheckReport { Text, Json };
@@ -37,6 +40,9 @@ struct ExportRequest {
     // JSON; the file is then written only where -o asks for it.
     std::optional<CheckReport> check;
     PreviewTexts preview;
+    // --check-budget: seconds the search for --check's first frames may take, 0 for no limit;
+    // past it, --check reports those not yet found as not settled.
+    std::optional<double> checkBudget;
     exporter::ExportStyle style = exporter::ExportStyle::CArrays;
     // A dialect made for one toolchain instead of the style, with its options.
     const exporter::Dialect* dialect = nullptr;

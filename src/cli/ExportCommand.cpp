@@ -3,14 +3,18 @@
 #include "cli/CheckReport.h"
 #include "cli/CommandLine.h"
 #include "cli/GivenTables.h"
+#include "cycle/PreviewCycleSearch.h"
 #include "engine/Defaults.h"
 #include "engine/MessageText.h"
 #include "engine/NumberText.h"
 #include "engine/PreviewCheck.h"
+#include "engine/SumRange.h"
 #include "export/DialectFile.h"
 #include "export/TableFile.h"
 
 #include <algorithm>
+#include <chrono>
+#include <optional>
 #include <vector>
 
 #include <iomanip>
@@ -23,7 +27,8 @@ namespace {
 constexpr std::string_view kHelpHead = R"(Usage: ondulix-export [--sin1 KEY=VALUE,...] ... [--style STYLE] [--tables N,...]
                       [--label PREFIX | --names NAME,...] [--form bytes|words] [--align N]
                       [--split] [--endian little|big] [--load-address ADDR]
-                      [-o FILE] [--strict] [--check[=json] [--preview KEY=VALUE,...]]
+                      [-o FILE] [--strict]
+                      [--check[=json] [--preview KEY=VALUE,...] [--check-budget SECONDS]]
 
 Writes the four sine tables of Ondulix V1, byte for byte as the window's "write file" writes
 them after the same texts are typed into the same boxes; or checks whether the sum the window's
@@ -73,6 +78,11 @@ Options:
                         steps (its width, 1 to 16384), top and bottom (its bounds), and
                         on (which tables take part, one digit per table); default
                         steps=512,top=-512,bottom=512,on=1111
+  --check-budget SECONDS  the time --check may take to find where the extremes and the
+                        edges are first reached (default 2, 0 for no limit); the verdict
+                        and the sums are exact in any case, and a first frame not found
+                        in time is reported as not settled. On a terminal, a check that
+                        takes longer than half a second shows its progress.
   -h, --help            show this help and exit
   --version             show the version and exit
   --                    end of the options
@@ -125,6 +135,51 @@ std::string defaultsTable() {
 
 std::ostream& report(std::ostream& err) { return err << kProgramName << ": "; }
 
+// A search that runs past half a second shows on a terminal how far it has got, on one line that
+// each report overwrites and that is erased once the search is done.
+class CheckProgress {
+public:
+    CheckProgress(std::ostream& err, bool terminal, std::optional<double> budget)
+        : err_(err), terminal_(terminal), budget_(budget) {}
+
+    cycle::SearchBudget budget() {
+        cycle::SearchBudget b;
+        if (budget_)
+            b.limit = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                std::chrono::duration<double>(*budget_));
+        if (terminal_)
+            b.progress = [this](std::chrono::steady_clock::duration spent, int settled) { show(spent, settled); };
+        return b;
+    }
+
+    void erase() {
+        if (shown_)
+            err_ << "\r\033[K" << std::flush;
+        shown_ = false;
+    }
+
+private:
+    static constexpr std::chrono::milliseconds kQuietFor{500};
+
+    void show(std::chrono::steady_clock::duration spent, int settled) {
+        if (spent < kQuietFor)
+            return;
+        const double seconds = std::chrono::duration<double>(spent).count();
+        std::ostringstream line;
+        line << std::fixed << std::setprecision(1) << seconds << " s";
+        if (budget_)
+            line << " of " << engine::DoubleText(*budget_) << " s";
+        report(err_ << "\r\033[K") << "--check: searching for the first frames, " << settled << " of 4 settled, "
+                                     << line.str() << std::flush;
+        shown_ = true;
+    }
+
+    std::ostream& err_;
+    bool terminal_;
+    std::optional<double> budget_;
+    bool shown_ = false;
+};
+
 // The preview's settings for --check, read as the window's boxes read them and taken as they then
 // show them; a setting not given keeps the window's start-up value.
 engine::PreviewReading readPreview(const PreviewTexts& texts) {
@@ -137,14 +192,22 @@ engine::PreviewReading readPreview(const PreviewTexts& texts) {
     return reading;
 }
 
-// The file the request asks for: one of the two styles, or a dialect, which may refuse the
+// The positions the preview starts from: 0 where none are given.
+std::array<std::int32_t, engine::kTableCount> positionsOf(const PreviewTexts& texts, const engine::TableSet& set) {
+    std::array<std::int32_t, engine::kTableCount> positions{};
+    if (texts.at)
+        for (std::size_t t = 0; t < positions.size(); ++t)
+            positions[t] = engine::PositionOf(engine::ReadNumber((*texts.at)[t]), set.tables[t].Length);
+    return positions;
+}
+
+// The file the request asks for: the C array or TassC64 style, or a dialect, which may refuse the
 // tables (a table of --form bytes that needs words).
 exporter::DialectFile fileOf(const ExportRequest& request, const engine::TableSet& set) {
     if (request.dialect)
         return exporter::WriteDialectFile(set, *request.dialect, request.dialectOptions);
-    exporter::ValuesOnLine valuesOnLine = 0;
     exporter::DialectFile file;
-    exporter::WriteTableFile(file.text, set, request.style, valuesOnLine);
+    file.text = exporter::WriteTableFile(set, request.style);
     return file;
 }
 
@@ -170,7 +233,7 @@ std::string HelpText() {
 std::string VersionText() { return std::string(kProgramName) + " (Ondulix V1)\n"; }
 
 int RunExportCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err,
-                     toolkit::FileStore& store) {
+                     toolkit::FileStore& store, bool errIsTerminal) {
     const ParsedCommandLine parsed = ParseCommandLine(args);
     if (!parsed.ok()) {
         report(err) << parsed.error << '\n';
@@ -186,13 +249,15 @@ int RunExportCommand(std::span<const std::string_view> args, std::ostream& out, 
         return kExitSuccess;
     }
 
-    const GivenTables given = TablesFromTexts(request.tables);
+    GivenTables given = TablesFromTexts(request.tables);
     std::vector<ValueNote> notes = given.notes;
     std::optional<engine::PreviewReading> preview;
     if (request.check) {
         preview = readPreview(request.preview);
-        const std::vector<ValueNote> previewNotes = PreviewNotes(request.preview, *preview);
-        notes.insert(notes.end(), previewNotes.begin(), previewNotes.end());
+        given.set.preview.Position = positionsOf(request.preview, given.set);
+        for (const auto& more : {PreviewNotes(request.preview, *preview),
+                                 PositionNotes(request.preview, given.set.preview.Position)})
+            notes.insert(notes.end(), more.begin(), more.end());
     }
     for (const ValueNote& note : notes)
         report(err) << DescribeNote(note, request.strict) << '\n';
@@ -212,15 +277,24 @@ int RunExportCommand(std::span<const std::string_view> args, std::ostream& out, 
     int status = kExitSuccess;
     if (request.check) {
         const engine::Participation ticked = request.preview.on.value_or(engine::kStartUpParticipation);
-        const engine::PreviewCycleReport cycle = engine::CheckPreview(given.set, preview->view, ticked);
-        out << (*request.check == ExportRequest::CheckReport::Json ? CheckJson(cycle, preview->view, ticked)
-                                                                    : CheckText(cycle, preview->view, ticked))
+        const double seconds = request.checkBudget.value_or(kDefaultCheckBudget);
+        const std::optional<double> budget = seconds > 0.0 ? std::optional(seconds) : std::nullopt;
+        // The verdict and the sums come at a bounded cost; the first frames from the search.
+        const std::optional<engine::SumRange> range =
+            engine::PreviewSumRange(engine::CycleInputOf(given.set, preview->view, ticked));
+        CheckProgress progress(err, errIsTerminal, budget);
+        const engine::PreviewCycleReport answer =
+            cycle::CheckPreview(given.set, preview->view, ticked, progress.budget());
+        progress.erase();
+        const CheckFindings findings{ticked, given.set.preview.Position, range, answer, budget};
+        out << (*request.check == ExportRequest::CheckReport::Json ? CheckJson(findings, preview->view)
+                                                                    : CheckText(findings, preview->view))
             << std::flush;
         if (!out) {
             report(err) << "cannot write to standard output\n";
             return kExitWriteFailed;
         }
-        status = StaysWithinBounds(cycle) ? kExitSuccess : kExitLeavesBounds;
+        status = StaysWithinBounds(findings, preview->view) ? kExitSuccess : kExitLeavesBounds;
         if (!request.outputPath)
             return status;
     }

@@ -21,8 +21,13 @@ inline constexpr int kExitLeavesBounds = 3; // --check: the preview's sum leaves
 
 inline constexpr std::string_view kProgramName = exporter::kExportProgram;
 
+// Where `err` is a terminal, a --check that runs past half a second shows how far it has got
+// there, on one line that it rewrites and erases at the end.
 int RunExportCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err,
-                     toolkit::FileStore& store);
+                     toolkit::FileStore& store, bool errIsTerminal = false);
+
+// --check's time for the first frames when --check-budget does not set it, in seconds.
+inline constexpr double kDefaultCheckBudget = 2.0;
 
 std::string HelpText();
 std::string VersionText();

@@ -46,15 +46,17 @@ std::vector<ValueNote> PreviewNotes(const PreviewTexts& texts, const engine::Pre
         {"top", texts.top, reading.ymin, view.Ymin()},
         {"bottom", texts.bottom, reading.ymax, view.Ymax()},
     };
+    const std::string defaultBottom = engine::FloatText(engine::PreviewView{}.Ymax());
     std::vector<ValueNote> notes;
     for (const auto& setting : settings) {
-        if (!setting.text)
+        const bool raised = setting.key == std::string_view("bottom") && reading.raisedYmax;
+        if (!setting.text && !raised)
             continue;
         ValueNote note;
         note.subject = std::string("preview ") + setting.key;
-        note.given = *setting.text;
+        note.given = setting.text.value_or(defaultBottom);
+        note.defaulted = !setting.text;
         note.used = engine::FloatText(setting.used);
-        const bool raised = setting.key == std::string_view("bottom") && reading.raisedYmax;
         if (!setting.read.read.found)
             note.kind = ValueNote::Kind::NotANumber;
         else if (setting.read.clamped())
@@ -71,9 +73,28 @@ std::vector<ValueNote> PreviewNotes(const PreviewTexts& texts, const engine::Pre
     return notes;
 }
 
+std::vector<ValueNote> PositionNotes(const PreviewTexts& texts,
+                                     const std::array<std::int32_t, engine::kTableCount>& used) {
+    std::vector<ValueNote> notes;
+    if (!texts.at)
+        return notes;
+    for (std::size_t t = 0; t < used.size(); ++t) {
+        const std::string& given = (*texts.at)[t];
+        const engine::LeadingNumber number = engine::ReadLeadingNumber(given);
+        if (number.found && number.ignored.empty())
+            continue;
+        ValueNote note{"preview at sin" + std::to_string(t + 1), given, ValueNote::Kind::NotANumber,
+                       engine::IntegerText(used[t]), number.ignored};
+        if (number.found)
+            note.kind = ValueNote::Kind::IgnoredText;
+        notes.push_back(std::move(note));
+    }
+    return notes;
+}
+
 std::string DescribeNote(const ValueNote& note, bool strict) {
     const std::string& used = note.used;
-    std::string line = note.subject + ": " + engine::Quoted(note.given);
+    std::string line = note.subject + ": " + (note.defaulted ? "the default " : "") + engine::Quoted(note.given);
     switch (note.kind) {
     case ValueNote::Kind::NotANumber: line += " is not a number"; break;
     case ValueNote::Kind::Above: line += " is above " + used; break;

@@ -3,6 +3,7 @@
 #include "cli/TableKeys.h"
 #include "engine/InputRules.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -26,6 +27,7 @@ struct ValueNote {
     Kind kind = Kind::NotANumber;
     std::string used;    // the value taken, as its box would show it
     std::string ignored; // for IgnoredText
+    bool defaulted = false; // `given` is the start-up value, not given on the command line
 };
 
 // The note for one given text of a table, judged against the value stored for it.
@@ -33,7 +35,12 @@ std::optional<ValueNote> NoteFor(int table, TableKey key, std::string_view given
 
 // The notes for the preview's settings of --check, read as the preview's boxes read them.
 struct PreviewTexts;
+// A top at or below the default bottom moves the bottom too, which is noted as well.
 std::vector<ValueNote> PreviewNotes(const PreviewTexts& texts, const engine::PreviewReading& reading);
+
+// The notes for the positions of --preview at=, against the positions used.
+std::vector<ValueNote> PositionNotes(const PreviewTexts& texts,
+                                     const std::array<std::int32_t, engine::kTableCount>& used);
 
 // One line without the program's prefix:
 //   sin1 length: "20000" is above 16384; using 16384

@@ -10,6 +10,8 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#else
+#include <unistd.h>
 #endif
 
 int main(int argc, char** argv) {
@@ -19,5 +21,10 @@ int main(int argc, char** argv) {
 #endif
     const std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     ondulix::exporter::AtomicFileStore store(ondulix::exporter::AtomicFileStore::SpecialTargets::WriteInto);
-    return ondulix::cli::RunExportCommand(args, std::cout, std::cerr, store);
+#ifdef _WIN32
+    const bool errIsTerminal = _isatty(_fileno(stderr)) != 0;
+#else
+    const bool errIsTerminal = isatty(STDERR_FILENO) == 1;
+#endif
+    return ondulix::cli::RunExportCommand(args, std::cout, std::cerr, store, errIsTerminal);
 }

@@ -13,13 +13,15 @@ PeakFlags DrawPreviewFrame(toolkit::Surface& picture, const engine::TableSet& se
     engine::ForEachPreviewColumn(set, view, ticked, [&](std::int32_t x, std::int32_t sum) {
         const auto column = static_cast<float>(x);
         picture.line(column, top, column, bottom, kPlotBack);
-        const auto y = static_cast<float>(sum); // exact: a sum of four entries stays below 2^18
-        if (y < top)
+        // A sum equal to an edge as its box shows it is drawn on that edge, even where the edge
+        // in single precision lies a hair inside it (a top of -10.1 and a bottom of 512 make
+        // the bottom 511.99997).
+        if (sum < view.shownTop())
             flags.upper = true;
-        else if (y > bottom)
+        else if (sum > view.shownBottom())
             flags.lower = true;
         else
-            picture.point(column, y, kPlotGreen);
+            picture.point(column, static_cast<float>(sum), kPlotGreen); // exact below 2^24
     });
     return flags;
 }

@@ -3,6 +3,7 @@
 #include "engine/Rounding.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace ondulix::engine {
 namespace {
@@ -70,6 +71,13 @@ PreviewReading ReadPreview(std::string_view xmax, std::string_view ymin, std::st
     reading.view.setTop(static_cast<float>(top));
     reading.view.setHeight(PreviewHeight(top, bottom));
     return reading;
+}
+
+std::int32_t PositionOf(double value, std::int32_t length) {
+    if (!std::isfinite(value) || length < 1)
+        return 0;
+    // fmod is exact, and the rounded value is whole, so this is the true remainder.
+    return WrapIndex(static_cast<std::int64_t>(std::fmod(RoundedHalfEven(value), length)), length);
 }
 
 PreviewView SettledView(const PreviewView& view) {

@@ -114,6 +114,11 @@ struct PreviewReading {
 };
 PreviewReading ReadPreview(std::string_view xmax, std::string_view ymin, std::string_view ymax);
 
+// A preview position given as a number (the window has no box for it, the command line does):
+// rounded as a box's value is, then taken modulo the table's Length; beyond the double range it
+// reads 0.
+std::int32_t PositionOf(double value, std::int32_t length);
+
 // The view once the window has read its preview boxes again: the boxes show the edges with at
 // most seven significant digits, and every edit reads them back, so a bound typed with more
 // digits is from then on the one the box shows ("300.00003" becomes 300).

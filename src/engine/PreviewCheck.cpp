@@ -15,8 +15,8 @@ PreviewCycleInput CycleInputOf(const TableSet& set, const PreviewView& view, con
     }
     input.columnStep = view.columnStep();
     input.lastColumn = view.lastColumn();
-    input.top = view.Ymin();
-    input.bottom = view.Ymax();
+    input.top = view.shownTop();
+    input.bottom = view.shownBottom();
     return input;
 }
 

@@ -9,48 +9,18 @@
 
 namespace ondulix::engine {
 
-// Will the preview's sum ever leave its bounds? Answers exactly, over every frame the animation
-// will ever reach, what the preview frame computes: column x of frame f sums, over the ticked
+// Will the preview's sum ever leave its bounds? The question, over every frame the animation
+// will ever reach, of what the preview frame computes: column x of frame f sums, over the ticked
 // tables t, entry (Position(t) + f * Speed(t) + x) mod Length(t); the y axis grows downward, so
 // the frame lights lblpeakhigh for a sum above the top edge (less than Ymin) and lblpeaklow for
 // one below the bottom edge (greater than Ymax). Frame 0 is the first frame drawn from the start
-// positions. Never draws and never reads a box.
+// positions. The smallest and largest sum, and so the verdict, come at a bounded cost from
+// SumRange.h; the search for the answer's first frames is in src/cycle (cycle/PreviewCycleSearch.h).
 //
-// How it stays exact and fast. Table t's position repeats every P(t) = Length / gcd(Length,
-// Speed) frames, so the cycle is lcm(P) frames, up to about 7 * 10^16 for four prime lengths near
-// 16384: far too many to walk. Split the ticked tables into two groups of at most two, and let R
-// be the common factors of the two groups' periods. Frames that agree modulo R (a root class) let
-// each group run through its own states freely of the other (Chinese remainder theorem): frame
-// r + R h shows one group at h modulo Q_A and the other at h modulo Q_B, Q_A and Q_B coprime.
-// Within a group, once the frame is fixed modulo the factors its two tables share, each table
-// shows any entry of one class of its entries. So the smallest and largest sums of a column in a
-// root class are sums of class extremes, folded over the factors each group keeps to itself
-// (cycle/ClassExtremes.h). Putting the tables whose periods share large factors into one group
-// keeps R small; columns that see the same classes shifted share their folds.
-//
-// The FIRST frame where a sum is at most a threshold (an extreme, or past an edge; large sums are
-// searched with the entries negated) is found by meeting in the middle, in cycle/CrtSearch.h: the
-// combinations of group A within the budget are indexed by the step h at which they come, so a
-// column's frames in a root class come in rounds of Q_A steps, in each of which A shows each of
-// its combinations once. Rounds are searched in frame order for all root classes and columns
-// whose class extremes can reach the threshold, each in windows of growing size so that an early
-// hit ends the search early, either through A's combinations in order, each checked against
-// group B, or through the entries of one of B's tables that can still reach the threshold, each
-// of which picks A's candidates from one bucket of the index. A root class whose rounds cost
-// more than settling it outright is settled: each of A's combinations meets B within the budget
-// first after the fewest rounds, one successor lookup in B's index. Where sums reach the threshold
-// so often that the indexes would grow too large, or many root classes reach it, the frames are
-// walked one after the other, many columns at a time (cycle/FrameWalk.h). The split of the tables
-// for a search is chosen by its estimated cost (cycle/SearchPlan.h). Where one column step to the
-// right shows what column 0 shows D frames later (all speeds 1, say), column 0 is searched alone:
-// every column sees column 0's sums, the last one soonest. See bench/PreviewCycleBench.cpp for the
-// cases measured.
-//
-// Preconditions (checked; std::invalid_argument names the one broken): every Length within 1 to
-// 16384; every ticked table with at least Length entries, each within +-2^22 so that a sum of
-// four is exact in single precision, where the frame compares it with the edges; columnStep at
-// least 1; lastColumn at most 16384. Speed and Position may be any value: only their remainders
-// modulo Length matter.
+// Valid input (CheckCycleInput; std::invalid_argument names the rule broken): every Length within
+// 1 to 16384; every ticked table with at least Length entries, each within +-2^22 so that a sum
+// of four is exact in single precision; columnStep at least 1; lastColumn at most 16384. Speed and Position may be any value: only their
+// remainders modulo Length matter.
 
 // One table as the preview walks it.
 struct PreviewCycleTable {
@@ -65,8 +35,10 @@ struct PreviewCycleInput {
     std::array<PreviewCycleTable, kTableCount> tables{};
     std::int32_t columnStep = 1; // the frame's g: columns x = 0, g, 2g, ...
     double lastColumn = 0.0;     // ... while x <= lastColumn (unrounded; negative: no column)
-    float top = 0.0f;            // the top edge, Ymin (y grows downward)
-    float bottom = 0.0f;         // top + height, added in single precision as the frame does
+    // The edges as their boxes show them, which is what the frame compares with: a sum equal to
+    // one is inside (y grows downward).
+    double top = 0.0;    // Ymin
+    double bottom = 0.0; // Ymax
 };
 
 // One column of one frame and the sum the frame computes there.
@@ -82,7 +54,8 @@ struct CycleSample {
 struct PreviewCycleReport {
     // Frames until all four positions, ticked or not, are back at their start together.
     std::uint64_t cycleFrames = 1;
-    // The extremes of the sum with their first occurrence; absent only when there is no column.
+    // The extremes of the sum with their first occurrence; absent only when there is no column,
+    // or when the search ran out of time before settling where they first come (see unsettled).
     std::optional<CycleSample> smallest;
     std::optional<CycleSample> largest;
     // The first sum above the top edge (sum < top): the frame that lights lblpeakhigh.
@@ -91,9 +64,42 @@ struct PreviewCycleReport {
     // tests the top first): the frame that lights lblpeaklow.
     std::optional<CycleSample> firstPastBottom;
 
+    // The smallest and largest sum and whether each edge is passed at all: exact, whether or not
+    // the first frames above were settled. The sums are absent only when there is no column.
+    std::optional<std::int32_t> smallestSum;
+    std::optional<std::int32_t> largestSum;
+    bool passesTop = false;
+    bool passesBottom = false;
+
+    // The first occurrences that the search left unsettled when its time ran out: each of them
+    // happens, but its sample above is absent.
+    struct Unsettled {
+        bool smallest = false;
+        bool largest = false;
+        bool pastTop = false;
+        bool pastBottom = false;
+
+        bool any() const { return smallest || largest || pastTop || pastBottom; }
+        friend bool operator==(const Unsettled&, const Unsettled&) = default;
+    };
+    Unsettled unsettled;
+
     friend bool operator==(const PreviewCycleReport&, const PreviewCycleReport&) = default;
 };
 
-PreviewCycleReport AnalysePreviewCycle(const PreviewCycleInput& input);
+// Throws std::invalid_argument, naming the rule, for input the frame cannot have.
+void CheckCycleInput(const PreviewCycleInput& input);
+
+// The columns the frame draws: x = 0, columnStep, ... up to lastColumn; 0 for none.
+std::int32_t ColumnCount(const PreviewCycleInput& input);
+
+// Frames until all four positions, ticked or not, are back at their start together.
+std::uint64_t CycleFrames(const PreviewCycleInput& input);
+
+// The frame tests sum < top first, then sum > bottom. Sums are whole, so each test is a
+// whole-number limit: the largest sum past the top edge (minus infinity for none) and the
+// smallest past the bottom edge that is not already past the top one (infinity for none).
+double LargestPastTop(double top);
+double SmallestPastBottom(double top, double bottom);
 
 } // namespace ondulix::engine

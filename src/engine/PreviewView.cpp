@@ -12,6 +12,7 @@ PreviewView::PreviewView(PreviewScale scale) : scale_(scale) {
     if (scale_.height == 0.0f || !std::isfinite(scale_.height))
         scale_.height = kDesignPreviewScale.height;
     placeColumns();
+    placeEdges();
 }
 
 void PreviewView::setWidth(float width) {
@@ -20,11 +21,20 @@ void PreviewView::setWidth(float width) {
     placeColumns();
 }
 
-void PreviewView::setTop(float top) { scale_.top = top; }
+void PreviewView::setTop(float top) {
+    scale_.top = top;
+    placeEdges();
+}
 
 void PreviewView::setHeight(float height) {
     if (height != 0.0f && std::isfinite(height))
         scale_.height = height;
+    placeEdges();
+}
+
+void PreviewView::placeEdges() {
+    shownTop_ = ReadNumber(FloatText(Ymin()));
+    shownBottom_ = ReadNumber(FloatText(Ymax()));
 }
 
 void PreviewView::placeColumns() {

@@ -40,6 +40,11 @@ public:
     float Ymin() const { return scale_.top; }
     float Ymax() const { return scale_.height + scale_.top; }
 
+    // The top and bottom edges as their boxes show them ("512" for a bottom of 511.99997): a sum
+    // equal to one is on the edge, lighting no marker, in the frame and in the cycle's check.
+    double shownTop() const { return shownTop_; }
+    double shownBottom() const { return shownBottom_; }
+
     // The x of the left edge becomes 0 and the right edge `width`.
     void setWidth(float width);
     void setTop(float top);
@@ -51,13 +56,20 @@ public:
     // columns, not 150.
     int columnStep() const { return columnStep_; }
     double lastColumn() const { return lastColumn_; }
+    // The x of the last column drawn: 300 for a lastColumn of 300.5 or 301 and a step of 2.
+    std::int32_t lastDrawnColumn() const {
+        return static_cast<std::int32_t>(lastColumn_) / columnStep_ * columnStep_;
+    }
 
 private:
     void placeColumns();
+    void placeEdges();
 
     PreviewScale scale_;
     int columnStep_ = 1;
     double lastColumn_ = 0.0;
+    double shownTop_ = 0.0;
+    double shownBottom_ = 0.0;
 };
 
 // Which tables take part in the preview: the state of their check boxes.

@@ -11,14 +11,18 @@ namespace ondulix::engine {
 // and centres, stored parameters, plot strides and preview steps all go through it.
 // Values outside the 32-bit range saturate and NaN gives 0; the input limits keep every real
 // caller far inside the range, so this only guards against misuse.
-inline std::int32_t RoundHalfEven(double value) {
+// The same rounding kept in double precision, for whole numbers beyond 32 bits.
+inline double RoundedHalfEven(double value) {
     // Adding and removing 2^52 leaves no fraction bits, so the FPU's round-to-nearest-even does
-    // the rounding; this is exact for |value| < 2^52 and much cheaper than nearbyint().
+    // the rounding; this is exact for |value| < 2^52 (larger doubles are whole already) and much
+    // cheaper than nearbyint().
     constexpr double kTwoPow52 = 4503599627370496.0;
-    double rounded = value;
     const double magnitude = std::fabs(value);
-    if (magnitude < kTwoPow52)
-        rounded = std::copysign((magnitude + kTwoPow52) - kTwoPow52, value);
+    return magnitude < kTwoPow52 ? std::copysign((magnitude + kTwoPow52) - kTwoPow52, value) : value;
+}
+
+inline std::int32_t RoundHalfEven(double value) {
+    const double rounded = RoundedHalfEven(value);
     if (rounded >= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
         return std::numeric_limits<std::int32_t>::max();
     if (rounded <= static_cast<double>(std::numeric_limits<std::int32_t>::min()))

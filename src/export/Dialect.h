@@ -65,7 +65,7 @@ struct Dialect {
 };
 
 // c99, 64tass, acme, ca65, dasm, xa, pasmo, z80asm, sdas, m68k, gas-arm, nasm, bin: the order of
-// the save dialog's entries after the two original styles.
+// the save dialog's entries after the C array and TassC64 styles.
 std::span<const Dialect> Dialects();
 
 // By --style name, in any letter case.

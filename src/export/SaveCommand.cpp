@@ -7,7 +7,7 @@
 namespace ondulix::exporter {
 
 SaveOutcome RunSaveCommand(toolkit::SaveDialog& dialog, toolkit::FileStore& store, const engine::TableSet& set,
-                           const std::string& programFolder, ExportState state) {
+                           const std::string& programFolder) {
     // The dialog is set up afresh on every click: the proposal is always "sinus" in the
     // program's folder, whatever was saved before.
     toolkit::SaveRequest request;
@@ -20,18 +20,14 @@ SaveOutcome RunSaveCommand(toolkit::SaveDialog& dialog, toolkit::FileStore& stor
     if (!choice)
         return {};
 
-    // The file follows the filter entry, never the name typed: the two styles first, then the
-    // dialects; an entry the dialog should not return falls back to the C arrays.
+    // The file follows the filter entry, never the name typed: the C array and TassC64 styles
+    // first, then the dialects; an entry the dialog should not return falls back to the C arrays.
     const std::span<const Dialect> dialects = Dialects();
     const auto dialect = static_cast<std::size_t>(choice->filterIndex - kFirstDialectEntry);
-    std::string text;
-    if (choice->filterIndex >= kFirstDialectEntry && dialect < dialects.size()) {
-        text = WriteDialectFile(set, dialects[dialect], DialectOptions{}).text;
-    } else {
-        state.style = choice->filterIndex == 2 ? ExportStyle::AssemblerBytes : ExportStyle::CArrays;
-        state.valuesOnLine = 0;
-        WriteTableFile(text, set, state.style, state.valuesOnLine);
-    }
+    const std::string text =
+        choice->filterIndex >= kFirstDialectEntry && dialect < dialects.size()
+            ? WriteDialectFile(set, dialects[dialect], DialectOptions{}).text
+            : WriteTableFile(set, choice->filterIndex == 2 ? ExportStyle::AssemblerBytes : ExportStyle::CArrays);
 
     SaveOutcome outcome;
     outcome.path = choice->path;

@@ -9,7 +9,7 @@
 
 namespace ondulix::exporter {
 
-// "write file": asks for a file and a style (one of the two original styles, or a dialect made
+// "write file": asks for a file and a style (the C array or the TassC64 style, or a dialect made
 // for one toolchain), then writes the four tables to it as a whole. The old file stays intact
 // when the write fails, and the failure is returned for the window to show; a cancelled dialog
 // touches nothing.
@@ -24,17 +24,13 @@ inline constexpr std::string_view kSaveDialogTitle = "Save Tables as ...";
 inline constexpr std::string_view kProposedFileName = "sinus";
 inline constexpr std::string_view kCArraysFilter = "Array, AnsiC-Style";
 inline constexpr std::string_view kAssemblerBytesFilter = "Bytes, TassC64-Style";
-// The dialog's entries 1 and 2 are the two styles, 3 onwards the dialects in their order.
+// The dialog's entries 1 and 2 are the C array and TassC64 styles, 3 onwards the dialects in their
+// order.
 inline constexpr int kFirstDialectEntry = 3;
 std::vector<std::string> SaveFilterEntries();
 
-struct ExportState {
-    ExportStyle& style;
-    ValuesOnLine& valuesOnLine;
-};
-
 SaveOutcome RunSaveCommand(toolkit::SaveDialog& dialog, toolkit::FileStore& store, const engine::TableSet& set,
-                           const std::string& programFolder, ExportState state);
+                           const std::string& programFolder);
 
 // The message shown when a save failed: names the file (a long path shortened in its middle) and
 // the reason.

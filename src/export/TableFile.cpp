@@ -2,12 +2,14 @@
 
 #include <array>
 #include <charconv>
-#include <ostream>
 
 namespace ondulix::exporter {
 namespace {
 
 constexpr std::string_view kLineBreak = "\r\n";
+
+// Values written since the last line break; runs on across tables, 0 to 7 between values.
+using ValuesOnLine = std::uint8_t;
 constexpr ValuesOnLine kValuesPerLine = 8;
 
 void appendNumber(std::string& out, std::int32_t number) {
@@ -53,8 +55,8 @@ void appendTableClosing(std::string& out, ExportStyle style) {
     out += kLineBreak;
 }
 
-} // namespace
-
+// Appends one value text (" 59 " or "-59 ") and what follows it: a separator, a line end, or
+// nothing after a table's last value.
 void WriteTableValue(std::string& out, ExportStyle style, ValuesOnLine& valuesOnLine, std::int32_t value, bool isLast) {
     // A value reads " 59 " or "-59 ": the sign takes the place of the leading blank.
     if (value >= 0)
@@ -72,7 +74,12 @@ void WriteTableValue(std::string& out, ExportStyle style, ValuesOnLine& valuesOn
     }
 }
 
-void WriteTableFile(std::string& out, const engine::TableSet& set, ExportStyle style, ValuesOnLine& valuesOnLine) {
+} // namespace
+
+std::string WriteTableFile(const engine::TableSet& set, ExportStyle style) {
+    std::string out;
+    // Once per file, not per table: the count runs on across the four tables.
+    ValuesOnLine valuesOnLine = 0;
     const StylePieces pieces = piecesOf(style);
     auto appendComment = [&](auto&&... parts) {
         out += pieces.commentOpen;
@@ -91,7 +98,7 @@ void WriteTableFile(std::string& out, const engine::TableSet& set, ExportStyle s
     std::size_t entries = 0;
     for (const engine::TableParams& t : set.tables)
         entries += static_cast<std::size_t>(t.Length > 0 ? t.Length : 0);
-    out.reserve(out.size() + 512 + entries * 9);
+    out.reserve(512 + entries * 9);
 
     out += kLineBreak;
     appendComment(kHeaderCredit);
@@ -111,12 +118,7 @@ void WriteTableFile(std::string& out, const engine::TableSet& set, ExportStyle s
     const auto& s = set.tables;
     appendComment("ADCs in Preview were: ", text(s[0].Speed), "/", text(s[1].Speed), "/", text(s[2].Speed), "/",
                   text(s[3].Speed));
-}
-
-void WriteTableFile(std::ostream& out, const engine::TableSet& set, ExportStyle style, ValuesOnLine& valuesOnLine) {
-    std::string text;
-    WriteTableFile(text, set, style, valuesOnLine);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    return out;
 }
 
 } // namespace ondulix::exporter

@@ -1,11 +1,12 @@
 #include "ui/MainWindowLogic.h"
 
 #include "display/PreviewFrame.h"
-#include "display/PreviewVerdict.h"
 #include "display/TablePlot.h"
 #include "engine/AmplitudeForms.h"
 #include "engine/NumberText.h"
 #include "engine/PreviewCheck.h"
+#include "engine/PreviewVerdict.h"
+#include "engine/SumRange.h"
 #include "engine/TableGenerator.h"
 #include "export/SaveCommand.h"
 #include "ui/AboutBoxes.h"
@@ -180,11 +181,18 @@ engine::Participation MainWindowLogic::participation() const {
 
 std::string MainWindowLogic::previewToolTip() {
     const engine::Participation ticked = participation();
-    if (!verdict_ || verdict_->tables != tableSet_.tables || verdict_->ticked != ticked ||
-        verdict_->scale != previewView_.scale()) {
-        const engine::PreviewCycleReport report = engine::CheckPreview(tableSet_, previewView_, ticked);
-        verdict_ = {tableSet_.tables, ticked, previewView_.scale(), display::PreviewToolTip(report, previewView_)};
+    engine::PreviewCycleInput input = engine::CycleInputOf(tableSet_, previewView_, ticked);
+    if (verdict_ && verdict_->tables == tableSet_.tables && verdict_->ticked == ticked &&
+        verdict_->scale == previewView_.scale()) {
+        // The frames since then walked on along the same cycle, unless an edit moved a position.
+        for (std::size_t t = 0; t < input.tables.size(); ++t)
+            input.tables[t].Position = verdict_->positions[t];
+        if (engine::ComesToPositions(input, tableSet_.preview.Position))
+            return verdict_->toolTip;
+        input = engine::CycleInputOf(tableSet_, previewView_, ticked);
     }
+    verdict_ = {tableSet_.tables, ticked, previewView_.scale(), tableSet_.preview.Position,
+                engine::PreviewToolTip(engine::PreviewSumRange(input), previewView_)};
     return verdict_->toolTip;
 }
 
@@ -202,8 +210,7 @@ void MainWindowLogic::onWriteFile() {
     if (!services_.saveDialog || !services_.fileStore)
         return;
     const exporter::SaveOutcome outcome =
-        exporter::RunSaveCommand(*services_.saveDialog, *services_.fileStore, tableSet_, services_.programFolder,
-                                 {ExportStyle_, ValuesOnLine_});
+        exporter::RunSaveCommand(*services_.saveDialog, *services_.fileStore, tableSet_, services_.programFolder);
     if (outcome.result == exporter::SaveOutcome::Result::Failed && services_.messageBox)
         services_.messageBox->show(kSaveFailedTitle, exporter::SaveFailureMessage(outcome));
 }
@@ -226,10 +233,7 @@ void MainWindowLogic::onClose() {
 }
 
 std::string MainWindowLogic::tableFileText(exporter::ExportStyle style) const {
-    exporter::ValuesOnLine count = 0;
-    std::string text;
-    exporter::WriteTableFile(text, tableSet_, style, count);
-    return text;
+    return exporter::WriteTableFile(tableSet_, style);
 }
 
 } // namespace ondulix::ui

@@ -57,15 +57,15 @@ public:
 
     const engine::TableSet& tableSet() const { return tableSet_; }
     const engine::PreviewView& previewView() const { return previewView_; }
-    exporter::ExportStyle exportStyle() const { return ExportStyle_; }
     bool isRefreshing() const { return Refreshing_; }
 
     // The file that "write file" would write now, in the given style.
     std::string tableFileText(exporter::ExportStyle style) const;
 
     // The preview picture's tooltip: whether the sum of the ticked tables stays within the
-    // bounds over every frame from here on, and how far it runs. Computed when asked for, and
-    // again only once a table, a check box or a preview bound has changed.
+    // bounds over every frame from here on, and how far it runs. Computed when asked for, at a
+    // bounded cost, and again only once a table, a check box, a preview bound or the cycle the
+    // positions walk has changed.
     std::string previewToolTip();
 
 private:
@@ -81,19 +81,18 @@ private:
     engine::PreviewView previewView_;
     ParameterInput input_;
     bool Refreshing_ = false;
-    exporter::ExportStyle ExportStyle_ = exporter::ExportStyle::CArrays;
-    exporter::ValuesOnLine ValuesOnLine_ = 0;
     // The parameters each table's entries and plot were last computed from: a table whose
     // parameters are the same again (the outer run of a clamped keystroke, after the nested run
     // computed it) already shows exactly what computing it would show.
     std::array<std::optional<engine::TableParams>, engine::kTableCount> computedFrom_{};
-    // The tooltip and what it was computed for. The positions are not part of it: they move on
-    // every frame but stay on the same cycle, which the verdict covers whole, until an edit
-    // changes a table.
+    // The tooltip and what it was computed for. It holds for the whole cycle from the positions
+    // it was computed at, so it stands while the frames walk on along that cycle; positions that
+    // cannot be reached from those (an edit of a Speed moves the cycle) compute it again.
     struct PreviewVerdictFor {
         std::array<engine::TableParams, engine::kTableCount> tables;
         engine::Participation ticked;
         engine::PreviewScale scale;
+        std::array<std::int32_t, engine::kTableCount> positions;
         std::string toolTip;
     };
     std::optional<PreviewVerdictFor> verdict_;

@@ -101,6 +101,11 @@ TEST(CommandLine, CheckAndItsPreview) {
     EXPECT_EQ("-5", request.preview.top.value_or("(none)"));
     EXPECT_EQ("7", request.preview.bottom.value_or("(none)"));
     EXPECT_EQ((engine::Participation{true, false, true, false}), request.preview.on);
+    // The budget's seconds as the boxes read numbers; 0 is no limit.
+    EXPECT_EQ(std::nullopt, parse({"--check"}).checkBudget);
+    EXPECT_EQ(0.5, parse({"--check", "--check-budget", " 0.5"}).checkBudget);
+    EXPECT_EQ(0.0, parse({"--check-budget=0", "--check"}).checkBudget);
+    EXPECT_EQ(16.0, parse({"--check", "--check-budget", "&H10"}).checkBudget);
 
     const std::pair<std::vector<std::string_view>, std::string_view> refused[] = {
         {{"--check", "--preview", "width=5"}, "unknown key"},
@@ -112,6 +117,13 @@ TEST(CommandLine, CheckAndItsPreview) {
         {{"--check=xml"}, "use --check or --check=json"},
         {{"--check", "--check"}, "given twice"},
         {{"--preview", "steps=5"}, "add --check"},
+        {{"--check-budget", "1"}, "add --check"},
+        {{"--check", "--check-budget"}, "needs a value: seconds"},
+        {{"--check", "--check-budget", "2s"}, "is not a number of seconds"},
+        {{"--check", "--check-budget=-1"}, "is not a number of seconds"},
+        {{"--check", "--check-budget", "1e999"}, "is not a number of seconds"},
+        {{"--check", "--check-budget", "abc"}, "is not a number of seconds"},
+        {{"--check", "--check-budget=1", "--check-budget=2"}, "given twice"},
     };
     for (const auto& [args, message] : refused) {
         const ParsedCommandLine parsed = ParseCommandLine(args);

@@ -20,11 +20,12 @@ struct CommandRun {
     std::string err;
     toolkit::MemoryFileStore store;
 
-    explicit CommandRun(std::vector<std::string_view> args, std::optional<std::string> storeFailure = std::nullopt) {
+    explicit CommandRun(std::vector<std::string_view> args, std::optional<std::string> storeFailure = std::nullopt,
+                        bool errIsTerminal = false) {
         store.failure = std::move(storeFailure);
         std::ostringstream outStream;
         std::ostringstream errStream;
-        status = RunExportCommand(args, outStream, errStream, store);
+        status = RunExportCommand(args, outStream, errStream, store, errIsTerminal);
         out = outStream.str();
         err = errStream.str();
     }
@@ -316,12 +317,118 @@ TEST(ExportCommand, CheckReportsWhetherThePreviewLeavesItsBoundsAndWritesOnlyWit
     const CommandRun leaves({"--check=json", "--preview", "top=-200,bottom=1e39,on=1100", "-o", "t.c"});
     EXPECT_EQ(kExitLeavesBounds, leaves.status);
     EXPECT_EQ("ondulix-export: preview bottom: \"1e39\" is above 1048576; using 1048576\n", leaves.err);
-    EXPECT_EQ(R"({"inside":false,"top":-200,"bottom":1048576,"tables":[1,2],"columnStep":4,"lastColumn":512,)"
-              R"("cycleFrames":512,"smallest":{"sum":-224,"frame":0,"column":380},"largest":{"sum":224,"frame":30,)"
-              R"("column":92},"pastTop":{"sum":-202,"frame":0,"column":360},"pastBottom":null})"
+    EXPECT_EQ(R"({"inside":false,"top":-200,"bottom":1048576,"tables":[1,2],"at":[0,0,0,0],"columnStep":4,)"
+              R"("lastColumn":512,"cycleFrames":512,"cycleFramesText":"512","smallest":{"sum":-224,"frame":0,)"
+              R"("column":380},"largest":{"sum":224,"frame":30,"column":92},"pastTop":{"sum":-202,"frame":0,)"
+              R"("column":360},"pastBottom":null,"settled":true})"
               "\n",
               leaves.out);
     EXPECT_EQ(1u, leaves.store.files.count("t.c"));
+}
+
+// Sin1 of Length 8 from -100 to 100 at step 4: from position 0 the columns 0 and 1 show entries
+// 0, 1, 4 and 5 (at most 71 from 0), from position 1 entries 1, 2, 5 and 6 (100 and -100). The
+// positions are read as box values ("9" is 1 modulo 8, "x" reads 0 with a note).
+TEST(ExportCommand, CheckAnswersForTheCycleFromTheGivenPositions) {
+    const std::vector<std::string_view> sin1{"--sin1", "length=8,speed=4,min=-100,max=100"};
+    const auto run = [&](std::string_view preview) {
+        std::vector<std::string_view> args{"--check=json", "--preview", preview};
+        args.insert(args.end(), sin1.begin(), sin1.end());
+        return CommandRun(args);
+    };
+    const CommandRun zero = run("steps=1,top=-80,bottom=80,on=1000");
+    EXPECT_EQ(kExitSuccess, zero.status) << zero.out;
+    EXPECT_NE(std::string::npos, zero.out.find(R"("at":[0,0,0,0])")) << zero.out;
+    const CommandRun one = run("steps=1,top=-80,bottom=80,on=1000,at=9/2.5/-1/x");
+    EXPECT_EQ(kExitLeavesBounds, one.status) << one.out;
+    EXPECT_EQ("ondulix-export: preview at sin4: \"x\" is not a number; using 0\n", one.err);
+    EXPECT_NE(std::string::npos, one.out.find(R"("inside":false,"top":-80,"bottom":80,"tables":[1],"at":[1,2,511,0])"))
+        << one.out;
+    EXPECT_NE(std::string::npos, one.out.find(R"("smallest":{"sum":-100,"frame":1,"column":1})")) << one.out;
+
+    const CommandRun text({"--check", "--preview", "steps=1,top=-80,bottom=80,on=1000,at=1/0/0/0", "--sin1",
+                           "length=8,speed=4,min=-100,max=100"});
+    EXPECT_NE(std::string::npos, text.out.find("It runs from -100 to 100.\n")) << text.out;
+    EXPECT_NE(std::string::npos, text.out.find("Over the whole cycle of 512 frames from positions 1/0/0/0; columns 0 "
+                                               "to 1 in steps of 1;"))
+        << text.out;
+    for (const char* bad : {"at=1/2/3", "at=1/2/3/4/5", "at=1//3/4"})
+        EXPECT_EQ(kExitUsage, run(std::string("steps=1,") + bad).status) << bad;
+}
+
+// A sum equal to a bound as its box shows it passes no edge: a top of -10.1 makes the bottom edge
+// 511.99997 in single precision, shown as 512. A top at or below the default bottom moves it, and
+// says so. The last column is the last one drawn, and the cycle also comes as text.
+TEST(ExportCommand, CheckEdges) {
+    const CommandRun equal({"--check", "--preview", "top=-10.1,bottom=512,on=1000", "--sin1", "min=0,max=512"});
+    EXPECT_EQ(kExitSuccess, equal.status) << equal.out;
+    EXPECT_NE(std::string::npos, equal.out.find("Past the bottom edge (512): never.")) << equal.out;
+
+    const CommandRun moved({"--check", "--preview", "top=600"});
+    EXPECT_EQ("ondulix-export: preview bottom: the default \"512\" is not below the top; using 601\n", moved.err);
+    EXPECT_EQ(kExitUsage, CommandRun({"--check", "--strict", "--preview", "top=600"}).status);
+
+    const CommandRun wide({"--check=json", "--preview", "steps=300.5", "--sin1", "length=16381", "--sin2",
+                           "length=16369", "--sin3", "length=16363", "--sin4", "length=16361,speed=3"});
+    EXPECT_NE(std::string::npos, wide.out.find(R"("columnStep":2,"lastColumn":300,)")) << wide.out;
+    EXPECT_NE(std::string::npos, wide.out.find(R"("cycleFrames":71785269314180327,)"
+                                               R"("cycleFramesText":"71785269314180327")"))
+        << wide.out;
+}
+
+// Four prime lengths near 16384 and a top edge half a unit inside the smallest sum: a cycle of
+// 7 * 10^16 frames whose first frames take the search far longer than a second.
+const std::vector<std::string_view> kSlowCheck{
+    "--preview", "steps=191,top=-102.5,on=1111",
+    "--sin1",    "length=16383,offset=-13648,speed=1,min=-24,max=24",
+    "--sin2",    "length=16381,offset=10234,speed=2,min=-48,max=48",
+    "--sin3",    "length=16363,offset=1080,speed=2,min=-16,max=16",
+    "--sin4",    "length=16379,offset=-7591,speed=1,min=-16,max=16"};
+
+std::vector<std::string_view> slowCheck(std::vector<std::string_view> options) {
+    options.insert(options.end(), kSlowCheck.begin(), kSlowCheck.end());
+    return options;
+}
+
+TEST(ExportCommand, CheckBeyondItsBudgetGivesTheExactVerdictAndSaysWhichFirstFramesItLeft) {
+    const CommandRun text(slowCheck({"--check", "--check-budget", "0.01"}));
+    EXPECT_EQ(kExitLeavesBounds, text.status);
+    EXPECT_EQ("", text.err); // not a terminal: no progress
+    EXPECT_EQ("The sum leaves -102.5 to 512: it passes the top edge.\n"
+              "It runs from -104 to 104.\n"
+              "Smallest sum -104; its first frame was not settled within the time budget of 0.01 s.\n"
+              "Largest sum 104; its first frame was not settled within the time budget of 0.01 s.\n"
+              "Past the top edge (-102.5): yes; its first frame was not settled within the time budget of 0.01 s.\n"
+              "Past the bottom edge (512): never.\n"
+              "Over the whole cycle of 71925709542752571 frames; columns 0 to 191 in steps of 1; tables taking "
+              "part: 1, 2, 3, 4.\n"
+              "The verdict and the sums are exact; the search for first frames stopped at its time budget "
+              "(--check-budget SECONDS, 0 for no limit).\n",
+              text.out);
+
+    const CommandRun json(slowCheck({"--check=json", "--check-budget=0.01"}));
+    EXPECT_EQ(kExitLeavesBounds, json.status);
+    const std::string reason = R"("frame":null,"column":null,"reason":"not settled within the time budget of 0.01 s"})";
+    EXPECT_NE(std::string::npos, json.out.find(R"("smallest":{"sum":-104,)" + reason)) << json.out;
+    EXPECT_NE(std::string::npos, json.out.find(R"("largest":{"sum":104,)" + reason)) << json.out;
+    EXPECT_NE(std::string::npos, json.out.find(R"("pastTop":{"sum":null,)" + reason)) << json.out;
+    EXPECT_NE(std::string::npos, json.out.find(R"("pastBottom":null,"settled":false})")) << json.out;
+}
+
+// On a terminal, past half a second, one line of progress that each report rewrites and that is
+// erased before the answer.
+TEST(ExportCommand, CheckShowsItsProgressOnATerminal) {
+    const CommandRun run(slowCheck({"--check", "--check-budget", "0.7"}), std::nullopt, true);
+    EXPECT_EQ(kExitLeavesBounds, run.status);
+    EXPECT_TRUE(run.err.starts_with("\r\033[Kondulix-export: --check: searching for the first frames, "))
+        << run.err;
+    EXPECT_NE(std::string::npos, run.err.find(" s of 0.7 s")) << run.err;
+    EXPECT_TRUE(run.err.ends_with("\r\033[K")) << run.err;
+    EXPECT_EQ(std::string::npos, run.err.find('\n')) << run.err;
+    EXPECT_TRUE(run.out.starts_with("The sum leaves -102.5 to 512")) << run.out;
+
+    // A quick check shows none.
+    EXPECT_EQ("", CommandRun({"--check"}, std::nullopt, true).err);
 }
 
 } // namespace

@@ -109,10 +109,7 @@ const std::vector<WindowCase>& windowCases() {
 }
 
 std::string fileOf(const GivenTables& given, ExportStyle style) {
-    exporter::ValuesOnLine count = 0;
-    std::string text;
-    exporter::WriteTableFile(text, given.set, style, count);
-    return text;
+    return exporter::WriteTableFile(given.set, style);
 }
 
 class GivenTablesTest : public ::testing::TestWithParam<std::tuple<std::size_t, ExportStyle>> {};

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace ondulix::display {
 namespace {
 
@@ -125,6 +127,17 @@ TEST_F(PreviewTest, SumsBeyondAnEdgeLightTheirMarkerAndEdgesThemselvesDraw) {
     frame();
     EXPECT_TRUE(w.control(&C::lblpeakhigh).isVisible());
     EXPECT_TRUE(w.control(&C::lblpeaklow).isVisible());
+
+    // The edge as its box shows it counts: a top of -130.3 makes the bottom 127.99998 in single
+    // precision, which the box shows as 128, and 128 is drawn on it.
+    HeadlessWindow::pasteOver(w.control(&C::txtPrvYmin), "-130.3");
+    HeadlessWindow::pasteOver(w.control(&C::txtPrvYmax), "128");
+    ASSERT_LT(w.logic().previewView().Ymax(), 128.0f);
+    ASSERT_EQ(w.control(&C::txtPrvYmax).text(), "128");
+    frame();
+    const std::vector<Column> columns = lastFrame(w.control(&C::picPreview));
+    EXPECT_TRUE(std::any_of(columns.begin(), columns.end(), [](const Column& c) { return c.sum == 128.0f; }));
+    EXPECT_FALSE(w.control(&C::lblpeaklow).isVisible());
 }
 
 TEST_F(PreviewTest, PositionsWrapAndUncheckedTablesStillAdvance) {

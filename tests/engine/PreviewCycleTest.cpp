@@ -1,5 +1,5 @@
-#include "engine/PreviewCycle.h"
-#include "engine/cycle/CycleAnalysis.h"
+#include "cycle/CycleAnalysis.h"
+#include "cycle/PreviewCycleSearch.h"
 
 #include "display/PreviewFrame.h"
 #include "engine/PreviewView.h"
@@ -29,7 +29,9 @@ void PrintTo(const PreviewCycleReport& r, std::ostream* out) {
         else
             *out << "none";
     };
-    *out << "{cycle " << r.cycleFrames;
+    *out << "{cycle " << r.cycleFrames << ", sums " << r.smallestSum.value_or(0) << " to " << r.largestSum.value_or(0)
+         << (r.passesTop ? ", passes top" : "") << (r.passesBottom ? ", passes bottom" : "")
+         << (r.unsettled.any() ? ", unsettled" : "");
     print("smallest", r.smallest);
     print("largest", r.largest);
     print("past top", r.firstPastTop);
@@ -98,8 +100,8 @@ PreviewCycleReport walkRealPreview(const PreviewCycleInput& in) {
     do {
         const std::uint64_t f = walked.cycleFrames++;
         const auto sums = draw(-1e9f, 2e9f).columns;
-        const auto topOnly = draw(in.top, 1e30f).columns;
-        const Drawn real = draw(in.top, in.bottom - in.top);
+        const auto topOnly = draw(static_cast<float>(in.top), 1e30f).columns;
+        const Drawn real = draw(static_cast<float>(in.top), static_cast<float>(in.bottom - in.top));
         AdvancePositions(set);
         bool pastTop = false, pastBottom = false;
         for (std::size_t c = 0; c < sums.size(); ++c) {
@@ -119,6 +121,12 @@ PreviewCycleReport walkRealPreview(const PreviewCycleInput& in) {
         EXPECT_EQ(real.flags.upper, pastTop) << "frame " << f;
         EXPECT_EQ(real.flags.lower, pastBottom) << "frame " << f;
     } while (startPositions() != start && walked.cycleFrames < 100000);
+    if (walked.smallest)
+        walked.smallestSum = walked.smallest->sum;
+    if (walked.largest)
+        walked.largestSum = walked.largest->sum;
+    walked.passesTop = walked.firstPastTop.has_value();
+    walked.passesBottom = walked.firstPastBottom.has_value();
     return walked;
 }
 
@@ -188,11 +196,12 @@ void randomise(Tables& c, std::mt19937& rng) {
         return static_cast<float>(sum);
     };
     const std::array<float, 4> nudges{0.0f, 0.5f, -0.25f, 1.0f};
-    c.input.top = someSum() + nudges[static_cast<std::size_t>(pick(rng, 0, 3))];
-    float height = someSum() - c.input.top + nudges[static_cast<std::size_t>(pick(rng, 0, 3))];
+    const float top = someSum() + nudges[static_cast<std::size_t>(pick(rng, 0, 3))];
+    float height = someSum() - top + nudges[static_cast<std::size_t>(pick(rng, 0, 3))];
+    c.input.top = top;
     if (pick(rng, 0, 19) != 0) // the input rules keep the bottom below the top; the frame does not need it
         height = std::abs(height);
-    c.input.bottom = c.input.top + (height == 0.0f ? 1.0f : height);
+    c.input.bottom = top + (height == 0.0f ? 1.0f : height); // in single precision, as the frame adds
 }
 
 // Also with indexes limited to a few combinations, which sends the search down its other ways:
@@ -204,9 +213,9 @@ TEST(PreviewCycleTest, AgreesWithTheRealFrameOverWholeShortCycles) {
         randomise(c, rng);
         SCOPED_TRACE("case " + std::to_string(n));
         const PreviewCycleReport real = walkRealPreview(c.input);
-        ASSERT_EQ(AnalysePreviewCycle(c.input), real);
+        ASSERT_EQ(cycle::SearchPreviewCycle(c.input), real);
         for (const std::size_t most : {std::size_t{0}, std::size_t{4}, std::size_t{16}})
-            ASSERT_EQ(AnalysePreviewCycle(c.input, cycle::SearchLimits{most, std::size_t{1} << 24}), real) << most;
+            ASSERT_EQ(cycle::SearchPreviewCycle(c.input, cycle::SearchBudget{}, cycle::SearchLimits{most, std::size_t{1} << 24}), real) << most;
     }
 }
 
@@ -233,7 +242,7 @@ TEST(PreviewCycleTest, FindsTheFirstFramesOfCyclesTooLongToWalk) {
     primes.input.lastColumn = 3;
     primes.input.top = -3.5f;
     primes.input.bottom = 0.0f;
-    const PreviewCycleReport p = AnalysePreviewCycle(primes.input);
+    const PreviewCycleReport p = cycle::SearchPreviewCycle(primes.input);
     EXPECT_EQ(p.cycleFrames, 71785269314180327u);
     EXPECT_EQ(p.smallest, (CycleSample{71785269314180323u, 3, -4}));
     EXPECT_EQ(p.firstPastTop, p.smallest);
@@ -249,7 +258,7 @@ TEST(PreviewCycleTest, FindsTheFirstFramesOfCyclesTooLongToWalk) {
     Tables shared = dips({16384, 12288, 15625, 14641}, {16383, 0, 15624, 14640}, {2, 1, 2, 2});
     shared.input.top = -5.5f;
     shared.input.bottom = -0.5f;
-    const PreviewCycleReport s = AnalysePreviewCycle(shared.input);
+    const PreviewCycleReport s = cycle::SearchPreviewCycle(shared.input);
     EXPECT_EQ(s.cycleFrames, 11244288000000u);
     EXPECT_EQ(s.smallest, (CycleSample{3748095999999u, 0, -6}));
     EXPECT_EQ(s.firstPastTop, s.smallest);
@@ -259,7 +268,7 @@ TEST(PreviewCycleTest, FindsTheFirstFramesOfCyclesTooLongToWalk) {
     // Unticked, table 1 no longer dips, so frame 0 shows the first 0; its factor 3 still counts
     // towards the cycle.
     shared.input.tables[1].ticked = false;
-    const PreviewCycleReport u = AnalysePreviewCycle(shared.input);
+    const PreviewCycleReport u = cycle::SearchPreviewCycle(shared.input);
     EXPECT_EQ(u.cycleFrames, 11244288000000u);
     EXPECT_EQ(u.smallest, (CycleSample{3748095999999u, 0, -6}));
     EXPECT_EQ(u.largest, (CycleSample{0, 0, 0}));
@@ -275,14 +284,14 @@ TEST(PreviewCycleTest, RefusesInputTheFrameCannotHave) {
         change(in);
         return in;
     };
-    EXPECT_NO_THROW(AnalysePreviewCycle(input([](PreviewCycleInput&) {})));
-    EXPECT_THROW(AnalysePreviewCycle(input([](auto& in) { in.tables[1].Length = 0; })), std::invalid_argument);
-    EXPECT_THROW(AnalysePreviewCycle(input([](auto& in) { in.tables[2].Length = 17; })), std::invalid_argument);
-    EXPECT_THROW(AnalysePreviewCycle(input([&](auto& in) { in.tables[3].entries = huge; })), std::invalid_argument);
-    EXPECT_THROW(AnalysePreviewCycle(input([](auto& in) { in.columnStep = 0; })), std::invalid_argument);
-    EXPECT_THROW(AnalysePreviewCycle(input([](auto& in) { in.lastColumn = 16385; })), std::invalid_argument);
+    EXPECT_NO_THROW(cycle::SearchPreviewCycle(input([](PreviewCycleInput&) {})));
+    EXPECT_THROW(cycle::SearchPreviewCycle(input([](auto& in) { in.tables[1].Length = 0; })), std::invalid_argument);
+    EXPECT_THROW(cycle::SearchPreviewCycle(input([](auto& in) { in.tables[2].Length = 17; })), std::invalid_argument);
+    EXPECT_THROW(cycle::SearchPreviewCycle(input([&](auto& in) { in.tables[3].entries = huge; })), std::invalid_argument);
+    EXPECT_THROW(cycle::SearchPreviewCycle(input([](auto& in) { in.columnStep = 0; })), std::invalid_argument);
+    EXPECT_THROW(cycle::SearchPreviewCycle(input([](auto& in) { in.lastColumn = 16385; })), std::invalid_argument);
     // An unticked table's entries are never read.
-    EXPECT_NO_THROW(AnalysePreviewCycle(input([](auto& in) { in.tables[0] = {{}, 16, 1, 0, false}; })));
+    EXPECT_NO_THROW(cycle::SearchPreviewCycle(input([](auto& in) { in.tables[0] = {{}, 16, 1, 0, false}; })));
 }
 
 } // namespace

@@ -20,7 +20,7 @@ TEST(SaveCommand, DialogIsSetUpAfreshAndTheEntryChoosesTheStyle) {
     EXPECT_EQ(r.title, "Save Tables as ...");
     EXPECT_EQ(r.proposedName, "sinus");
     EXPECT_EQ(r.folder, ".");
-    // The two styles first and in their order, then one entry per dialect, the newer ones after
+    // The C array and TassC64 styles first and in their order, then one entry per dialect, the newer ones after
     // those a user has chosen before, so that every entry keeps its place.
     EXPECT_EQ(r.filterEntries, (std::vector<std::string>{
                                    "Array, AnsiC-Style",
@@ -42,7 +42,6 @@ TEST(SaveCommand, DialogIsSetUpAfreshAndTheEntryChoosesTheStyle) {
     for (std::size_t i = 0; i < exporter::Dialects().size(); ++i)
         EXPECT_EQ(r.filterEntries[2 + i], exporter::Dialects()[i].description);
 
-    EXPECT_EQ(w.logic().exportStyle(), exporter::ExportStyle::AssemblerBytes);
     EXPECT_EQ(w.fileStore.files.at("/out/tables.c"), w.logic().tableFileText(exporter::ExportStyle::AssemblerBytes));
     EXPECT_TRUE(w.messageBox.shown.empty()) << "a successful save shows nothing";
 
@@ -53,17 +52,15 @@ TEST(SaveCommand, DialogIsSetUpAfreshAndTheEntryChoosesTheStyle) {
 
     w.saveDialog.answer = toolkit::SaveChoice{"/out/sinus", 1};
     w.logic().onWriteFile();
-    EXPECT_EQ(w.logic().exportStyle(), exporter::ExportStyle::CArrays);
     EXPECT_EQ(w.fileStore.files.at("/out/sinus"), w.logic().tableFileText(exporter::ExportStyle::CArrays));
 
-    // A dialect's entry writes that dialect, with the default labels; the style stays as it was.
+    // A dialect's entry writes that dialect, with the default labels.
     for (std::size_t i = 0; i < exporter::Dialects().size(); ++i) {
         w.saveDialog.answer = toolkit::SaveChoice{"/out/sinus", exporter::kFirstDialectEntry + static_cast<int>(i)};
         w.logic().onWriteFile();
         EXPECT_EQ(w.fileStore.files.at("/out/sinus"),
                   exporter::WriteDialectFile(w.tableSet(), exporter::Dialects()[i], {}).text);
     }
-    EXPECT_EQ(w.logic().exportStyle(), exporter::ExportStyle::CArrays);
 }
 
 TEST(SaveCommand, CancelTouchesNothingAndFailuresAreShown) {
@@ -73,7 +70,6 @@ TEST(SaveCommand, CancelTouchesNothingAndFailuresAreShown) {
     w.logic().onWriteFile();
     EXPECT_TRUE(w.fileStore.files.empty());
     EXPECT_TRUE(w.messageBox.shown.empty());
-    EXPECT_EQ(w.logic().exportStyle(), exporter::ExportStyle::CArrays);
 
     w.saveDialog.answer = toolkit::SaveChoice{"/read-only/sinus", 2};
     w.fileStore.failure = "Permission denied";

@@ -78,7 +78,7 @@ P=$program
 # --- options, from the program's --help -------------------------------------------------------
 offered=$(complete_line "$P --")
 for option in --sin1 --sin2 --sin3 --sin4 --style --label --split --output --strict --check --preview \
-    --help --version; do
+    --check-budget --help --version; do
     grep -qx -- "$option" <<<"$offered" || fail "\"$P --\" does not offer $option"
 done
 for option in $offered; do

@@ -26,7 +26,6 @@ public:
     void type(std::string_view keys); // each key replaces the selection or inserts at the caret
     void paste(std::string_view text); // the whole text replaces the selection in one edit
     void backspace();
-    int selectionLength() const { return selectionLength_; }
 
 private:
     void replaceByUser(std::string text, int caret);

@@ -4,6 +4,7 @@
 #include "export/AtomicFileStore.h"
 #include "ui/FormBuilder.h"
 #include "ui/MainWindowLogic.h"
+#include "ui/qt/LayoutPixels.h"
 #include "ui/qt/MainWindowFonts.h"
 #include "ui/qt/PngIconEngine.h"
 #include "ui/qt/QtButton.h"
@@ -34,23 +35,6 @@ namespace {
 QString fromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 QColor toQColor(toolkit::Colour c) { return QColor(c.red, c.green, c.blue); }
-
-// The one conversion from the layout's twips to logical pixels.
-QRect toPixels(const TwipRect& r) {
-    return {r.left / kTwipsPerPixel, r.top / kTwipsPerPixel, r.width / kTwipsPerPixel, r.height / kTwipsPerPixel};
-}
-
-// The pixels a line control covers: a pen of its width centred on the line and running half a
-// pen past both ends, so that a 2-pixel rule along a box's edge shows one pixel outside the box.
-// The layout's lines are all horizontal or vertical.
-QRect toPixels(const TwipLine& l) {
-    const int x1 = std::min(l.x1, l.x2) / kTwipsPerPixel;
-    const int x2 = std::max(l.x1, l.x2) / kTwipsPerPixel;
-    const int y1 = std::min(l.y1, l.y2) / kTwipsPerPixel;
-    const int y2 = std::max(l.y1, l.y2) / kTwipsPerPixel;
-    const int half = l.widthPx / 2;
-    return {x1 - half, y1 - half, x2 - x1 + l.widthPx, y2 - y1 + l.widthPx};
-}
 
 QLabel* makeLabel(const LayoutItem& item, QWidget* parent) {
     auto* label = new QLabel(fromUtf8(item.caption), parent);
@@ -184,7 +168,7 @@ void MainWindow::setUpWindow() {
     // A fixed window with a close and a minimise button, no maximise.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setFixedSize(kClientWidthTwips / kTwipsPerPixel, kClientHeightTwips / kTwipsPerPixel);
+    setFixedSize(clientSizeInPixels());
     setWindowIcon(OndulixIcon());
 
     QPalette palette = this->palette();

@@ -1,5 +1,7 @@
 #include "ui/qt/MainWindowFonts.h"
 
+#include "ui/qt/LayoutPixels.h"
+
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QImage>
@@ -61,10 +63,8 @@ QString captionOf(const LayoutItem& item) {
 // The part of a control its caption may cover, in pixels of the window: what the client area
 // leaves visible of it, less a button's bevel and padding.
 QRect captionRoom(const LayoutItem& item) {
-    const QRect control(item.rect.left / kTwipsPerPixel, item.rect.top / kTwipsPerPixel,
-                        item.rect.width / kTwipsPerPixel, item.rect.height / kTwipsPerPixel);
-    const QRect visible =
-        control.intersected(QRect(0, 0, kClientWidthTwips / kTwipsPerPixel, kClientHeightTwips / kTwipsPerPixel));
+    const QRect control = toPixels(item.rect);
+    const QRect visible = control.intersected(QRect(QPoint(0, 0), clientSizeInPixels()));
     return item.kind == ControlKind::Button ? visible.adjusted(4, 2, -4, -2) : visible;
 }
 
@@ -99,8 +99,9 @@ std::pair<int, int> inkColumns(const QFont& font, const QString& text) {
 bool captionFits(const QFont& font, const LayoutItem& item, const QString& text) {
     const QFontMetrics metrics(font);
     const QRect room = captionRoom(item);
-    const int controlLeft = item.rect.left / kTwipsPerPixel;
-    const int controlWidth = item.rect.width / kTwipsPerPixel;
+    const QRect control = toPixels(item.rect);
+    const int controlLeft = control.left();
+    const int controlWidth = control.width();
     const int advance = metrics.horizontalAdvance(text);
     const int origin = item.alignRight                     ? controlLeft + controlWidth - advance
                        : item.kind == ControlKind::Button ? controlLeft + (controlWidth - advance) / 2

@@ -28,8 +28,6 @@ public:
     void configure(QFileDialog& dialog, const toolkit::SaveRequest& request) const;
     std::optional<toolkit::SaveChoice> choiceFrom(const QFileDialog& dialog, const toolkit::SaveRequest& request);
 
-    int lastFilterIndex() const { return lastFilter_; }
-
     // The requested folder when the user may create files in it; else the user's documents
     // folder, or the home folder where there is none.
     static QString startFolder(const QString& requested);

@@ -1,6 +1,6 @@
-#include "engine/cycle/SearchPlan.h"
+#include "cycle/SearchPlan.h"
 
-#include "engine/cycle/CycleMath.h"
+#include "cycle/CycleMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,7 +8,7 @@
 #include <numeric>
 #include <optional>
 
-namespace ondulix::engine::cycle {
+namespace ondulix::cycle {
 namespace {
 
 // Root moduli larger than the class extremes' are only tried up to this many root classes.
@@ -42,10 +42,10 @@ struct Option {
 
 } // namespace
 
-SearchPlan PlanSearch(const PreviewCycleInput& input, std::span<const TableGroups> splits, const SearchGoal& goal,
+SearchPlan PlanSearch(const engine::PreviewCycleInput& input, std::span<const TableGroups> splits, const SearchGoal& goal,
                       const SearchLimits& limits) {
-    std::vector<const PreviewCycleTable*> ticked;
-    for (const PreviewCycleTable& t : input.tables)
+    std::vector<const engine::PreviewCycleTable*> ticked;
+    for (const engine::PreviewCycleTable& t : input.tables)
         if (t.ticked)
             ticked.push_back(&t);
     const auto entriesOf = [&](std::size_t t) {
@@ -86,7 +86,7 @@ SearchPlan PlanSearch(const PreviewCycleInput& input, std::span<const TableGroup
     // The frames a search is costed over: its answer may come anywhere in the cycle, but the
     // cost of a split mostly depends on how fast it gets through the frames.
     std::uint64_t cycle = 1;
-    for (const PreviewCycleTable* t : ticked)
+    for (const engine::PreviewCycleTable* t : ticked)
         cycle = lcmOf(cycle, static_cast<std::uint64_t>(Motion(*t).period));
     const double horizon = std::min(static_cast<double>(cycle), kHorizon);
 
@@ -166,7 +166,7 @@ SearchPlan PlanSearch(const PreviewCycleInput& input, std::span<const TableGroup
     plan.cost = best.cost;
     plan.cursors = best.cursors;
     plan.rootModulus = best.split->rootModulus;
-    for (const PreviewCycleTable* t : ticked)
+    for (const engine::PreviewCycleTable* t : ticked)
         plan.tables.emplace_back(*t, plan.rootModulus);
     for (std::size_t g = 0; g < 2; ++g)
         for (const std::size_t t : best.split->members[g == 0 ? best.groupA : 1 - best.groupA])
@@ -176,4 +176,4 @@ SearchPlan PlanSearch(const PreviewCycleInput& input, std::span<const TableGroup
     return plan;
 }
 
-} // namespace ondulix::engine::cycle
+} // namespace ondulix::cycle

@@ -1,13 +1,13 @@
-#include "engine/cycle/CrtSearch.h"
+#include "cycle/CrtSearch.h"
 
-#include "engine/cycle/CycleMath.h"
+#include "cycle/CycleMath.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numeric>
 
-namespace ondulix::engine::cycle {
+namespace ondulix::cycle {
 namespace {
 
 // Settling a cursor costs a successor lookup, a few comparisons each, per combination of A.
@@ -39,9 +39,10 @@ std::size_t placeAmong(std::span<const StepIndex::Step> steps, std::uint64_t ste
 
 } // namespace
 
-CrtSearch::CrtSearch(const SearchPlan& plan, Columns columns, int sign, std::int32_t threshold, SearchLimits limits)
+CrtSearch::CrtSearch(const SearchPlan& plan, Columns columns, int sign, std::int32_t threshold, SearchLimits limits,
+                     const Deadline& deadline)
     : tables_(plan.tables), root_(plan.rootModulus), columns_(columns), sign_(sign), threshold_(threshold),
-      limits_(limits) {
+      limits_(limits), deadline_(deadline) {
     for (const std::size_t t : plan.a)
         a_.tables.push_back(&tables_[t]);
     for (const std::size_t t : plan.b)
@@ -68,6 +69,7 @@ CrtSearch::Outcome CrtSearch::run(ClassExtremes& extremes) {
     const auto visit = [&](std::int32_t column, std::uint64_t rootClass) {
         if (tooLarge_)
             return;
+        deadline_.check();
         if (!setUp(rootClass, column)) {
             tooLarge_ = true;
             return;
@@ -259,6 +261,7 @@ void CrtSearch::searchRounds() {
         std::erase_if(live, [&](Cursor& cursor) {
             if (cursor.spent + cursor.roundCost <= cursor.settleCost)
                 return false;
+            deadline_.check();
             StepIndex* b = roundIndexOfB(cursor);
             if (!b) {
                 // B comes within its budget too often to index: rounds it is, to the end.
@@ -283,6 +286,7 @@ void CrtSearch::searchRounds() {
             std::erase_if(live, [&](Cursor& cursor) {
                 if (cursor.searchedTo >= a_.cycle * round + to)
                     return false;
+                deadline_.check();
                 const std::optional<std::uint64_t> h = firstIn(cursor, round, from, to);
                 offer(cursor, h);
                 return h.has_value();
@@ -471,4 +475,4 @@ std::optional<std::uint64_t> CrtSearch::settle(const Cursor& cursor, std::uint64
     return first;
 }
 
-} // namespace ondulix::engine::cycle
+} // namespace ondulix::cycle

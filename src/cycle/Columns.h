@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace ondulix::engine::cycle {
+namespace ondulix::cycle {
 
 // The columns a preview frame draws: x = 0, step, 2 step, ..., count of them.
 struct Columns {
@@ -18,4 +18,4 @@ struct Hit {
     std::int32_t column = 0; // its number, not its x
 };
 
-} // namespace ondulix::engine::cycle
+} // namespace ondulix::cycle

@@ -1,13 +1,13 @@
-#include "engine/cycle/TickedTable.h"
+#include "cycle/TickedTable.h"
 
-#include "engine/cycle/CycleMath.h"
+#include "cycle/CycleMath.h"
 
 #include <algorithm>
 #include <stdexcept>
 
-namespace ondulix::engine::cycle {
+namespace ondulix::cycle {
 
-Motion::Motion(const PreviewCycleTable& t)
+Motion::Motion(const engine::PreviewCycleTable& t)
     : length(t.Length), step(floorMod(t.Speed, t.Length)), start(floorMod(t.Position, t.Length)),
       period(t.Length / std::gcd(t.Length, step)) {}
 
@@ -29,7 +29,7 @@ std::uint64_t SharedModulus(const std::vector<Motion>& ticked) {
     return modulus;
 }
 
-TickedTable::TickedTable(const PreviewCycleTable& t, std::uint64_t sharedModulus)
+TickedTable::TickedTable(const engine::PreviewCycleTable& t, std::uint64_t sharedModulus)
     : motion(t), entries(t.entries.first(static_cast<std::size_t>(t.Length))) {
     const auto period = static_cast<std::uint64_t>(motion.period);
     choices = static_cast<std::int32_t>(period / std::gcd(period, sharedModulus));
@@ -109,4 +109,4 @@ std::vector<const TickedTable*> SparsestFirst(std::span<const TickedTable> table
     return sorted;
 }
 
-} // namespace ondulix::engine::cycle
+} // namespace ondulix::cycle

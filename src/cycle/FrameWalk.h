@@ -1,15 +1,16 @@
 #pragma once
 
 #include "engine/PreviewCycle.h"
-#include "engine/cycle/Columns.h"
-#include "engine/cycle/TickedTable.h"
+#include "cycle/Columns.h"
+#include "cycle/Deadline.h"
+#include "cycle/TickedTable.h"
 
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <vector>
 
-namespace ondulix::engine::cycle {
+namespace ondulix::cycle {
 
 // The frames one after the other, as the preview draws them, until a sum (entries signed) is at
 // most a threshold or the cycle of the ticked tables is over: the answer whenever sums reach
@@ -19,8 +20,10 @@ class FrameWalk {
 public:
     FrameWalk(std::span<const TickedTable> tables, Columns columns, int sign, std::uint64_t cycle);
 
-    // The first hit in frames from .. to - 1, to at most the cycle.
-    std::optional<Hit> first(std::int32_t threshold, std::uint64_t from, std::uint64_t to) const;
+    // The first hit in frames from .. to - 1, to at most the cycle, looking at the deadline
+    // between pieces of a few milliseconds.
+    std::optional<Hit> first(std::int32_t threshold, std::uint64_t from, std::uint64_t to,
+                             const Deadline& deadline) const;
 
     // One table's signed entries in the order the columns read them: lane k holds the entries
     // whose index leaves the remainder k modulo gcd(step, Length), in steps of the column step,
@@ -37,4 +40,4 @@ private:
     std::vector<Strided> strided_;
 };
 
-} // namespace ondulix::engine::cycle
+} // namespace ondulix::cycle

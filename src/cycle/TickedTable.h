@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-namespace ondulix::engine::cycle {
+namespace ondulix::cycle {
 
 // How one table's index moves from frame to frame.
 struct Motion {
@@ -15,7 +15,7 @@ struct Motion {
     std::int32_t start = 0;  // Position modulo Length
     std::int32_t period = 1; // frames until the position is back: Length / gcd(Length, step)
 
-    explicit Motion(const PreviewCycleTable& t);
+    explicit Motion(const engine::PreviewCycleTable& t);
 
     // The entry that column x reads in the given frame.
     std::int32_t indexAt(std::uint64_t frame, std::int32_t x) const;
@@ -30,7 +30,7 @@ std::uint64_t SharedModulus(const std::vector<Motion>& ticked);
 // how many there are in a class. Keeps the smallest and largest entry of every class.
 class TickedTable {
 public:
-    TickedTable(const PreviewCycleTable& t, std::uint64_t sharedModulus);
+    TickedTable(const engine::PreviewCycleTable& t, std::uint64_t sharedModulus);
 
     Motion motion;
     std::span<const std::int32_t> entries;
@@ -75,4 +75,4 @@ Orbits OrbitsOf(const TickedTable& t, std::uint64_t stride, int sign);
 // the fewer candidates a table lets through.
 std::vector<const TickedTable*> SparsestFirst(std::span<const TickedTable> tables, int sign, std::int32_t threshold);
 
-} // namespace ondulix::engine::cycle
+} // namespace ondulix::cycle

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "engine/cycle/TickedTable.h"
+#include "cycle/TickedTable.h"
 
 #include <array>
 #include <cstdint>
 #include <vector>
 
-namespace ondulix::engine::cycle {
+namespace ondulix::cycle {
 
 // The ticked tables split into two groups of at most two, and the root modulus R: the common
 // factors of the two groups' periods, gcd(lcm of one group, lcm of the other). Frames that agree
@@ -26,4 +26,4 @@ struct TableGroups {
 // Every split of the ticked tables into two groups of at most two.
 std::vector<TableGroups> AllSplits(const std::vector<Motion>& ticked);
 
-} // namespace ondulix::engine::cycle
+} // namespace ondulix::cycle

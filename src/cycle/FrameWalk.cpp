@@ -1,14 +1,17 @@
-#include "engine/cycle/FrameWalk.h"
+#include "cycle/FrameWalk.h"
 
-#include "engine/cycle/CycleMath.h"
+#include "cycle/CycleMath.h"
 
 #include <algorithm>
 #include <array>
 #include <limits>
 #include <numeric>
 
-namespace ondulix::engine::cycle {
+namespace ondulix::cycle {
 namespace {
+
+// The walk looks at the deadline after this many column sums, about 50 us' worth.
+constexpr std::uint64_t kColumnSumsPerLook = std::uint64_t{1} << 17;
 
 FrameWalk::Strided stridedOf(const TickedTable& t, Columns columns, int sign) {
     const std::int32_t length = t.motion.length;
@@ -85,14 +88,22 @@ FrameWalk::FrameWalk(std::span<const TickedTable> tables, Columns columns, int s
         strided_.push_back(stridedOf(t, columns, sign));
 }
 
-std::optional<Hit> FrameWalk::first(std::int32_t threshold, std::uint64_t from, std::uint64_t to) const {
+std::optional<Hit> FrameWalk::first(std::int32_t threshold, std::uint64_t from, std::uint64_t to,
+                                    const Deadline& deadline) const {
     to = std::min(to, cycle_);
     if (tables_.empty()) // every sum is 0
         return from < to && 0 <= threshold ? std::optional(Hit{from, 0}) : std::nullopt;
     using Walk = std::optional<Hit> (*)(std::span<const TickedTable>, const std::vector<Strided>&, Columns,
                                         std::int32_t, std::uint64_t, std::uint64_t);
-    constexpr std::array<Walk, kTableCount> walks{walkFrames<1>, walkFrames<2>, walkFrames<3>, walkFrames<4>};
-    return walks[tables_.size() - 1](tables_, strided_, columns_, threshold, from, to);
+    constexpr std::array<Walk, engine::kTableCount> walks{walkFrames<1>, walkFrames<2>, walkFrames<3>, walkFrames<4>};
+    const std::uint64_t piece = std::max<std::uint64_t>(1, kColumnSumsPerLook / static_cast<std::uint64_t>(columns_.count));
+    for (std::uint64_t start = from; start < to; start += std::min(piece, to - start)) {
+        deadline.check();
+        if (const auto hit = walks[tables_.size() - 1](tables_, strided_, columns_, threshold, start,
+                                                       std::min(to, start + piece)))
+            return hit;
+    }
+    return std::nullopt;
 }
 
-} // namespace ondulix::engine::cycle
+} // namespace ondulix::cycle

@@ -6,9 +6,9 @@
 #include <optional>
 #include <stdexcept>
 #include <utility>
-#include <vector>
 
-// The loops that add and compare many sums at once (the class extremes' folds, the frame walk):
+// The loops that add and compare many sums at once (the sum range's and the class extremes' folds,
+// the frame walk):
 // where the loader can pick a build by the processor, they also get one with eight-wide integer
 // minimum and maximum (SSE2 has neither).
 #if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__) && defined(__ELF__)
@@ -17,29 +17,15 @@
 #define ONDULIX_WIDE_INTEGER_CLONES
 #endif
 
-namespace ondulix::engine::cycle {
+namespace ondulix::engine {
 
 // The small number theory of frame counts: remainders, lcm, inverses and the Chinese remainder
 // theorem. Frame counts stay below 2^57, so 64 bits hold every product formed here.
-
-template <class T>
-const T& at(const std::vector<T>& v, std::int64_t i) {
-    return v[static_cast<std::size_t>(i)];
-}
-
-template <class T>
-T& at(std::vector<T>& v, std::int64_t i) {
-    return v[static_cast<std::size_t>(i)];
-}
 
 // The remainder in 0 .. modulus - 1, whatever the sign of the value.
 inline std::int32_t floorMod(std::int64_t value, std::int32_t modulus) {
     const auto r = static_cast<std::int32_t>(value % modulus);
     return r < 0 ? r + modulus : r;
-}
-
-inline std::int32_t modOf(std::uint64_t value, std::int32_t modulus) {
-    return static_cast<std::int32_t>(value % static_cast<std::uint64_t>(modulus));
 }
 
 // Four periods of at most 16384 frames have an lcm of at most 2^56; the check keeps it so.
@@ -63,27 +49,6 @@ inline std::uint64_t inverseOf(std::uint64_t a, std::uint64_t n) {
     return static_cast<std::uint64_t>(((s0 % m) + m) % m);
 }
 
-// Remainders modulo a fixed divisor by a multiplication instead of a division, which the
-// searches' innermost loops would otherwise wait on. For values below 2^40 the quotient estimated
-// in double precision is off by at most one, which one correction each way puts right.
-class Remainders {
-public:
-    Remainders() = default;
-    explicit Remainders(std::uint32_t divisor) : divisor_(divisor), reciprocal_(1.0 / divisor) {}
-
-    std::uint32_t of(std::uint64_t value) const {
-        const auto quotient = static_cast<std::int64_t>(static_cast<double>(value) * reciprocal_);
-        std::int64_t r = static_cast<std::int64_t>(value) - quotient * divisor_;
-        r += r < 0 ? divisor_ : 0;
-        r -= r >= divisor_ ? divisor_ : 0;
-        return static_cast<std::uint32_t>(r);
-    }
-
-private:
-    std::int64_t divisor_ = 1;
-    double reciprocal_ = 1.0;
-};
-
 // x = residue (mod modulus).
 struct Congruence {
     std::uint64_t residue = 0;
@@ -103,4 +68,4 @@ inline std::optional<Congruence> merged(Congruence a, Congruence b) {
     return Congruence{(a.residue + a.modulus * t) % modulus, modulus};
 }
 
-} // namespace ondulix::engine::cycle
+} // namespace ondulix::engine

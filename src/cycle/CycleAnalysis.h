@@ -1,10 +1,12 @@
 #pragma once
 
+#include "cycle/ClassExtremes.h"
+#include "cycle/CrtSearch.h"
+#include "cycle/Deadline.h"
+#include "cycle/FrameWalk.h"
+#include "cycle/PreviewCycleSearch.h"
+#include "cycle/TableGroups.h"
 #include "engine/PreviewCycle.h"
-#include "engine/cycle/ClassExtremes.h"
-#include "engine/cycle/CrtSearch.h"
-#include "engine/cycle/FrameWalk.h"
-#include "engine/cycle/TableGroups.h"
 
 #include <array>
 #include <cstdint>
@@ -14,19 +16,22 @@
 #include <utility>
 #include <vector>
 
-namespace ondulix::engine::cycle {
+namespace ondulix::cycle {
 
 // The ticked tables of one input that has at least one column: the smallest and largest sum
-// over the whole cycle, and the first sample at or beyond a limit.
+// over the whole cycle, and the first sample at or beyond a limit. The searches look at the
+// deadline now and then and throw OutOfTime once it is past; the extremes are worked out before.
 class CycleAnalysis {
 public:
-    CycleAnalysis(const PreviewCycleInput& input, Columns columns, SearchLimits limits);
+    // The input and the deadline outlive the analysis.
+    CycleAnalysis(const engine::PreviewCycleInput& input, Columns columns, SearchLimits limits,
+                  const Deadline& deadline);
 
     std::int32_t smallest() const { return extremes_.smallest(); }
     std::int32_t largest() const { return extremes_.largest(); }
 
     // The first sample with a sum of at most `limit` (sign +1) or at least `-limit` (sign -1).
-    std::optional<CycleSample> firstReaching(int sign, std::int32_t limit);
+    std::optional<engine::CycleSample> firstReaching(int sign, std::int32_t limit);
 
 private:
     std::optional<Hit> firstHit(int sign, std::int32_t limit);
@@ -35,26 +40,28 @@ private:
     std::optional<Hit> firstInEarlyFrames(int sign, std::int32_t limit) const;
     std::int32_t sumAt(const Hit& hit) const;
 
-    const PreviewCycleInput& input_;
+    const engine::PreviewCycleInput& input_;
     Columns columns_;
     SearchLimits limits_;
+    const Deadline& deadline_;
     std::uint64_t cycle_ = 1; // the ticked tables repeat together after this many frames
     std::vector<TableGroups> splits_;
     std::vector<TickedTable> tables_; // classes with respect to the root modulus
     ClassExtremes extremes_;
     std::array<std::optional<FrameWalk>, 2> walks_; // with the entries signed +1 and -1, when needed
-    std::map<std::pair<int, std::int32_t>, std::optional<CycleSample>> answers_;
+    std::map<std::pair<int, std::int32_t>, std::optional<engine::CycleSample>> answers_;
     // Where one column step to the right shows what column 0 shows that many frames later, every
     // column's first hit follows from column 0's, searched alone (see firstThroughColumnZero).
     std::optional<std::uint64_t> framesPerColumn_;
     std::unique_ptr<CycleAnalysis> columnZero_;
 };
 
-} // namespace ondulix::engine::cycle
+} // namespace ondulix::cycle
 
-namespace ondulix::engine {
+namespace ondulix::cycle {
 
-// The analysis with other search limits than the built-in ones.
-PreviewCycleReport AnalysePreviewCycle(const PreviewCycleInput& input, const cycle::SearchLimits& limits);
+// The search with other limits than the built-in ones, which tests shrink to reach every way.
+engine::PreviewCycleReport SearchPreviewCycle(const engine::PreviewCycleInput& input, const SearchBudget& budget,
+                                              const SearchLimits& limits);
 
-} // namespace ondulix::engine
+} // namespace ondulix::cycle

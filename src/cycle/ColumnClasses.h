@@ -1,13 +1,13 @@
 #pragma once
 
-#include "engine/cycle/Columns.h"
-#include "engine/cycle/TickedTable.h"
+#include "cycle/Columns.h"
+#include "cycle/TickedTable.h"
 
 #include <cstdint>
 #include <span>
 #include <vector>
 
-namespace ondulix::engine::cycle {
+namespace ondulix::cycle {
 
 // Columns that see the same frame classes, only shifted. Column k's classes at frame class m are
 // column (k mod period)'s at m + (k div period) * shift (mod M), M being the modulus the tables'
@@ -25,4 +25,4 @@ struct ColumnClasses {
 
 ColumnClasses ColumnClassesOf(std::span<const TickedTable> tables, Columns columns);
 
-} // namespace ondulix::engine::cycle
+} // namespace ondulix::cycle

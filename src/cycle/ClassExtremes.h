@@ -1,9 +1,9 @@
 #pragma once
 
 #include "engine/PreviewCycle.h"
-#include "engine/cycle/ColumnClasses.h"
-#include "engine/cycle/LargeBuffer.h"
-#include "engine/cycle/TableGroups.h"
+#include "cycle/ColumnClasses.h"
+#include "cycle/LargeBuffer.h"
+#include "cycle/TableGroups.h"
 
 #include <array>
 #include <cstdint>
@@ -11,7 +11,7 @@
 #include <span>
 #include <vector>
 
-namespace ondulix::engine::cycle {
+namespace ondulix::cycle {
 
 // The smallest and largest sum each column shows in each root class (frames that agree modulo
 // the root modulus R), exactly. Once the frame is fixed modulo its group modulus, a group's tables
@@ -24,7 +24,7 @@ class ClassExtremes {
 public:
     // Folds of up to `mostKept` entries are kept for the searches; the rest are folded again
     // whenever a search needs them.
-    ClassExtremes(const PreviewCycleInput& input, const TableGroups& groups, Columns columns, std::size_t mostKept);
+    ClassExtremes(const engine::PreviewCycleInput& input, const TableGroups& groups, Columns columns, std::size_t mostKept);
 
     std::uint64_t rootModulus() const { return root_; }
     std::int32_t smallest() const;
@@ -76,4 +76,4 @@ private:
     std::array<std::vector<std::int32_t>, 2> scratchLow_, scratchHigh_;
 };
 
-} // namespace ondulix::engine::cycle
+} // namespace ondulix::cycle

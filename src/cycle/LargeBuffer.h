@@ -11,7 +11,7 @@
 #include <sys/mman.h>
 #endif
 
-namespace ondulix::engine::cycle {
+namespace ondulix::cycle {
 
 // Memory for buffers of megabytes that are written once and then read many times: indexes, walks
 // and class extremes. Every page of fresh memory costs a fault when first touched, and on some
@@ -77,4 +77,4 @@ private:
 template <class T>
 using LargeBuffer = std::vector<T, LargeBufferAllocator<T>>;
 
-} // namespace ondulix::engine::cycle
+} // namespace ondulix::cycle

@@ -1,10 +1,10 @@
-#include "engine/cycle/TableGroups.h"
+#include "cycle/TableGroups.h"
 
-#include "engine/cycle/CycleMath.h"
+#include "cycle/CycleMath.h"
 
 #include <numeric>
 
-namespace ondulix::engine::cycle {
+namespace ondulix::cycle {
 namespace {
 
 TableGroups groupsOf(const std::vector<Motion>& ticked, std::array<std::vector<std::size_t>, 2> members) {
@@ -60,4 +60,4 @@ std::vector<TableGroups> AllSplits(const std::vector<Motion>& ticked) {
     return splits;
 }
 
-} // namespace ondulix::engine::cycle
+} // namespace ondulix::cycle

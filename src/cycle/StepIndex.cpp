@@ -1,6 +1,6 @@
-#include "engine/cycle/StepIndex.h"
+#include "cycle/StepIndex.h"
 
-#include "engine/cycle/CycleMath.h"
+#include "cycle/CycleMath.h"
 
 #include <algorithm>
 #include <array>
@@ -8,7 +8,7 @@
 #include <limits>
 #include <numeric>
 
-namespace ondulix::engine::cycle {
+namespace ondulix::cycle {
 namespace {
 
 // Ranges of steps up to this size are sorted by insertion.
@@ -223,4 +223,4 @@ std::optional<std::size_t> StepIndex::firstBlockWithin(std::size_t block, std::i
     return node - leaves_; // empty blocks past the last hold no sum within any budget
 }
 
-} // namespace ondulix::engine::cycle
+} // namespace ondulix::cycle

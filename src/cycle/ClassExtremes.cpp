@@ -1,13 +1,13 @@
-#include "engine/cycle/ClassExtremes.h"
+#include "cycle/ClassExtremes.h"
 
-#include "engine/cycle/CycleMath.h"
+#include "cycle/CycleMath.h"
 
 #include <algorithm>
 #include <array>
 #include <limits>
 #include <numeric>
 
-namespace ondulix::engine::cycle {
+namespace ondulix::cycle {
 namespace {
 
 // to[r] = from[(r + shift) mod size], in two straight runs.
@@ -130,11 +130,11 @@ std::size_t representativesOf(const ColumnClasses& classes, Columns columns) {
 
 } // namespace
 
-ClassExtremes::ClassExtremes(const PreviewCycleInput& input, const TableGroups& groups, Columns columns,
+ClassExtremes::ClassExtremes(const engine::PreviewCycleInput& input, const TableGroups& groups, Columns columns,
                              std::size_t mostKept)
     : root_(groups.rootModulus), columns_(columns) {
-    std::vector<const PreviewCycleTable*> ticked;
-    for (const PreviewCycleTable& t : input.tables)
+    std::vector<const engine::PreviewCycleTable*> ticked;
+    for (const engine::PreviewCycleTable& t : input.tables)
         if (t.ticked)
             ticked.push_back(&t);
     for (std::size_t g = 0; g < groups_.size(); ++g) {
@@ -291,4 +291,4 @@ void ClassExtremes::forEachColumn(const std::function<bool(std::int32_t)>& wante
     }
 }
 
-} // namespace ondulix::engine::cycle
+} // namespace ondulix::cycle

@@ -1,16 +1,16 @@
 #pragma once
 
 #include "engine/PreviewCycle.h"
-#include "engine/cycle/Columns.h"
-#include "engine/cycle/TableGroups.h"
-#include "engine/cycle/TickedTable.h"
+#include "cycle/Columns.h"
+#include "cycle/TableGroups.h"
+#include "cycle/TickedTable.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
 
-namespace ondulix::engine::cycle {
+namespace ondulix::cycle {
 
 // How large the search's indexes may grow, how many root classes it sets up at once, and how
 // many class extremes the analysis keeps for the searches. Beyond the index limits the tables
@@ -48,7 +48,7 @@ struct SearchPlan {
     std::vector<std::size_t> constants;
 };
 
-SearchPlan PlanSearch(const PreviewCycleInput& input, std::span<const TableGroups> splits, const SearchGoal& goal,
+SearchPlan PlanSearch(const engine::PreviewCycleInput& input, std::span<const TableGroups> splits, const SearchGoal& goal,
                       const SearchLimits& limits);
 
-} // namespace ondulix::engine::cycle
+} // namespace ondulix::cycle

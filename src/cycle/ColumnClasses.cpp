@@ -1,11 +1,11 @@
-#include "engine/cycle/ColumnClasses.h"
+#include "cycle/ColumnClasses.h"
 
-#include "engine/cycle/CycleMath.h"
+#include "cycle/CycleMath.h"
 
 #include <algorithm>
 #include <limits>
 
-namespace ondulix::engine::cycle {
+namespace ondulix::cycle {
 namespace {
 
 // The frames, modulo M, by which moving x columns to the right moves every table at once, if any.
@@ -36,4 +36,4 @@ ColumnClasses ColumnClassesOf(std::span<const TickedTable> tables, Columns colum
     return {std::max(columns.count, 1), 0};
 }
 
-} // namespace ondulix::engine::cycle
+} // namespace ondulix::cycle

@@ -1,17 +1,17 @@
-#include "engine/cycle/CycleAnalysis.h"
+#include "cycle/CycleAnalysis.h"
 
-#include "engine/cycle/CycleMath.h"
-#include "engine/cycle/FrameWalk.h"
+#include "cycle/CycleMath.h"
+#include "cycle/FrameWalk.h"
 
 #include <algorithm>
 #include <numeric>
 
-namespace ondulix::engine::cycle {
+namespace ondulix::cycle {
 namespace {
 
-std::vector<Motion> tickedMotions(const PreviewCycleInput& input) {
+std::vector<Motion> tickedMotions(const engine::PreviewCycleInput& input) {
     std::vector<Motion> ticked;
-    for (const PreviewCycleTable& t : input.tables)
+    for (const engine::PreviewCycleTable& t : input.tables)
         if (t.ticked)
             ticked.emplace_back(t);
     return ticked;
@@ -63,10 +63,11 @@ constexpr std::uint64_t kEarlyFrames = 4;
 
 } // namespace
 
-CycleAnalysis::CycleAnalysis(const PreviewCycleInput& input, Columns columns, SearchLimits limits)
-    : input_(input), columns_(columns), limits_(limits), splits_(AllSplits(tickedMotions(input))),
+CycleAnalysis::CycleAnalysis(const engine::PreviewCycleInput& input, Columns columns, SearchLimits limits,
+                             const Deadline& deadline)
+    : input_(input), columns_(columns), limits_(limits), deadline_(deadline), splits_(AllSplits(tickedMotions(input))),
       extremes_(input, cheapestForExtremes(splits_), columns, limits.foldsKept) {
-    for (const PreviewCycleTable& t : input.tables)
+    for (const engine::PreviewCycleTable& t : input.tables)
         if (t.ticked) {
             tables_.emplace_back(t, extremes_.rootModulus());
             cycle_ = lcmOf(cycle_, static_cast<std::uint64_t>(tables_.back().motion.period));
@@ -80,14 +81,14 @@ CycleAnalysis::CycleAnalysis(const PreviewCycleInput& input, Columns columns, Se
         framesPerColumn_ = perColumn;
 }
 
-std::optional<CycleSample> CycleAnalysis::firstReaching(int sign, std::int32_t limit) {
+std::optional<engine::CycleSample> CycleAnalysis::firstReaching(int sign, std::int32_t limit) {
     // An edge next to an extreme asks the same question as the extreme itself.
     const auto known = answers_.find({sign, limit});
     if (known != answers_.end())
         return known->second;
-    std::optional<CycleSample> answer;
+    std::optional<engine::CycleSample> answer;
     if (const std::optional<Hit> hit = firstHit(sign, limit))
-        answer = CycleSample{hit->frame, columns_.x(hit->column), sumAt(*hit)};
+        answer = engine::CycleSample{hit->frame, columns_.x(hit->column), sumAt(*hit)};
     return answers_[{sign, limit}] = answer;
 }
 
@@ -109,9 +110,9 @@ std::optional<Hit> CycleAnalysis::firstHit(int sign, std::int32_t limit) {
                             ? kEarlyFrames
                             : static_cast<std::uint64_t>(std::min(walk, kLongestWalk) / columns_.count);
     if (frames > kEarlyFrames)
-        if (const auto hit = walkOf(sign).first(limit, kEarlyFrames, frames))
+        if (const auto hit = walkOf(sign).first(limit, kEarlyFrames, frames, deadline_))
             return hit;
-    CrtSearch search(plan, columns_, sign, limit, limits_);
+    CrtSearch search(plan, columns_, sign, limit, limits_, deadline_);
     switch (search.run(extremes_)) {
     case CrtSearch::Outcome::Found:
         return search.hit();
@@ -120,7 +121,7 @@ std::optional<Hit> CycleAnalysis::firstHit(int sign, std::int32_t limit) {
     case CrtSearch::Outcome::TooLarge:
         break;
     }
-    return walkOf(sign).first(limit, std::max(frames, kEarlyFrames), cycle_);
+    return walkOf(sign).first(limit, std::max(frames, kEarlyFrames), cycle_, deadline_);
 }
 
 // Column k shows in frame f what column 0 shows in frame f + D k, so all columns see column 0's
@@ -129,7 +130,7 @@ std::optional<Hit> CycleAnalysis::firstHit(int sign, std::int32_t limit) {
 // that reaches it within its first D frames, which a walk of those frames finds.
 std::optional<Hit> CycleAnalysis::firstThroughColumnZero(int sign, std::int32_t limit) {
     if (!columnZero_)
-        columnZero_ = std::make_unique<CycleAnalysis>(input_, Columns{1, columns_.step}, limits_);
+        columnZero_ = std::make_unique<CycleAnalysis>(input_, Columns{1, columns_.step}, limits_, deadline_);
     const std::optional<Hit> first = columnZero_->firstHit(sign, limit);
     if (!first)
         return std::nullopt;
@@ -139,7 +140,7 @@ std::optional<Hit> CycleAnalysis::firstThroughColumnZero(int sign, std::int32_t 
         return first;
     if (first->frame >= perColumn * static_cast<std::uint64_t>(lastColumn))
         return Hit{first->frame - perColumn * static_cast<std::uint64_t>(lastColumn), lastColumn};
-    return walkOf(sign).first(limit, 0, perColumn);
+    return walkOf(sign).first(limit, 0, perColumn, deadline_);
 }
 
 std::optional<Hit> CycleAnalysis::firstInEarlyFrames(int sign, std::int32_t limit) const {
@@ -164,4 +165,4 @@ std::int32_t CycleAnalysis::sumAt(const Hit& hit) const {
     return sum;
 }
 
-} // namespace ondulix::engine::cycle
+} // namespace ondulix::cycle

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "engine/cycle/ClassExtremes.h"
-#include "engine/cycle/CycleMath.h"
-#include "engine/cycle/SearchPlan.h"
-#include "engine/cycle/StepIndex.h"
+#include "cycle/ClassExtremes.h"
+#include "cycle/CycleMath.h"
+#include "cycle/Deadline.h"
+#include "cycle/SearchPlan.h"
+#include "cycle/StepIndex.h"
 
 #include <array>
 #include <cstdint>
@@ -16,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-namespace ondulix::engine::cycle {
+namespace ondulix::cycle {
 
 // The first (frame, column) whose sum, with the entries taken with `sign`, is at most a
 // threshold, over a cycle far too long to walk, by meeting in the middle.
@@ -43,8 +44,10 @@ class CrtSearch {
 public:
     enum class Outcome { Found, None, TooLarge };
 
-    // The plan outlives the search.
-    CrtSearch(const SearchPlan& plan, Columns columns, int sign, std::int32_t threshold, SearchLimits limits);
+    // The plan and the deadline outlive the search, which looks at the deadline before each root
+    // class it sets up and each piece of a round it searches.
+    CrtSearch(const SearchPlan& plan, Columns columns, int sign, std::int32_t threshold, SearchLimits limits,
+              const Deadline& deadline);
 
     // Runs to the answer, leaving it in hit(). TooLarge: A's index for some root class would
     // outgrow the limits; its tables then reach the threshold so often that walking the frames is
@@ -142,6 +145,7 @@ private:
     int sign_;
     std::int32_t threshold_;
     SearchLimits limits_;
+    const Deadline& deadline_;
     std::size_t indexed_ = 0; // combinations in all indexes so far
     bool tooLarge_ = false;
     std::vector<const TickedTable*> constants_;
@@ -160,4 +164,4 @@ private:
     std::optional<Hit> best_;
 };
 
-} // namespace ondulix::engine::cycle
+} // namespace ondulix::cycle

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/cycle/LargeBuffer.h"
+#include "cycle/LargeBuffer.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-namespace ondulix::engine::cycle {
+namespace ondulix::cycle {
 
 // One table's places in one class, ordered for pairing: grouped by their remainder modulo the
 // factor the group's two tables share, and by entry within each group. Without a table: one
@@ -121,4 +121,4 @@ private:
     std::size_t leaves_ = 0;
 };
 
-} // namespace ondulix::engine::cycle
+} // namespace ondulix::cycle
