@@ -42,7 +42,7 @@ private:
     engine::PreviewCycleInput input_;
 };
 
-// The median of `runs` timings of the range, in milliseconds.
+// The median of `runs` timings of the range, in milliseconds of processor time.
 double RangeMilliseconds(const RangeInput& input, int runs);
 
 // The case as a line of the corpus, to paste into RangeCorpus.cpp.
