@@ -37,8 +37,8 @@ Tables startUpWithPrimeLengths() {
 
 std::vector<RangeCase> corpus() {
     const auto with = [](Tables tables, engine::Participation on, std::string steps, std::string top,
-                         std::string bottom) {
-        return RangeCase{"", tables, on, std::move(steps), std::move(top), std::move(bottom), {}};
+                         std::string bottom, Four at = {}) {
+        return RangeCase{"", tables, on, std::move(steps), std::move(top), std::move(bottom), at};
     };
     const RangeCase slowA = with({{{16383, -24, 24, -13648, 1, 1},
                                    {16381, -48, 48, 10234, 1, 2},
@@ -164,7 +164,10 @@ std::string CorpusLine(const RangeCase& c) {
     line += "}}, {";
     for (std::size_t i = 0; i < c.on.size(); ++i)
         line += std::string(i ? ", " : "") + (c.on[i] ? "true" : "false");
-    line += "}, \"" + c.steps + "\", \"" + c.top + "\", \"" + c.bottom + "\"));";
+    line += "}, \"" + c.steps + "\", \"" + c.top + "\", \"" + c.bottom + "\", {";
+    for (std::size_t i = 0; i < c.at.size(); ++i)
+        line += (i ? ", " : "") + std::to_string(c.at[i]);
+    line += "}));";
     return line;
 }
 

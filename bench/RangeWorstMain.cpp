@@ -127,7 +127,6 @@ int main(int argc, char** argv) {
     }
     std::cout << "The slowest of " << cases << " cases (seed " << seed << "):\n";
     for (const auto& [ms, c] : slowest)
-        std::cout << std::fixed << std::setprecision(3) << ms << " ms: " << bench::CorpusLine(c)
-                  << " // at " << c.at[0] << "/" << c.at[1] << "/" << c.at[2] << "/" << c.at[3] << '\n';
+        std::cout << std::fixed << std::setprecision(3) << ms << " ms: " << bench::CorpusLine(c) << '\n';
     return 0;
 }

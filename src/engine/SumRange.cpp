@@ -47,13 +47,16 @@ namespace {
 constexpr std::int32_t kNoLow = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kNoHigh = std::numeric_limits<std::int32_t>::min();
 
-// Extremes over residues: low[r] and high[r].
-struct Extremes {
-    std::vector<std::int32_t> low, high;
+// Extremes over residues: low[r] and high[r]. Every residue gets a value before it is read.
+template <class V>
+struct ExtremesOf {
+    std::vector<V> low, high;
 
-    explicit Extremes(std::size_t n = 0) : low(n, kNoLow), high(n, kNoHigh) {}
+    explicit ExtremesOf(std::size_t n = 0)
+        : low(n, std::numeric_limits<V>::max()), high(n, std::numeric_limits<V>::min()) {}
     std::size_t size() const { return low.size(); }
 };
+using Extremes = ExtremesOf<std::int32_t>;
 
 // One ticked table as the frames move it. Column x shows in frame f the entry
 // coset + spread * (u (f + shift) mod period), u = step / spread: a column sees one coset of the
@@ -75,6 +78,9 @@ public:
     std::int32_t turn() const { return turn_; }
     std::int32_t shared() const { return shared_; }
     void setShared(std::int32_t shared) { shared_ = shared; }
+
+    std::int32_t lowest() const { return *std::min_element(entries_.begin(), entries_.end()); }
+    std::int32_t highest() const { return *std::max_element(entries_.begin(), entries_.end()); }
 
     std::int32_t cosetAt(std::int32_t x) const { return (start_ + x) % spread_; }
     std::int32_t shiftAt(std::int32_t x) const {
@@ -151,44 +157,66 @@ Form normalFormOf(const std::vector<Walker>& tables, const std::vector<std::size
     return form;
 }
 
-ONDULIX_WIDE_INTEGER_CLONES void addSideBySide(const std::int32_t* a, const std::int32_t* b, std::int32_t* to,
-                                               std::size_t n) {
+// The loops over many residues, for 32-bit values and for 16-bit ones, which take twice as many
+// at a time: each is written once and built for both.
+template <class V>
+[[gnu::always_inline]] inline void addSideBySideOf(const V* a, const V* b, V* to, std::size_t n) {
     for (std::size_t k = 0; k < n; ++k)
-        to[k] = a[k] + b[k];
+        to[k] = static_cast<V>(a[k] + b[k]);
 }
 
-ONDULIX_WIDE_INTEGER_CLONES void keepExtremes(const std::int32_t* low, const std::int32_t* high, std::int32_t* toLow,
-                                              std::int32_t* toHigh, std::size_t n) {
+template <class V>
+[[gnu::always_inline]] inline void keepExtremesOf(const V* low, const V* high, V* __restrict toLow,
+                                                  V* __restrict toHigh, std::size_t n) {
     for (std::size_t k = 0; k < n; ++k) {
         toLow[k] = std::min(toLow[k], low[k]);
         toHigh[k] = std::max(toHigh[k], high[k]);
     }
 }
 
-ONDULIX_WIDE_INTEGER_CLONES void foldSums(const std::int32_t* lowA, const std::int32_t* lowB,
-                                          const std::int32_t* highA, const std::int32_t* highB,
-                                          std::int32_t* __restrict toLow, std::int32_t* __restrict toHigh,
-                                          std::size_t n) {
+template <class V>
+[[gnu::always_inline]] inline void foldSumsOf(const V* lowA, const V* lowB, const V* highA, const V* highB,
+                                              V* __restrict toLow, V* __restrict toHigh, std::size_t n) {
     for (std::size_t k = 0; k < n; ++k) {
-        toLow[k] = std::min(toLow[k], lowA[k] + lowB[k]);
-        toHigh[k] = std::max(toHigh[k], highA[k] + highB[k]);
+        toLow[k] = std::min(toLow[k], static_cast<V>(lowA[k] + lowB[k]));
+        toHigh[k] = std::max(toHigh[k], static_cast<V>(highA[k] + highB[k]));
     }
 }
 
-ONDULIX_WIDE_INTEGER_CLONES void extremesOfSums(const std::int32_t* lowA, const std::int32_t* lowB,
-                                                const std::int32_t* highA, const std::int32_t* highB, std::size_t n,
-                                                SumRange& range) {
+template <class V>
+[[gnu::always_inline]] inline void extremesOfSumsOf(const V* lowA, const V* lowB, const V* highA, const V* highB,
+                                                    std::size_t n, SumRange& range) {
     std::int32_t low = range.smallest;
     std::int32_t high = range.largest;
     for (std::size_t k = 0; k < n; ++k) {
-        low = std::min(low, lowA[k] + lowB[k]);
-        high = std::max(high, highA[k] + highB[k]);
+        low = std::min(low, std::int32_t{lowA[k]} + std::int32_t{lowB[k]});
+        high = std::max(high, std::int32_t{highA[k]} + std::int32_t{highB[k]});
     }
     range = {low, high};
 }
 
+#define ONDULIX_FOR_BOTH_WIDTHS(V)                                                                                 \
+    ONDULIX_WIDE_INTEGER_CLONES void addSideBySide(const V* a, const V* b, V* to, std::size_t n) {                 \
+        addSideBySideOf(a, b, to, n);                                                                              \
+    }                                                                                                              \
+    ONDULIX_WIDE_INTEGER_CLONES void keepExtremes(const V* low, const V* high, V* toLow, V* toHigh, std::size_t n) { \
+        keepExtremesOf(low, high, toLow, toHigh, n);                                                               \
+    }                                                                                                              \
+    ONDULIX_WIDE_INTEGER_CLONES void foldSums(const V* lowA, const V* lowB, const V* highA, const V* highB,         \
+                                              V* toLow, V* toHigh, std::size_t n) {                                \
+        foldSumsOf(lowA, lowB, highA, highB, toLow, toHigh, n);                                                    \
+    }                                                                                                              \
+    ONDULIX_WIDE_INTEGER_CLONES void extremesOfSums(const V* lowA, const V* lowB, const V* highA, const V* highB,   \
+                                                    std::size_t n, SumRange& range) {                              \
+        extremesOfSumsOf(lowA, lowB, highA, highB, n, range);                                                      \
+    }
+ONDULIX_FOR_BOTH_WIDTHS(std::int32_t)
+ONDULIX_FOR_BOTH_WIDTHS(std::int16_t)
+#undef ONDULIX_FOR_BOTH_WIDTHS
+
 // n values for the residues place, place + 1, ... (mod to.size()) folded into `to`; place moves on.
-void foldRun(const std::int32_t* low, const std::int32_t* high, std::size_t n, Extremes& to, std::size_t& place) {
+template <class V>
+void foldRun(const V* low, const V* high, std::size_t n, ExtremesOf<V>& to, std::size_t& place) {
     const std::size_t root = to.size();
     if (root == 1) { // one residue: a plain minimum and maximum, not n runs of one
         to.low[0] = std::min(to.low[0], *std::min_element(low, low + n));
@@ -206,33 +234,35 @@ void foldRun(const std::int32_t* low, const std::int32_t* high, std::size_t n, E
 }
 
 // Where the residues are fewer than this, sums are formed this many at a time and then folded;
-// otherwise they are folded as they are formed.
+// otherwise they are folded as they are formed, a block of residues at a time.
 constexpr std::size_t kRun = 4096;
 constexpr std::size_t kFewResidues = 256;
 constexpr std::size_t kBlock = 2048;
 
 // One table of a group as a form shows it: its extremes, read from `shift` on.
+template <class V>
 struct Member {
-    const Extremes* fold;
+    const ExtremesOf<V>* fold;
     std::size_t shift;
 };
 
 // (2): G(r), the extremes of the group's sum over its residues y = r (mod g.size()), y below
 // `modulus`, the lcm of the members' shared parts.
-void foldGroup(const std::vector<Member>& members, std::uint64_t modulus, Extremes& g) {
-    std::fill(g.low.begin(), g.low.end(), members.empty() ? 0 : kNoLow);
-    std::fill(g.high.begin(), g.high.end(), members.empty() ? 0 : kNoHigh);
+template <class V>
+void foldGroup(const std::vector<Member<V>>& members, std::uint64_t modulus, ExtremesOf<V>& g) {
+    std::fill(g.low.begin(), g.low.end(), members.empty() ? V{0} : std::numeric_limits<V>::max());
+    std::fill(g.high.begin(), g.high.end(), members.empty() ? V{0} : std::numeric_limits<V>::min());
     std::size_t place = 0;
     if (members.size() == 1) {
-        const Extremes& m = *members[0].fold;
+        const ExtremesOf<V>& m = *members[0].fold;
         const std::size_t from = members[0].shift;
         foldRun(&m.low[from], &m.high[from], m.size() - from, g, place);
         foldRun(m.low.data(), m.high.data(), from, g, place);
     }
     if (members.size() != 2)
         return;
-    const Extremes& a = *members[0].fold;
-    const Extremes& b = *members[1].fold;
+    const ExtremesOf<V>& a = *members[0].fold;
+    const ExtremesOf<V>& b = *members[1].fold;
     std::size_t ia = members[0].shift, ib = members[1].shift;
     const std::size_t root = g.size();
     if (root >= kFewResidues) {
@@ -257,7 +287,7 @@ void foldGroup(const std::vector<Member>& members, std::uint64_t modulus, Extrem
         }
         return;
     }
-    std::vector<std::int32_t> low(kRun), high(kRun);
+    std::vector<V> low(kRun), high(kRun);
     for (std::uint64_t y = 0; y < modulus;) {
         const std::size_t n = std::min({static_cast<std::size_t>(modulus - y), a.size() - ia, b.size() - ib, kRun});
         addSideBySide(&a.low[ia], &b.low[ib], low.data(), n);
@@ -364,16 +394,41 @@ std::vector<ColumnView> distinctColumns(const std::vector<Walker>& tables, const
     return columns;
 }
 
-// Folds of one group kept for the columns that show its form again, up to this many values; past
+// Folds of one group kept for the columns that show its form again, up to this many bytes; past
 // it a form is folded again for each column (the cost the split was chosen by assumes them kept).
-constexpr std::size_t kMostKept = std::size_t{1} << 23;
+constexpr std::size_t kMostKept = std::size_t{1} << 25;
+
+// The entries of each table less its offset, where they fit in V: a group's sums (less the
+// offsets) then fit as well, and the sums of the two groups are formed in 32 bits.
+struct Narrowing {
+    std::vector<std::int32_t> offset; // per table
+    bool fits = false;
+};
+
+// Entries within [lowest, lowest + 49151] less lowest + 16384 lie within -16384 to 32767, and two
+// of them add up within 16 bits where their spans add up to at most 65535.
+Narrowing narrowingOf(const std::vector<Walker>& tables, const Split& split) {
+    Narrowing n{{}, true};
+    std::vector<std::int64_t> span;
+    for (const Walker& w : tables) {
+        n.offset.push_back(w.lowest() + 16384);
+        span.push_back(std::int64_t{w.highest()} - w.lowest());
+        n.fits = n.fits && span.back() <= 49151;
+    }
+    for (const auto& members : split.members)
+        if (members.size() == 2)
+            n.fits = n.fits && span[members[0]] + span[members[1]] <= 65535;
+    return n;
+}
 
 // The sums' extremes over the distinct columns, the groups' folds shared by the columns that show
 // the same form of a group: columns in the order of the outer group's forms, so that each is
-// folded once, the inner group's folds kept.
+// folded once, the inner group's folds kept. Values of type V, less the offsets.
+template <class V>
 class SplitRange {
 public:
-    SplitRange(std::vector<Walker>& tables, const Split& split) : tables_(tables), split_(split) {}
+    SplitRange(std::vector<Walker>& tables, const Split& split, std::vector<std::int32_t> offset)
+        : tables_(tables), split_(split), offset_(std::move(offset)) {}
 
     SumRange over(std::vector<ColumnView> columns) {
         const std::size_t outer = 0, inner = 1;
@@ -383,9 +438,9 @@ public:
         std::sort(ordered.begin(), ordered.end(),
                   [](const auto& a, const auto& b) { return a.first.key < b.first.key; });
         const auto root = static_cast<std::size_t>(split_.root);
-        Extremes outerFold(root), innerScratch(root);
+        ExtremesOf<V> outerFold(root), innerScratch(root);
         std::optional<std::vector<std::int32_t>> folded; // the outer form in outerFold
-        std::map<std::vector<std::int32_t>, Extremes> kept;
+        std::map<std::vector<std::int32_t>, ExtremesOf<V>> kept;
         SumRange range{kNoLow, kNoHigh};
         for (const auto& [outerForm, view] : ordered) {
             if (folded != outerForm.key) {
@@ -393,18 +448,21 @@ public:
                 folded = outerForm.key;
             }
             const Form innerForm = formOf(inner, view);
-            const Extremes* innerFold = &innerScratch;
+            const ExtremesOf<V>* innerFold = &innerScratch;
             if (const auto found = kept.find(innerForm.key); found != kept.end())
                 innerFold = &found->second;
             else {
-                Extremes* into = (kept.size() + 1) * root * 2 <= kMostKept ? &kept[innerForm.key] : &innerScratch;
-                *into = Extremes(root);
+                const bool keep = (kept.size() + 1) * root * 2 * sizeof(V) <= kMostKept;
+                ExtremesOf<V>* into = keep ? &kept.try_emplace(innerForm.key, root).first->second : &innerScratch;
                 foldGroup(membersOf(inner, view), split_.modulus[inner], *into);
                 innerFold = into;
             }
             addRotated(outerFold, outerForm.shift, *innerFold, innerForm.shift, range);
         }
-        return range;
+        std::int32_t offsets = 0;
+        for (const std::int32_t o : offset_)
+            offsets += o;
+        return {range.smallest + offsets, range.largest + offsets};
     }
 
 private:
@@ -412,21 +470,34 @@ private:
         return normalFormOf(tables_, split_.members[g], view, split_.root);
     }
 
-    // The members as the group's normal form shows them.
-    std::vector<Member> membersOf(std::size_t g, const ColumnView& view) {
-        const Form form = formOf(g, view);
-        std::vector<Member> members;
-        for (std::size_t k = 0; k < split_.members[g].size(); ++k) {
-            Walker& w = tables_[split_.members[g][k]];
-            members.push_back({&w.foldOf(form.key[2 * k]), static_cast<std::size_t>(form.key[2 * k + 1])});
+    // A table's extremes over a coset in V, less its offset.
+    const ExtremesOf<V>& foldOf(std::size_t t, std::int32_t coset) {
+        auto [place, added] = folds_.try_emplace({t, coset});
+        if (added) {
+            const Extremes& wide = tables_[t].foldOf(coset);
+            ExtremesOf<V>& narrow = place->second;
+            for (const std::int32_t v : wide.low)
+                narrow.low.push_back(static_cast<V>(v - offset_[t]));
+            for (const std::int32_t v : wide.high)
+                narrow.high.push_back(static_cast<V>(v - offset_[t]));
         }
+        return place->second;
+    }
+
+    // The members as the group's normal form shows them.
+    std::vector<Member<V>> membersOf(std::size_t g, const ColumnView& view) {
+        const Form form = formOf(g, view);
+        std::vector<Member<V>> members;
+        for (std::size_t k = 0; k < split_.members[g].size(); ++k)
+            members.push_back({&foldOf(split_.members[g][k], form.key[2 * k]),
+                               static_cast<std::size_t>(form.key[2 * k + 1])});
         return members;
     }
 
     // The extremes over r of a(r - shiftA) + b(r - shiftB), the folds of forms that the column
     // shows shifted by D_A and D_B.
-    static void addRotated(const Extremes& a, std::uint64_t shiftA, const Extremes& b, std::uint64_t shiftB,
-                           SumRange& range) {
+    static void addRotated(const ExtremesOf<V>& a, std::uint64_t shiftA, const ExtremesOf<V>& b,
+                           std::uint64_t shiftB, SumRange& range) {
         const std::size_t root = a.size();
         std::size_t ia = static_cast<std::size_t>((root - shiftA % root) % root);
         std::size_t ib = static_cast<std::size_t>((root - shiftB % root) % root);
@@ -441,6 +512,8 @@ private:
 
     std::vector<Walker>& tables_;
     const Split& split_;
+    std::vector<std::int32_t> offset_;
+    std::map<std::pair<std::size_t, std::int32_t>, ExtremesOf<V>> folds_;
 };
 
 } // namespace
@@ -454,7 +527,12 @@ std::optional<SumRange> PreviewSumRange(const PreviewCycleInput& input) {
         return SumRange{0, 0};
     std::vector<ColumnView> columns = distinctColumns(tables, input);
     const Split split = cheapestSplit(tables, columns);
-    return SplitRange(tables, split).over(std::move(columns));
+    // The preview's tables (amplitudes up to 16384) nearly always fit in 16 bits, which halves
+    // the time of the folds; the entries the cycle takes may be wider.
+    const Narrowing narrowing = narrowingOf(tables, split);
+    if (narrowing.fits)
+        return SplitRange<std::int16_t>(tables, split, narrowing.offset).over(std::move(columns));
+    return SplitRange<std::int32_t>(tables, split, std::vector<std::int32_t>(tables.size(), 0)).over(std::move(columns));
 }
 
 bool ComesToPositions(const PreviewCycleInput& input, const std::array<std::int32_t, kTableCount>& positions) {
