@@ -14,32 +14,40 @@
 // How the range is found, and what it costs.
 //
 // Table t shows at column x in frame f the entry (start + x + step f) mod Length: it comes back
-// every P = Length / gcd(Length, step) frames, so it depends on f mod P alone. Only the part of P
-// that other ticked tables' periods share ties t to them: h = gcd(P, lcm of the other periods).
-// Over the frames f = r (mod h), t shows freely every entry it shows for any such f, so it stands
-// for the extremes m(r) of those entries: P steps per column (1).
+// every P = Length / gcd(Length, step) frames, so it depends on f mod P alone, and a column sees
+// one coset of the spread gcd(Length, step), another column that sees the same coset seeing it a
+// shift of some frames later. Only the part of P that other ticked tables' periods share ties t
+// to them: h = gcd(P, lcm of the other periods). Over the frames f = r (mod h), t shows freely
+// every entry it shows for any such f, so it stands for the extremes m(r) of those entries,
+// folded once per coset it shows: at most Length steps per table (1).
 //
 // The ticked tables are split into two groups A and B of at most two; a group's tables depend on
 // the frame modulo Q = lcm of their h, and two residues modulo Q_A and Q_B come together in a
-// frame exactly when they agree modulo R = gcd(Q_A, Q_B) (Chinese remainder theorem). So the
-// extremes over the cycle are the extremes over r mod R of G_A(r) + G_B(r), where G(r) is the
-// extreme of the group's sum over its residues y = r (mod R): Q_A + Q_B + R steps (2). Of the
-// ways to split, the cheapest by exactly that count is taken.
+// frame exactly when they agree modulo R = gcd(Q_A, Q_B) (Chinese remainder theorem). So a
+// column's extremes over the cycle are the extremes over r mod R of G_A(r) + G_B(r), where G(r)
+// is the extreme of the group's sum over its residues y = r (mod R): Q_A + Q_B + R steps (2).
 //
-// Columns that show the same as another column a fixed number of frames later give its range:
-// each column's tables are brought to a normal form up to such a shift, and only distinct forms
-// are computed (3).
+// Columns whose tables show the same as another column's a fixed number of frames later have its
+// range, and columns whose group shows the same as another column's group a fixed number of
+// frames later have its G, rotated by that number (3): each column's tables, and each group's,
+// are brought to a normal form up to such a shift, and only distinct forms are folded. A split
+// then costs F_A Q_A + F_B Q_B + K R steps for F_g distinct forms of group g and K distinct
+// columns, and the cheapest split by that count is taken. The groups' folds take 16-bit values
+// where the tables' spans allow (always for the window's own sines), twice as many per step.
 //
 // The bound. Cut every frame modulus into layers by prime and power, each shared by a set S of
 // at least two tables, of n_S residues: then lcm(h) = M = prod n_S and h_t = prod over S holding t
 // of n_S, so prod h_t >= M^2 and M <= 2^28 for four tables of at most 16384 frames (2^21 for three,
-// 2^14 for two). As Q_A, Q_B and R divide M, a column costs at most 4 * 2^14 steps of (1) and
-// 3 M of (2): at most 2^16 + 3 * 2^28 for four tables, 2^16 + 3 * 2^21 for three, 2^15 + 3 * 2^14
-// for two, times the distinct columns (at most the 193 columns a frame draws). The cheapest split
-// stays far below 3 M: Q_A = M / n_cd and Q_B = M / n_ab for groups {a, b} and {c, d}, and the
+// 2^14 for two). As Q_A, Q_B and R divide M and F_g and K are at most the K columns a frame draws
+// (193 at most), the range costs at most 4 * 2^14 steps of (1) and K * 3 M of (2): at most
+// 2^16 + 193 * 3 * 2^28 for four tables, 2^16 + 193 * 3 * 2^21 for three, 2^15 + 193 * 3 * 2^14 for
+// two. The cheapest split stays far below that: Q_A = M / n_cd and Q_B = M / n_ab for groups
+// {a, b} and {c, d}, and a group's forms are at most the residues its two tables share, so the
 // worst we could construct (periods that share six coprime factors near 25, one per pair of
-// tables) costs 2 M / 25, about 1.2 * 10^7 steps per column. Memory: the m of each table and G of
-// each group, at most 4 * 2^14 + 4 R values.
+// tables) costs about M (n_ab + n_cd) / (n_ab n_cd) * 25 + K M / (n_ab n_cd), some 10^8 steps;
+// bench/range-worst searches for slow cases and bench/run holds the slowest found to its target.
+// Memory: the folds of each table's cosets, at most 2 * 4 * 2^14 values, and of one group's
+// forms, kept up to 32 MB.
 
 namespace ondulix::engine {
 namespace {
