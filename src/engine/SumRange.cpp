@@ -42,10 +42,11 @@
 // (193 at most), the range costs at most 4 * 2^14 steps of (1) and K * 3 M of (2): at most
 // 2^16 + 193 * 3 * 2^28 for four tables, 2^16 + 193 * 3 * 2^21 for three, 2^15 + 193 * 3 * 2^14 for
 // two. The cheapest split stays far below that: Q_A = M / n_cd and Q_B = M / n_ab for groups
-// {a, b} and {c, d}, and a group's forms are at most the residues its two tables share, so the
-// worst we could construct (periods that share six coprime factors near 25, one per pair of
-// tables) costs about M (n_ab + n_cd) / (n_ab n_cd) * 25 + K M / (n_ab n_cd), some 10^8 steps;
-// bench/range-worst searches for slow cases and bench/run holds the slowest found to its target.
+// {a, b} and {c, d}, and a group has at most as many forms as residues its two tables share
+// (n_ab times the spreads), so F_A Q_A + F_B Q_B is about 2 M where every pair of tables shares
+// its own factor. The worst we could construct, six coprime factors near 25, one per pair, has
+// M near 2.4 * 10^8 and costs some 5 * 10^8 steps; bench/range-worst searches for slow cases, and
+// bench/run holds the slowest it found to a target.
 // Memory: the folds of each table's cosets, at most 2 * 4 * 2^14 values, and of one group's
 // forms, kept up to 32 MB.
 
