@@ -133,19 +133,19 @@ std::string defaultsTable() {
 
 std::ostream& report(std::ostream& err) { return err << kProgramName << ": "; }
 
-// A search that runs past half a second shows on a terminal how far it has got, on one line that
+// A search that runs past the quiet time shows on a terminal how far it has got, on one line that
 // each report overwrites and that is erased once the search is done.
 class CheckProgress {
 public:
-    CheckProgress(std::ostream& err, bool terminal, std::optional<double> budget)
-        : err_(err), terminal_(terminal), budget_(budget) {}
+    CheckProgress(std::ostream& err, CheckProgressDisplay display, std::optional<double> budget)
+        : err_(err), display_(display), budget_(budget) {}
 
     cycle::SearchBudget budget() {
         cycle::SearchBudget b;
         if (budget_)
             b.limit = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                 std::chrono::duration<double>(*budget_));
-        if (terminal_)
+        if (display_.errIsTerminal)
             b.progress = [this](std::chrono::steady_clock::duration spent, int settled) { show(spent, settled); };
         return b;
     }
@@ -157,10 +157,8 @@ public:
     }
 
 private:
-    static constexpr std::chrono::milliseconds kQuietFor{500};
-
     void show(std::chrono::steady_clock::duration spent, int settled) {
-        if (spent < kQuietFor)
+        if (spent < display_.quietFor)
             return;
         const double seconds = std::chrono::duration<double>(spent).count();
         std::ostringstream line;
@@ -173,7 +171,7 @@ private:
     }
 
     std::ostream& err_;
-    bool terminal_;
+    CheckProgressDisplay display_;
     std::optional<double> budget_;
     bool shown_ = false;
 };
@@ -231,7 +229,7 @@ std::string HelpText() {
 std::string VersionText() { return std::string(kProgramName) + " (Ondulix V1)\n"; }
 
 int RunExportCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err,
-                     toolkit::FileStore& store, bool errIsTerminal) {
+                     toolkit::FileStore& store, CheckProgressDisplay display) {
     const ParsedCommandLine parsed = ParseCommandLine(args);
     if (!parsed.ok()) {
         report(err) << parsed.error << '\n';
@@ -280,7 +278,7 @@ int RunExportCommand(std::span<const std::string_view> args, std::ostream& out, 
         // The verdict and the sums come at a bounded cost; the first frames from the search.
         const std::optional<engine::SumRange> range =
             engine::PreviewSumRange(engine::CycleInputOf(given.set, preview->view, ticked));
-        CheckProgress progress(err, errIsTerminal, budget);
+        CheckProgress progress(err, display, budget);
         const engine::PreviewCycleReport answer =
             cycle::CheckPreview(given.set, preview->view, ticked, progress.budget());
         progress.erase();

@@ -3,6 +3,7 @@
 #include "export/DialectFile.h"
 #include "toolkit/Dialogs.h"
 
+#include <chrono>
 #include <iosfwd>
 #include <span>
 #include <string>
@@ -21,10 +22,15 @@ inline constexpr int kExitLeavesBounds = 3; // --check: the preview's sum leaves
 
 inline constexpr std::string_view kProgramName = exporter::kExportProgram;
 
-// Where `err` is a terminal, a --check that runs past half a second shows how far it has got
-// there, on one line that it rewrites and erases at the end.
+// Where `err` is a terminal, a --check that runs past quietFor shows how far it has got there, on
+// one line that it rewrites and erases at the end; a quicker check shows nothing.
+struct CheckProgressDisplay {
+    bool errIsTerminal = false;
+    std::chrono::milliseconds quietFor{500};
+};
+
 int RunExportCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err,
-                     toolkit::FileStore& store, bool errIsTerminal = false);
+                     toolkit::FileStore& store, CheckProgressDisplay display = {});
 
 // --check's time for the first frames when --check-budget does not set it, in seconds.
 inline constexpr double kDefaultCheckBudget = 2.0;

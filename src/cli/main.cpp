@@ -26,5 +26,5 @@ int main(int argc, char** argv) {
 #else
     const bool errIsTerminal = isatty(STDERR_FILENO) == 1;
 #endif
-    return ondulix::cli::RunExportCommand(args, std::cout, std::cerr, store, errIsTerminal);
+    return ondulix::cli::RunExportCommand(args, std::cout, std::cerr, store, {.errIsTerminal = errIsTerminal});
 }

@@ -7,12 +7,10 @@ namespace ondulix::display {
 PeakFlags DrawPreviewFrame(toolkit::Surface& picture, const engine::TableSet& set, const engine::PreviewView& view,
                            const engine::Participation& ticked) {
     const toolkit::DrawingBurst burst(picture); // the frame's wipes and points, shown together
-    const float top = view.Ymin();
-    const float bottom = view.Ymax(); // the bottom edge, a sum taken in single precision
     PeakFlags flags;
     engine::ForEachPreviewColumn(set, view, ticked, [&](std::int32_t x, std::int32_t sum) {
         const auto column = static_cast<float>(x);
-        picture.line(column, top, column, bottom, kPlotBack);
+        picture.wipeColumn(column, kPlotBack);
         // A sum equal to an edge as its box shows it is drawn on that edge, even where the edge
         // in single precision lies a hair inside it (a top of -10.1 and a bottom of 512 make
         // the bottom 511.99997).

@@ -17,9 +17,9 @@ struct PeakFlags {
 
 // Draws one frame of the preview of f(x) = sin1(x+x1) + sin2(x+x2) + sin3(x+x3) + sin4(x+x4):
 // column by column, the sum of the ticked tables at their current positions, each column wiped
-// first and its point drawn unless the sum lies beyond an edge. Columns between the drawn ones
-// keep what they showed. Reads the entries and the positions, never changes them; the positions
-// move on with engine::AdvancePositions.
+// first from edge to edge and its point drawn unless the sum lies beyond an edge. Columns between
+// the drawn ones keep what they showed. Reads the entries and the positions, never changes them;
+// the positions move on with engine::AdvancePositions.
 PeakFlags DrawPreviewFrame(toolkit::Surface& picture, const engine::TableSet& set, const engine::PreviewView& view,
                            const engine::Participation& ticked);
 

@@ -93,14 +93,23 @@ template <class Visit>
 void ForEachPreviewColumn(const TableSet& set, const PreviewView& view, const Participation& ticked, Visit&& visit) {
     const int step = view.columnStep();
     const double last = view.lastColumn();
+    // Copies the visit cannot reach: the compiler keeps them at hand across its calls instead of
+    // reading the set again for every column.
     std::array<std::int32_t, kTableCount> cursor = set.preview.Position;
+    std::array<std::int32_t, kTableCount> length{};
+    std::array<const std::int32_t*, kTableCount> entries{};
+    const Participation taking = ticked;
+    for (std::size_t t = 0; t < cursor.size(); ++t) {
+        length[t] = set.tables[t].Length;
+        entries[t] = set.values.row(static_cast<int>(t)).data();
+    }
     for (std::int32_t x = 0; x <= last; x += step) {
         std::int32_t sum = 0;
         for (std::size_t t = 0; t < cursor.size(); ++t) {
-            const std::int32_t length = set.tables[t].Length;
-            cursor[t] = WrapIndex(cursor[t], length);
-            if (ticked[t])
-                sum += set.values(static_cast<int>(t), cursor[t]);
+            if (cursor[t] < 0 || cursor[t] >= length[t]) // a division only where the cursor leaves the table
+                cursor[t] = WrapIndex(cursor[t], length[t]);
+            if (taking[t])
+                sum += entries[t][cursor[t]];
             cursor[t] += step; // every table walks on, taking part or not
         }
         visit(x, sum);

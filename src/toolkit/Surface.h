@@ -8,7 +8,7 @@
 
 namespace ondulix::toolkit {
 
-// A picture box: a drawing surface with a settable user coordinate system. Draws only the four
+// A picture box: a drawing surface with a settable user coordinate system. Draws only the
 // primitives the plots and the preview need.
 class Surface {
 public:
@@ -23,6 +23,10 @@ public:
     virtual void clear() = 0;
     virtual void point(float x, float y, Colour colour) = 0;
     virtual void line(float x1, float y1, float x2, float y2, Colour colour) = 0;
+    // Paints the column at x from the top edge to the bottom edge (top + height, summed in single
+    // precision) in `colour`: what line(x, top, x, top + height, colour) draws. The preview wipes
+    // each of its columns so before drawing the column's point.
+    virtual void wipeColumn(float x, Colour colour) = 0;
 
     // Bracket a burst of primitives drawn in one go, such as one preview frame: a backend may
     // prepare its picture once before the burst and publish it once after it, instead of at

@@ -20,11 +20,11 @@ struct Column {
     std::optional<float> sum; // the point drawn, if any
 };
 
-// The columns a frame drew: each a wipe line, then a point unless its sum was beyond an edge.
+// The columns a frame drew: each a wipe, then a point unless its sum was beyond an edge.
 std::vector<Column> lastFrame(const toolkit::MemorySurface& preview) {
     std::vector<Column> columns;
     for (const DrawOp& op : preview.operations()) {
-        if (op.kind == DrawOp::Kind::Line) {
+        if (op.kind == DrawOp::Kind::Wipe) {
             EXPECT_EQ(op.colour, kPlotBack);
             EXPECT_EQ(op.x1, op.x2);
             columns.push_back({op.x1, true, std::nullopt});

@@ -81,7 +81,7 @@ PreviewCycleReport walkRealPreview(const PreviewCycleInput& in) {
         Drawn drawn;
         drawn.flags = display::DrawPreviewFrame(picture, set, view, ticked);
         for (const DrawOp& op : picture.operations())
-            if (op.kind == DrawOp::Kind::Line)
+            if (op.kind == DrawOp::Kind::Wipe)
                 drawn.columns.emplace_back(static_cast<std::int32_t>(op.x1), std::nullopt);
             else if (op.kind == DrawOp::Kind::Point)
                 drawn.columns.back().second = op.y1;

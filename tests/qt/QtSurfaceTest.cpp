@@ -1,4 +1,7 @@
 #include "ui/qt/QtSurface.h"
+#include "ui/qt/Rasteriser.h"
+#include "ui/qt/RepaintPacer.h"
+#include "ui/qt/ShownPicture.h"
 
 #include <QCoreApplication>
 #include <QImage>
@@ -10,6 +13,7 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace ondulix::ui::qt {
 namespace {
@@ -217,6 +221,54 @@ TEST(QtSurface, DrawingSoonAfterARepaintIsShownByALaterOne) {
     const QImage shown = p.surface.grab().toImage();
     EXPECT_EQ(colourAt(shown, 0, 0), kPlotGreen);
     EXPECT_EQ(colourAt(shown, 128, 88), kRed);
+}
+
+// A repaint within the refresh period of the last one is owed, and the first drawing after the
+// period pays it at once; drawing after a quiet spell asks for one in the next pass of the loop.
+TEST(RepaintPacer, ARepaintOwedWithinThePeriodIsPaidAtOnceByTheFirstDrawingAfterIt) {
+    using When = RepaintPacer::When;
+    std::int64_t now = 1000;
+    std::vector<When> repaints;
+    RepaintPacer pacer([] { return 16; }, [&](When when) { repaints.push_back(when); }, [&] { return now; });
+    pacer.drawn();
+    for (int tick = 0; tick < 8; ++tick) { // a frame every 2 ms, to the end of the period
+        now += 2;
+        pacer.drawn();
+    }
+    EXPECT_EQ(repaints, std::vector<When>{When::NextPass});
+    now += 1;
+    pacer.drawn();
+    EXPECT_EQ(repaints, (std::vector<When>{When::NextPass, When::Now}));
+    now += 100;
+    pacer.drawn(); // nothing was owed
+    EXPECT_EQ(repaints, (std::vector<When>{When::NextPass, When::Now, When::NextPass}));
+}
+
+// Once the screen has the whole picture, what it lacks after a frame is the band of rows where
+// the frame's dots moved, and nothing after the same frame again.
+TEST(ShownPicture, AfterAWholePaintOnlyTheRowsThatChangedAreUnshown) {
+    const QRgb back = qRgb(kDarkGrey.red, kDarkGrey.green, kDarkGrey.blue);
+    Rasteriser raster(back);
+    raster.resize({281, 89}, 1.0);
+    raster.setScale({0, -512, 512, 1024});
+    ShownPicture shown;
+    const QRect whole = raster.picture().rect();
+    const auto frame = [&](float y) {
+        for (int x = 0; x <= 512; x += 4) {
+            raster.wipeColumn(static_cast<float>(x), back);
+            raster.point(static_cast<float>(x), y, qRgb(0, 255, 0));
+        }
+        shown.noteDrawn(raster.takeChanged());
+    };
+    frame(0);
+    EXPECT_EQ(shown.unshown(raster.picture()), whole) << "nothing shown yet";
+    shown.noteShown(raster.picture(), whole);
+    EXPECT_TRUE(shown.unshown(raster.picture()).isEmpty());
+    frame(512); // from the middle row to the bottom one
+    EXPECT_EQ(shown.unshown(raster.picture()), QRect(0, 44, 281, 45));
+    shown.noteShown(raster.picture(), QRect(0, 44, 281, 45));
+    frame(512);
+    EXPECT_TRUE(shown.unshown(raster.picture()).isEmpty());
 }
 
 } // namespace

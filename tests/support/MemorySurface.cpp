@@ -29,4 +29,8 @@ void MemorySurface::line(float x1, float y1, float x2, float y2, Colour colour) 
     record({DrawOp::Kind::Line, x1, y1, x2, y2, colour, scale_});
 }
 
+void MemorySurface::wipeColumn(float x, Colour colour) {
+    record({DrawOp::Kind::Wipe, x, scale_.top, x, scale_.top + scale_.height, colour, scale_});
+}
+
 } // namespace ondulix::toolkit

@@ -9,9 +9,9 @@ namespace ondulix::toolkit {
 
 // One drawing operation, as recorded by MemorySurface.
 struct DrawOp {
-    enum class Kind { Clear, Point, Line };
+    enum class Kind { Clear, Point, Line, Wipe };
     Kind kind = Kind::Clear;
-    float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    float x1 = 0, y1 = 0, x2 = 0, y2 = 0; // a wipe: its column, from the top edge to the bottom one
     Colour colour{};
     UserScale scale{}; // the scale in force when the operation was drawn
 
@@ -30,6 +30,7 @@ public:
     void clear() override;
     void point(float x, float y, Colour colour) override;
     void line(float x1, float y1, float x2, float y2, Colour colour) override;
+    void wipeColumn(float x, Colour colour) override;
     void setToolTipSource(ToolTipSource source) override { toolTipSource_ = std::move(source); }
 
     // What the tooltip would show now, as hovering over the surface asks for it.

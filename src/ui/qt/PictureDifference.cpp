@@ -5,36 +5,41 @@
 namespace ondulix::ui::qt {
 namespace {
 
-bool rowsMatch(const QImage& a, const QImage& b, int y) {
-    return std::memcmp(a.constScanLine(y), b.constScanLine(y), static_cast<std::size_t>(a.width()) * sizeof(QRgb)) == 0;
+bool rowsMatch(const QImage& a, const QImage& b, int y, int left, int width) {
+    const auto* from = reinterpret_cast<const QRgb*>(a.constScanLine(y)) + left;
+    const auto* to = reinterpret_cast<const QRgb*>(b.constScanLine(y)) + left;
+    return std::memcmp(from, to, static_cast<std::size_t>(width) * sizeof(QRgb)) == 0;
 }
 
 } // namespace
 
-QRect DifferingBounds(const QImage& now, const QImage& before) {
-    const int height = now.height();
-    int top = 0;
-    while (top < height && rowsMatch(now, before, top))
-        ++top;
-    if (top == height)
+QRect DifferingBounds(const QImage& now, const QImage& before, QRect within) {
+    within &= now.rect();
+    if (within.isEmpty())
         return {};
-    int bottom = height - 1;
-    while (rowsMatch(now, before, bottom))
+    const int first = within.left();
+    const int width = within.width();
+    int top = within.top();
+    while (top <= within.bottom() && rowsMatch(now, before, top, first, width))
+        ++top;
+    if (top > within.bottom())
+        return {};
+    int bottom = within.bottom();
+    while (rowsMatch(now, before, bottom, first, width))
         --bottom;
 
     // The columns: from each end, the nearest one that differs in any of the rows between.
-    const int width = now.width();
-    int left = width;
-    int right = -1;
+    int left = within.right() + 1;
+    int right = first - 1;
     for (int y = top; y <= bottom; ++y) {
         const auto* a = reinterpret_cast<const QRgb*>(now.constScanLine(y));
         const auto* b = reinterpret_cast<const QRgb*>(before.constScanLine(y));
-        for (int x = 0; x < left; ++x)
+        for (int x = first; x < left; ++x)
             if (a[x] != b[x]) {
                 left = x;
                 break;
             }
-        for (int x = width - 1; x > right; --x)
+        for (int x = within.right(); x > right; --x)
             if (a[x] != b[x]) {
                 right = x;
                 break;
