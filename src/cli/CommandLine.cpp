@@ -63,6 +63,14 @@ public:
     ParsedCommandLine read() {
         for (next_ = 0; next_ < args_.size() && result_.ok();) {
             const std::string_view arg = args_[next_++];
+            if (optionsEnded_) {
+                fail("unexpected argument " + Quoted(arg) + " (see --help)");
+                break;
+            }
+            if (arg == "--") {
+                optionsEnded_ = true;
+                continue;
+            }
             if (arg == "--help" || arg == "-h") {
                 result_.request.action = ExportRequest::Action::Help;
                 break;
@@ -488,6 +496,7 @@ private:
     std::span<const std::string_view> args_;
     std::size_t next_ = 0;
     bool styleGiven_ = false;
+    bool optionsEnded_ = false; // after "--" no argument is an option
     std::vector<std::string_view> givenDialectValues_;
     ParsedCommandLine result_;
 };

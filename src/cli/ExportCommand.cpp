@@ -62,10 +62,12 @@ Options:
   --load-address ADDR   with bin: begin with ADDR, two bytes low first, as a C64 program
                         file does ($C000, 0xC000 or 49152); --align counts from ADDR, and
                         without it from the first byte
-  -o, --output FILE     write FILE as a whole: it is replaced only once the new content
-                        is complete (in a folder that takes no new file, an existing
-                        writable FILE is written in place). Without -o, or "-o -", to
-                        standard output (the styles c and asm with CR LF line ends).
+  -o, --output FILE     write FILE as a whole: a regular file is replaced only once the
+                        new content is complete, keeping its owner, mode, links and
+                        attributes (or, where a new file could not keep them, written in
+                        place); a device or a pipe is written into, as by a redirection,
+                        and a link is followed. Without -o, or "-o -", to standard output
+                        (the styles c and asm with CR LF line ends).
   --strict              refuse, instead of report, a value the window would not take as
                         given (see below); nothing is written then
   --check[=json]        instead of writing the file, report whether the sum of the ticked
@@ -84,6 +86,7 @@ Options:
                         takes longer than half a second shows its progress.
   -h, --help            show this help and exit
   --version             show the version and exit
+  --                    end of the options
 Options may also be written --style=asm, --output=FILE, --sin1=KEY=VALUE,...
 )";
 
@@ -115,7 +118,7 @@ the same file again.
 Exit status: 0 written (with --check: the sum stays within the bounds); 1 the file could not
 be written; 2 bad command line, or a value refused by --strict; 3 with --check: the sum leaves
 the bounds. On 1 and 2 no FILE is created, and an existing FILE is left as it was, except where
-a write in place broke off part way, which the message names.
+a write in place, or into a device or a pipe, broke off part way, which the message names.
 )";
 
 // The start-up values, from the same table the window starts from.
@@ -236,13 +239,13 @@ int RunExportCommand(std::span<const std::string_view> args, std::ostream& out, 
         return kExitUsage;
     }
     const ExportRequest& request = parsed.request;
-    if (request.action == ExportRequest::Action::Help) {
-        out << HelpText() << std::flush;
-        return out ? kExitSuccess : kExitWriteFailed;
-    }
-    if (request.action == ExportRequest::Action::Version) {
-        out << VersionText() << std::flush;
-        return out ? kExitSuccess : kExitWriteFailed;
+    if (request.action != ExportRequest::Action::Export) {
+        out << (request.action == ExportRequest::Action::Help ? HelpText() : VersionText()) << std::flush;
+        if (!out) {
+            report(err) << "cannot write to standard output\n";
+            return kExitWriteFailed;
+        }
+        return kExitSuccess;
     }
 
     GivenTables given = TablesFromTexts(request.tables);

@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
     const std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-    ondulix::exporter::AtomicFileStore store;
+    ondulix::exporter::AtomicFileStore store(ondulix::exporter::AtomicFileStore::SpecialTargets::WriteInto);
 #ifdef _WIN32
     const bool errIsTerminal = _isatty(_fileno(stderr)) != 0;
 #else

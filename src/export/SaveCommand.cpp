@@ -1,5 +1,6 @@
 #include "export/SaveCommand.h"
 
+#include "engine/MessageText.h"
 #include "export/Dialect.h"
 #include "export/DialectFile.h"
 
@@ -47,7 +48,8 @@ std::vector<std::string> SaveFilterEntries() {
 }
 
 std::string SaveFailureMessage(const SaveOutcome& outcome) {
-    std::string message = "The tables could not be saved to\r\n" + outcome.path + "\r\n\r\n" + outcome.reason;
+    std::string message =
+        "The tables could not be saved to\r\n" + engine::ShortenedPath(outcome.path) + "\r\n\r\n" + outcome.reason;
     // Only a write in place that broke off part way can have changed the file, and its reason
     // already says so.
     if (!outcome.reason.ends_with(toolkit::kFileLeftIncomplete))

@@ -32,7 +32,8 @@ std::vector<std::string> SaveFilterEntries();
 SaveOutcome RunSaveCommand(toolkit::SaveDialog& dialog, toolkit::FileStore& store, const engine::TableSet& set,
                            const std::string& programFolder);
 
-// The message shown when a save failed: names the file and the reason.
+// The message shown when a save failed: names the file (a long path shortened in its middle) and
+// the reason.
 std::string SaveFailureMessage(const SaveOutcome& outcome);
 
 } // namespace ondulix::exporter

@@ -9,7 +9,10 @@
 #include <cstdlib>
 
 #ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 namespace ondulix::cli {
@@ -135,6 +138,7 @@ TEST(ExportProgram, BadCommandLinesChangeNoFile) {
         {{"--sin2", "min=0,origin=5"},
          "--sin2: the amplitude is given both as minimum/maximum and as origin/range; give one form"},
         {{"--sin2", "length=5", "--sin2", "length=6"}, "--sin2: length is given twice"},
+        {{"--", "--help"}, R"(unexpected argument "--help" (see --help))"}, // "--" ends the options
         {{"--strict", "--sin3", "max=99999"},
          R"(sin3 maximum: "99999" is above 16384; --strict refuses to use 16384)"},
     };
@@ -173,14 +177,19 @@ TEST(ExportProgram, AnUnwritableTargetFailsWithStatusOneAndChangesNothing) {
     }
 }
 
+#ifndef _WIN32
 TEST(ExportProgram, AFullStandardOutputFailsWithStatusOne) {
-    if (!fs::exists("/dev/full"))
-        GTEST_SKIP() << "no /dev/full here";
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "making a device node needs root";
     const ScratchFolder folder;
-    const Finished run = runExport(folder.path(), {}, "/dev/full");
+    const ScratchFolder devices;
+    // A device that refuses every byte with "No space left on device", as /dev/full does.
+    ASSERT_EQ(::mknod((devices / "full").c_str(), S_IFCHR | 0600, makedev(1, 7)), 0);
+    const Finished run = runExport(folder.path(), {}, (devices / "full").string());
     EXPECT_EQ(kExitWriteFailed, run.status);
     EXPECT_EQ("ondulix-export: cannot write to standard output\n", run.err);
 }
+#endif
 
 TEST(ExportProgram, HelpAndVersion) {
     const ScratchFolder folder;

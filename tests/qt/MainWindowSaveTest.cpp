@@ -22,6 +22,9 @@
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 #endif
 
 namespace ondulix::ui::qt {
@@ -136,6 +139,35 @@ TEST_F(MainWindowSave, AWriteThatFailsPartWayIsReportedAndKeepsTheOldFile) {
     EXPECT_NE(messageBox.shown[0].text.find(path("sinus").toStdString()), std::string::npos);
     EXPECT_EQ(readFile(path("sinus")), old);
     EXPECT_EQ(files(), QStringList{"sinus"});
+}
+#endif
+
+#ifdef Q_OS_UNIX
+// The window never waits on a save: a pipe that no program reads would keep a plain write
+// waiting for ever, and a device is not where tables are kept.
+TEST_F(MainWindowSave, ATargetThatIsNotARegularFileIsRefusedAndStaysWhatItIs) {
+    const QString deep = path(std::string(70, 'f').c_str());
+    ASSERT_TRUE(QDir().mkpath(deep));
+    const QString pipe = deep + "/pipe";
+    ASSERT_EQ(::mkfifo(pipe.toLocal8Bit().constData(), 0600), 0);
+    save(pipe, 1);
+    ASSERT_EQ(messageBox.shown.size(), 1u);
+    const std::string& text = messageBox.shown[0].text;
+    EXPECT_NE(text.find("\u2026/pipe\r\n"), std::string::npos) << text; // a long path shortened in its middle
+    EXPECT_NE(text.find("it is not a regular file but a pipe, and no program is reading it"), std::string::npos)
+        << text;
+    struct stat info {};
+    EXPECT_TRUE(::stat(pipe.toLocal8Bit().constData(), &info) == 0 && S_ISFIFO(info.st_mode));
+
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "making a device node needs root";
+    const QString zero = path("zero");
+    ASSERT_EQ(::mknod(zero.toLocal8Bit().constData(), S_IFCHR | 0600, makedev(1, 3)), 0);
+    save(zero, 1);
+    ASSERT_EQ(messageBox.shown.size(), 2u);
+    EXPECT_NE(messageBox.shown[1].text.find("\r\n\r\nit is not a regular file\r\n"), std::string::npos)
+        << messageBox.shown[1].text;
+    EXPECT_TRUE(::stat(zero.toLocal8Bit().constData(), &info) == 0 && S_ISCHR(info.st_mode));
 }
 #endif
 

@@ -8,7 +8,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QHelpEvent>
+#include <QFile>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QToolTip>
 
@@ -270,6 +272,28 @@ TEST_F(MainWindowTest, ClosingTheWindowEndsTheProgramAsQuitDoes) {
     EXPECT_FALSE(window->timer().timer().isActive());
     EXPECT_TRUE(messageBox.shown.empty());
 }
+
+#ifdef Q_OS_LINUX
+// A DISPLAY that names no server: the program says so and ends with status 2, as without any
+// DISPLAY, where Qt alone would abort.
+TEST(WindowProgram, ADisplayThatDoesNotAnswerIsNamed) {
+    int number = 79;
+    while (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)))
+        ++number;
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(number));
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(ONDULIX_WINDOW_PROGRAM), {});
+    ASSERT_TRUE(program.waitForFinished(30000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 2);
+    EXPECT_TRUE(program.readAllStandardError().startsWith(
+        QStringLiteral("ondulix: cannot reach the display \":%1\"").arg(number).toUtf8()));
+}
+#endif
 
 } // namespace
 } // namespace ondulix::ui::qt

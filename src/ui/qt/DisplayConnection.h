@@ -1,5 +1,8 @@
 #pragma once
 
+#include <optional>
+#include <string>
+
 namespace ondulix::ui::qt {
 
 // On X11, Qt hands each repaint to the server through shared memory and, before the next paint
@@ -10,5 +13,11 @@ namespace ondulix::ui::qt {
 // This makes Qt send them so. Call it before the application object opens the display; a choice
 // the user made in the environment (QT_XCB_NO_MITSHM) stands.
 void SendPicturesThroughTheConnection();
+
+// The X display named by DISPLAY when Qt is about to open it and no server there lets this
+// program in, for a message that says so; Qt itself would end the program with an abort and a
+// message about its platform plugins. Nothing when the display answers, or when Qt will use
+// another platform (QT_QPA_PLATFORM, a Wayland session).
+std::optional<std::string> UnreachableXDisplay();
 
 } // namespace ondulix::ui::qt

@@ -22,15 +22,24 @@ bool hasNoDisplay() {
 #endif
 }
 
+// What the window needs and how to get it without a desktop, after the line that says what is
+// missing.
+constexpr const char* kNeedsADisplay =
+    "Ondulix is a desktop program and needs a graphical display to open its window.\n"
+    "On a machine without one, run it in a virtual X display (Debian package xvfb):\n"
+    "    xvfb-run ./scripts/run\n";
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     if (hasNoDisplay()) {
-        std::fputs("ondulix: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
-                   "Ondulix is a desktop program and needs a graphical display to open its window.\n"
-                   "On a machine without one, run it in a virtual X display (Debian package xvfb):\n"
-                   "    xvfb-run ./scripts/run\n",
-                   stderr);
+        std::fprintf(stderr, "ondulix: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n%s",
+                     kNeedsADisplay);
+        return 2;
+    }
+    if (const auto display = ondulix::ui::qt::UnreachableXDisplay()) {
+        std::fprintf(stderr, "ondulix: cannot reach the display \"%s\" named by DISPLAY (no X server there lets it in).\n%s",
+                     display->c_str(), kNeedsADisplay);
         return 2;
     }
 
