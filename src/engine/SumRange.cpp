@@ -337,6 +337,7 @@ struct Split {
     std::array<std::vector<std::size_t>, 2> members;
     std::array<std::uint64_t, 2> modulus{1, 1}; // Q: the lcm of the members' shared parts
     std::uint64_t root = 1;                     // R = gcd(Q_A, Q_B)
+    std::array<std::size_t, 2> forms{1, 1};     // the distinct forms of each group the columns show
 };
 
 // The ways to put the tables into two groups of at most two, each way once.
@@ -383,11 +384,14 @@ Split cheapestSplit(const std::vector<Walker>& tables, const std::vector<ColumnV
     std::optional<Split> best;
     double least = 0.0;
     for (const Split& s : splitsOf(tables)) {
+        Split counted = s;
         double cost = static_cast<double>(columns.size()) * static_cast<double>(s.root);
-        for (std::size_t g = 0; g < 2; ++g)
-            cost += static_cast<double>(distinctForms(tables, s.members[g], columns)) * static_cast<double>(s.modulus[g]);
+        for (std::size_t g = 0; g < 2; ++g) {
+            counted.forms[g] = distinctForms(tables, s.members[g], columns);
+            cost += static_cast<double>(counted.forms[g]) * static_cast<double>(s.modulus[g]);
+        }
         if (!best || cost < least) {
-            best = s;
+            best = counted;
             least = cost;
         }
     }
@@ -469,7 +473,8 @@ Narrowing narrowingOf(const std::vector<Walker>& tables, const Split& split) {
 
 // The sums' extremes over the distinct columns, the groups' folds shared by the columns that show
 // the same form of a group: columns in the order of the outer group's forms, so that each is
-// folded once, the inner group's folds kept. Values of type V, less the offsets.
+// folded once, the inner group's folds kept (the group with fewer forms, so that fewer are kept).
+// Values of type V, less the offsets.
 template <class V>
 class SplitRange {
 public:
@@ -477,7 +482,8 @@ public:
         : tables_(tables), split_(split), offset_(std::move(offset)), sumsFit_(sumsFit) {}
 
     SumRange over(std::vector<ColumnView> columns) {
-        const std::size_t outer = 0, inner = 1;
+        const std::size_t inner = split_.forms[0] < split_.forms[1] ? 0 : 1;
+        const std::size_t outer = 1 - inner;
         std::vector<std::pair<Form, ColumnView>> ordered;
         for (ColumnView& view : columns)
             ordered.emplace_back(formOf(outer, view), std::move(view));
