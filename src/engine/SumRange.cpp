@@ -489,6 +489,9 @@ public:
             ordered.emplace_back(formOf(outer, view), std::move(view));
         std::sort(ordered.begin(), ordered.end(),
                   [](const auto& a, const auto& b) { return a.first.key < b.first.key; });
+        std::map<std::vector<std::int32_t>, int> innerUses; // only a form shown again is kept
+        for (const auto& column : ordered)
+            ++innerUses[formOf(inner, column.second).key];
         const auto root = static_cast<std::size_t>(split_.root);
         ExtremesOf<V> outerFold(root), innerScratch(root);
         std::optional<std::vector<std::int32_t>> folded; // the outer form in outerFold
@@ -504,7 +507,8 @@ public:
             if (const auto found = kept.find(innerForm.key); found != kept.end())
                 innerFold = &found->second;
             else {
-                const bool keep = (kept.size() + 1) * root * 2 * sizeof(V) <= kMostKept;
+                const bool keep =
+                    innerUses[innerForm.key] > 1 && (kept.size() + 1) * root * 2 * sizeof(V) <= kMostKept;
                 ExtremesOf<V>* into = keep ? &kept.try_emplace(innerForm.key, root).first->second : &innerScratch;
                 foldGroup(membersOf(inner, view), split_.modulus[inner], *into);
                 innerFold = into;
