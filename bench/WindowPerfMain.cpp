@@ -1,10 +1,11 @@
 // The performance of the real window, each figure next to a baseline measured in the same run:
 // preview rate and processor time against an empty 2 ms timer, keystroke latency against a bare
-// loop of sines, start-up and peak memory against a bare window with as many standard widgets, and
-// a save against writing the same bytes into memory. With an X server at hand (bench/run starts
-// Xvfb) the preview is measured on it too, against an empty timer in a bare window on the same
-// server. Prints one row per figure ending in "pass" or "FAIL", then "N of M rows pass"; exits
-// with 1 when a row fails.
+// loop of sines, start-up and peak memory against a bare window with as many standard widgets, a
+// save against writing the same bytes into memory; and the exact sum range behind --check's
+// verdict and the preview's tooltip, over a fixed corpus (bench/RangeCorpus.cpp). With an X
+// server at hand (bench/run starts Xvfb) the preview is measured on it too, against an empty
+// timer in a bare window on the same server. Prints one row per figure ending in "pass" or
+// "FAIL", then "N of M rows pass"; exits with 1 when a row fails.
 //
 //     QT_QPA_PLATFORM=offscreen xvfb-run -a -s "-screen 0 1280x1024x24" ondulix_window_perf
 //
