@@ -56,7 +56,8 @@ void addHardCaseRows(PerfReport& report) {
             times.push_back(timeSearch(*p, std::nullopt).ms);
         const double median = Median(times);
         report.add({"first frames: " + c.name + " (median of " + std::to_string(kRepeats) + ")", ms(median), "-",
-                    "<= " + ms(kMostMs), median <= kMostMs});
+                    "<= " + ms(kMostMs), median <= kMostMs,
+                    CountTurns(times, [](double took) { return took <= kMostMs; }, "repeats")});
     }
 }
 
@@ -73,14 +74,15 @@ void addCorpusRow(PerfReport& report) {
                     std::to_string(kCorpusSeed) + ")",
                 ms(median) + " (90 %: " + ms(Percentile(times, 90.0)) + ", " + std::to_string(unsettled) +
                     " past " + std::to_string(kCorpusBudget.count()) + " s)",
-                "-", "<= " + ms(kMostMs), median <= kMostMs});
+                "-", "<= " + ms(kMostMs), median <= kMostMs,
+                CountTurns(times, [](double took) { return took <= kMostMs; }, "cases")});
 }
 
 void addMemoryRow(PerfReport& report) {
     const std::optional<std::int64_t> peak = ProcessStats::PeakResidentKiB();
     const double mb = peak ? static_cast<double>(*peak) / 1024.0 : 0.0;
     report.add({"peak resident memory of all the searches above", peak ? Fixed(mb, 1) + " MB" : "not counted here",
-                "-", "<= " + Fixed(kMostMB, 0) + " MB", peak && mb <= kMostMB});
+                "-", "<= " + Fixed(kMostMB, 0) + " MB", peak && mb <= kMostMB, std::nullopt});
 }
 
 int rows() {

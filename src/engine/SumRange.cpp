@@ -9,6 +9,7 @@
 #include <optional>
 #include <set>
 #include <span>
+#include <type_traits>
 #include <vector>
 
 // How the range is found, and what it costs.
@@ -223,6 +224,29 @@ ONDULIX_FOR_BOTH_WIDTHS(std::int32_t)
 ONDULIX_FOR_BOTH_WIDTHS(std::int16_t)
 #undef ONDULIX_FOR_BOTH_WIDTHS
 
+// The same with the sums in 16 bits, where they fit: twice as many at a time.
+ONDULIX_WIDE_INTEGER_CLONES void extremesOfNarrowSums(const std::int16_t* lowA, const std::int16_t* lowB,
+                                                      const std::int16_t* highA, const std::int16_t* highB,
+                                                      std::size_t n, SumRange& range) {
+    std::int16_t low = std::numeric_limits<std::int16_t>::max();
+    std::int16_t high = std::numeric_limits<std::int16_t>::min();
+    for (std::size_t k = 0; k < n; ++k) {
+        low = std::min(low, static_cast<std::int16_t>(lowA[k] + lowB[k]));
+        high = std::max(high, static_cast<std::int16_t>(highA[k] + highB[k]));
+    }
+    range = {std::min<std::int32_t>(range.smallest, low), std::max<std::int32_t>(range.largest, high)};
+}
+
+// The extremes of n sums, formed in 16 bits where they fit (`narrow`), in 32 otherwise.
+template <class V>
+void extremesOfRun(const V* lowA, const V* lowB, const V* highA, const V* highB, std::size_t n, SumRange& range,
+                   bool narrow) {
+    if constexpr (std::is_same_v<V, std::int16_t>)
+        if (narrow)
+            return extremesOfNarrowSums(lowA, lowB, highA, highB, n, range);
+    extremesOfSums(lowA, lowB, highA, highB, n, range);
+}
+
 // n values for the residues place, place + 1, ... (mod to.size()) folded into `to`; place moves on.
 template <class V>
 void foldRun(const V* low, const V* high, std::size_t n, ExtremesOf<V>& to, std::size_t& place) {
@@ -313,6 +337,7 @@ struct Split {
     std::array<std::vector<std::size_t>, 2> members;
     std::array<std::uint64_t, 2> modulus{1, 1}; // Q: the lcm of the members' shared parts
     std::uint64_t root = 1;                     // R = gcd(Q_A, Q_B)
+    std::array<std::size_t, 2> forms{1, 1};     // the distinct forms of each group the columns show
 };
 
 // The ways to put the tables into two groups of at most two, each way once.
@@ -353,17 +378,30 @@ std::size_t distinctForms(const std::vector<Walker>& tables, const std::vector<s
     return forms.size();
 }
 
-// The split that costs least: each group folded once per form its columns show, and the two
-// groups' folds added once per column.
+// What a residue costs beside a step of a group's fold, which streams through the first-level
+// cache: added for a column, each of the two groups' folds read from further away (1.5), and kept
+// for later columns, in memory the system first has to hand over page by page (6). Measured on
+// bench/run's range row (bench/range-worst --corpus: large_shared_pairs, many_root_classes and
+// the random cases).
+constexpr double kColumnResidue = 1.5;
+constexpr double kKeptResidue = 6.0;
+
+// The split that costs least: each group folded once per form its columns show, the fewer forms
+// kept, and the two groups' folds added once per column.
 Split cheapestSplit(const std::vector<Walker>& tables, const std::vector<ColumnView>& columns) {
     std::optional<Split> best;
     double least = 0.0;
     for (const Split& s : splitsOf(tables)) {
-        double cost = static_cast<double>(columns.size()) * static_cast<double>(s.root);
-        for (std::size_t g = 0; g < 2; ++g)
-            cost += static_cast<double>(distinctForms(tables, s.members[g], columns)) * static_cast<double>(s.modulus[g]);
+        Split counted = s;
+        const auto root = static_cast<double>(s.root);
+        double cost = kColumnResidue * static_cast<double>(columns.size()) * root;
+        for (std::size_t g = 0; g < 2; ++g) {
+            counted.forms[g] = distinctForms(tables, s.members[g], columns);
+            cost += static_cast<double>(counted.forms[g]) * static_cast<double>(s.modulus[g]);
+        }
+        cost += kKeptResidue * static_cast<double>(std::min(counted.forms[0], counted.forms[1])) * root;
         if (!best || cost < least) {
-            best = s;
+            best = counted;
             least = cost;
         }
     }
@@ -411,18 +449,31 @@ constexpr std::size_t kMostKept = std::size_t{1} << 25;
 // offsets) then fit as well, and the sums of the two groups are formed in 32 bits.
 struct Narrowing {
     std::vector<std::int32_t> offset; // per table
-    bool fits = false;
+    bool fits = false;                // every group's sums fit in 16 bits
+    bool sumsFit = false;             // and so do the sums of all tables
 };
 
-// Entries within [lowest, lowest + 49151] less lowest + 16384 lie within -16384 to 32767, and two
-// of them add up within 16 bits where their spans add up to at most 65535.
+// Entries less the middle of their span lie within -ceil(span / 2) to ceil(span / 2): the sums of
+// all tables fit in 16 bits where those add up to at most 32767. Otherwise, entries within
+// [lowest, lowest + 49151] less lowest + 16384 lie within -16384 to 32767, and two of them add up
+// within 16 bits where their spans add up to at most 65535.
 Narrowing narrowingOf(const std::vector<Walker>& tables, const Split& split) {
-    Narrowing n{{}, true};
+    Narrowing n{{}, true, false};
     std::vector<std::int64_t> span;
+    std::int64_t halves = 0;
     for (const Walker& w : tables) {
-        n.offset.push_back(w.lowest() + 16384);
         span.push_back(std::int64_t{w.highest()} - w.lowest());
-        n.fits = n.fits && span.back() <= 49151;
+        halves += (span.back() + 1) / 2;
+    }
+    if (halves <= 32767) {
+        for (std::size_t t = 0; t < tables.size(); ++t)
+            n.offset.push_back(tables[t].lowest() + static_cast<std::int32_t>(span[t] / 2));
+        n.sumsFit = true;
+        return n;
+    }
+    for (std::size_t t = 0; t < tables.size(); ++t) {
+        n.offset.push_back(tables[t].lowest() + 16384);
+        n.fits = n.fits && span[t] <= 49151;
     }
     for (const auto& members : split.members)
         if (members.size() == 2)
@@ -432,20 +483,25 @@ Narrowing narrowingOf(const std::vector<Walker>& tables, const Split& split) {
 
 // The sums' extremes over the distinct columns, the groups' folds shared by the columns that show
 // the same form of a group: columns in the order of the outer group's forms, so that each is
-// folded once, the inner group's folds kept. Values of type V, less the offsets.
+// folded once, the inner group's folds kept (the group with fewer forms, so that fewer are kept).
+// Values of type V, less the offsets.
 template <class V>
 class SplitRange {
 public:
-    SplitRange(std::vector<Walker>& tables, const Split& split, std::vector<std::int32_t> offset)
-        : tables_(tables), split_(split), offset_(std::move(offset)) {}
+    SplitRange(std::vector<Walker>& tables, const Split& split, std::vector<std::int32_t> offset, bool sumsFit)
+        : tables_(tables), split_(split), offset_(std::move(offset)), sumsFit_(sumsFit) {}
 
     SumRange over(std::vector<ColumnView> columns) {
-        const std::size_t outer = 0, inner = 1;
+        const std::size_t inner = split_.forms[0] < split_.forms[1] ? 0 : 1;
+        const std::size_t outer = 1 - inner;
         std::vector<std::pair<Form, ColumnView>> ordered;
         for (ColumnView& view : columns)
             ordered.emplace_back(formOf(outer, view), std::move(view));
         std::sort(ordered.begin(), ordered.end(),
                   [](const auto& a, const auto& b) { return a.first.key < b.first.key; });
+        std::map<std::vector<std::int32_t>, int> innerUses; // only a form shown again is kept
+        for (const auto& column : ordered)
+            ++innerUses[formOf(inner, column.second).key];
         const auto root = static_cast<std::size_t>(split_.root);
         ExtremesOf<V> outerFold(root), innerScratch(root);
         std::optional<std::vector<std::int32_t>> folded; // the outer form in outerFold
@@ -461,12 +517,13 @@ public:
             if (const auto found = kept.find(innerForm.key); found != kept.end())
                 innerFold = &found->second;
             else {
-                const bool keep = (kept.size() + 1) * root * 2 * sizeof(V) <= kMostKept;
+                const bool keep =
+                    innerUses[innerForm.key] > 1 && (kept.size() + 1) * root * 2 * sizeof(V) <= kMostKept;
                 ExtremesOf<V>* into = keep ? &kept.try_emplace(innerForm.key, root).first->second : &innerScratch;
                 foldGroup(membersOf(inner, view), split_.modulus[inner], *into);
                 innerFold = into;
             }
-            addRotated(outerFold, outerForm.shift, *innerFold, innerForm.shift, range);
+            addRotated(outerFold, outerForm.shift, *innerFold, innerForm.shift, range, sumsFit_);
         }
         std::int32_t offsets = 0;
         for (const std::int32_t o : offset_)
@@ -505,14 +562,15 @@ private:
 
     // The extremes over r of a(r - shiftA) + b(r - shiftB), the folds of forms that the column
     // shows shifted by D_A and D_B.
+    // The sums are formed in V where they fit (`narrow`), in 32 bits otherwise.
     static void addRotated(const ExtremesOf<V>& a, std::uint64_t shiftA, const ExtremesOf<V>& b,
-                           std::uint64_t shiftB, SumRange& range) {
+                           std::uint64_t shiftB, SumRange& range, bool narrow) {
         const std::size_t root = a.size();
         std::size_t ia = static_cast<std::size_t>((root - shiftA % root) % root);
         std::size_t ib = static_cast<std::size_t>((root - shiftB % root) % root);
         for (std::size_t r = 0; r < root;) {
             const std::size_t n = std::min({root - r, root - ia, root - ib});
-            extremesOfSums(&a.low[ia], &b.low[ib], &a.high[ia], &b.high[ib], n, range);
+            extremesOfRun(&a.low[ia], &b.low[ib], &a.high[ia], &b.high[ib], n, range, narrow);
             r += n;
             ia = ia + n == root ? 0 : ia + n;
             ib = ib + n == root ? 0 : ib + n;
@@ -522,6 +580,7 @@ private:
     std::vector<Walker>& tables_;
     const Split& split_;
     std::vector<std::int32_t> offset_;
+    bool sumsFit_;
     std::map<std::pair<std::size_t, std::int32_t>, ExtremesOf<V>> folds_;
 };
 
@@ -540,8 +599,9 @@ std::optional<SumRange> PreviewSumRange(const PreviewCycleInput& input) {
     // the time of the folds; the entries the cycle takes may be wider.
     const Narrowing narrowing = narrowingOf(tables, split);
     if (narrowing.fits)
-        return SplitRange<std::int16_t>(tables, split, narrowing.offset).over(std::move(columns));
-    return SplitRange<std::int32_t>(tables, split, std::vector<std::int32_t>(tables.size(), 0)).over(std::move(columns));
+        return SplitRange<std::int16_t>(tables, split, narrowing.offset, narrowing.sumsFit).over(std::move(columns));
+    return SplitRange<std::int32_t>(tables, split, std::vector<std::int32_t>(tables.size(), 0), false)
+        .over(std::move(columns));
 }
 
 bool ComesToPositions(const PreviewCycleInput& input, const std::array<std::int32_t, kTableCount>& positions) {
