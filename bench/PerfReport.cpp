@@ -12,6 +12,14 @@ std::string padded(const std::string& text, std::size_t width) {
     return text + std::string(width > text.size() ? width - text.size() : 0, ' ');
 }
 
+std::string resultOf(const PerfRow& row) {
+    std::string result = row.pass ? "pass" : "FAIL";
+    if (row.turns)
+        result += " (" + std::to_string(row.turns->passed) + "/" + std::to_string(row.turns->of) + " " +
+                  row.turns->unit + ")";
+    return result;
+}
+
 } // namespace
 
 void PerfReport::print(std::ostream& out) const {
@@ -27,7 +35,7 @@ void PerfReport::print(std::ostream& out) const {
     for (const PerfRow& row : rows_)
         out << padded(row.figure, figure) << " | " << padded(row.measured, measured) << " | "
             << padded(row.baseline, baseline) << " | " << padded(row.target, target) << " | "
-            << (row.pass ? "pass" : "FAIL") << '\n';
+            << resultOf(row) << '\n';
     out << passed() << " of " << size() << " rows pass\n";
 }
 

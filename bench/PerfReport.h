@@ -1,6 +1,8 @@
 #pragma once
 
 #include <iosfwd>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,7 +16,24 @@ struct PerfRow {
     std::string baseline; // the baseline measured in the same run, or "-"
     std::string target;   // the target, with the threshold it came to in this run
     bool pass = false;
+    // How many of the row's turns (rounds, samples) met the target on their own, so that a row
+    // that passes by luck shows it; none where the row has no turns.
+    struct Turns {
+        int passed = 0;
+        int of = 0;
+        std::string unit = "turns";
+    };
+    std::optional<Turns> turns;
 };
+
+// How many of `sample` meet `target`, as a row's turns.
+template <class Sample, class Target>
+PerfRow::Turns CountTurns(const Sample& sample, Target&& target, std::string unit = "turns") {
+    int passed = 0;
+    for (const auto& value : sample)
+        passed += target(value) ? 1 : 0;
+    return {passed, static_cast<int>(std::size(sample)), std::move(unit)};
+}
 
 class PerfReport {
 public:

@@ -157,6 +157,8 @@ ServerPreviewFigures MeasurePreviewOnServer(const QString& program, int turns, s
     }
     figures.emptyTimer = empty.figures();
     static_cast<TickFigures&>(figures.preview) = frames.figures();
+    figures.emptyTurns = empty.turns();
+    figures.previewTurns = frames.turns();
     figures.preview.consistent = preview.finish();
     bare.finish();
     figures.ok = true;

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 class QString;
 
@@ -32,6 +33,8 @@ int RunTurnChild(int& argc, char** argv, TurnChild which);
 struct ServerPreviewFigures {
     TickFigures emptyTimer;
     PreviewFigures preview;
+    std::vector<TickFigures> emptyTurns; // turn by turn, as PreviewComparison has them
+    std::vector<TickFigures> previewTurns;
     bool ok = false;
     std::string note; // what went wrong, when something did
 };

@@ -85,19 +85,26 @@ void TurnTotals::run(std::chrono::milliseconds duration, const std::function<std
     add(millisecondsSince(start) / 1000.0, ProcessStats::CpuSeconds() - cpuBefore, count() - before);
 }
 
+namespace {
+
+TickFigures figuresOf(double seconds, double cpuSeconds, std::int64_t count) {
+    TickFigures figures;
+    figures.count = count;
+    figures.perSecond = seconds > 0.0 ? static_cast<double>(count) / seconds : 0.0;
+    figures.cpuPercent = seconds > 0.0 ? cpuSeconds / seconds * 100.0 : 0.0;
+    return figures;
+}
+
+} // namespace
+
 void TurnTotals::add(double seconds, double cpuSeconds, std::int64_t count) {
     seconds_ += seconds;
     cpuSeconds_ += cpuSeconds;
     count_ += count;
+    turns_.push_back(figuresOf(seconds, cpuSeconds, count));
 }
 
-TickFigures TurnTotals::figures() const {
-    TickFigures figures;
-    figures.count = count_;
-    figures.perSecond = seconds_ > 0.0 ? static_cast<double>(count_) / seconds_ : 0.0;
-    figures.cpuPercent = seconds_ > 0.0 ? cpuSeconds_ / seconds_ * 100.0 : 0.0;
-    return figures;
-}
+TickFigures TurnTotals::figures() const { return figuresOf(seconds_, cpuSeconds_, count_); }
 
 EmptyTimer::EmptyTimer() {
     timer_.setTimerType(Qt::PreciseTimer);
@@ -167,6 +174,8 @@ PreviewComparison MeasurePreviewAgainstEmptyTimer(MeasuredWindow& window, int tu
         }
         result.emptyTimer = empty.figures();
         static_cast<TickFigures&>(result.preview) = previewTurns.figures();
+        result.emptyTurns = empty.turns();
+        result.previewTurns = previewTurns.turns();
         result.preview.consistent = preview.consistent();
     }
     window.form->timer().start();

@@ -54,11 +54,14 @@ public:
     double cpuSeconds() const { return cpuSeconds_; }
     std::int64_t count() const { return count_; }
     TickFigures figures() const;
+    // Each turn on its own, in the order run.
+    const std::vector<TickFigures>& turns() const { return turns_; }
 
 private:
     double seconds_ = 0.0;
     double cpuSeconds_ = 0.0;
     std::int64_t count_ = 0;
+    std::vector<TickFigures> turns_;
 };
 
 // The baseline of the preview: a 2 ms Qt::PreciseTimer whose slot only counts its ticks.
@@ -109,6 +112,9 @@ struct PreviewFigures : TickFigures {
 struct PreviewComparison {
     TickFigures emptyTimer;
     PreviewFigures preview;
+    // Turn by turn: the empty timer's turn and the preview's turn after it.
+    std::vector<TickFigures> emptyTurns;
+    std::vector<TickFigures> previewTurns;
 };
 PreviewComparison MeasurePreviewAgainstEmptyTimer(MeasuredWindow& window, int turns, std::chrono::milliseconds turn);
 

@@ -75,9 +75,10 @@ Options:
                         animation will ever reach (plain lines, or one JSON object);
                         with -o the file is written as well
   --preview KEY=VALUE,...  the preview's settings for --check, as in the window:
-                        steps (its width, 1 to 16384), top and bottom (its bounds), and
-                        on (which tables take part, one digit per table); default
-                        steps=512,top=-512,bottom=512,on=1111
+                        steps (its width, 1 to 16384), top and bottom (its bounds), on
+                        (which tables take part, one digit per table) and at (the
+                        positions it starts from, one per table, each modulo its Length);
+                        default steps=512,top=-512,bottom=512,on=1111,at=0/0/0/0
   --check-budget SECONDS  the time --check may take to find where the extremes and the
                         edges are first reached (default 2, 0 for no limit); the verdict
                         and the sums are exact in any case, and a first frame not found

@@ -184,8 +184,6 @@ void CrtSearch::setUpOtherWay(Cursor& cursor) {
         std::max<std::uint64_t>(1, static_cast<std::uint64_t>(std::min(1.0, lookCost / perBucket) * cycle));
 }
 
-// C's places in one of its classes whose signed entry is within the budget, in the order of the
-// places, so that the buckets they pick are read in order too.
 // C's places in one of its classes whose signed entry is within the budget, with the entry, in
 // the order of the places, so that the buckets they pick are read in order too.
 std::span<const StepIndex::Step> CrtSearch::reachingPlacesOfC(std::int32_t cClass, std::int32_t budget) {
@@ -421,20 +419,6 @@ CrtSearch::RoundOfB CrtSearch::roundOfB(const Cursor& cursor, std::uint64_t roun
         b.values[t] = b_.orbits[t].values.data() + cursor.classes[t] * table.choices;
     }
     return b;
-}
-
-std::int32_t CrtSearch::valueOfB(const Cursor& cursor, std::size_t t, std::uint64_t h) const {
-    const TickedTable& table = *b_.tables[t];
-    const auto choices = static_cast<std::uint64_t>(table.choices);
-    const std::uint64_t place = (static_cast<std::uint64_t>(cursor.places[t]) + h) % choices;
-    return at(b_.orbits[t].values, cursor.classes[t] * table.choices + static_cast<std::int64_t>(place));
-}
-
-std::int32_t CrtSearch::sumOfB(const Cursor& cursor, std::uint64_t h) const {
-    std::int32_t sum = 0;
-    for (std::size_t t = 0; t < b_.tables.size(); ++t)
-        sum += valueOfB(cursor, t, h);
-    return sum;
 }
 
 // B's index laid out by rounds, for the cursor's root class and column, if it can be built.

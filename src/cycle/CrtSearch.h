@@ -126,8 +126,6 @@ private:
     void offer(const Cursor& cursor, std::optional<std::uint64_t> h);
 
     RoundOfB roundOfB(const Cursor& cursor, std::uint64_t round) const;
-    std::int32_t valueOfB(const Cursor& cursor, std::size_t t, std::uint64_t h) const;
-    std::int32_t sumOfB(const Cursor& cursor, std::uint64_t h) const;
     std::span<const StepIndex::Step> reachingPlacesOfC(std::int32_t cClass, std::int32_t budget);
     std::int32_t placeIn(const Group& group, std::size_t t, const std::vector<Orbits>& orbits,
                          std::int32_t index) const;

@@ -8,10 +8,8 @@ namespace ondulix::engine {
 
 // Rounds to the nearest integer, an exact half to the even neighbour (2.5 -> 2, 3.5 -> 4,
 // -0.5 -> 0, -1.5 -> -2). This is the only rounding the tool does: table entries, derived bounds
-// and centres, stored parameters, plot strides and preview steps all go through it.
-// Values outside the 32-bit range saturate and NaN gives 0; the input limits keep every real
-// caller far inside the range, so this only guards against misuse.
-// The same rounding kept in double precision, for whole numbers beyond 32 bits.
+// and centres, stored parameters, plot strides, preview steps and preview positions all go
+// through it. This one keeps the whole number in double precision, for values beyond 32 bits.
 inline double RoundedHalfEven(double value) {
     // Adding and removing 2^52 leaves no fraction bits, so the FPU's round-to-nearest-even does
     // the rounding; this is exact for |value| < 2^52 (larger doubles are whole already) and much
@@ -21,6 +19,8 @@ inline double RoundedHalfEven(double value) {
     return magnitude < kTwoPow52 ? std::copysign((magnitude + kTwoPow52) - kTwoPow52, value) : value;
 }
 
+// The same as a 32-bit integer. Values outside the 32-bit range saturate and NaN gives 0; the
+// input limits keep every real caller far inside the range, so this only guards against misuse.
 inline std::int32_t RoundHalfEven(double value) {
     const double rounded = RoundedHalfEven(value);
     if (rounded >= static_cast<double>(std::numeric_limits<std::int32_t>::max()))

@@ -4,39 +4,52 @@
 
 #include <algorithm>
 #include <limits>
+#include <map>
 #include <numeric>
+#include <optional>
+#include <set>
 #include <span>
+#include <type_traits>
 #include <vector>
 
 // How the range is found, and what it costs.
 //
 // Table t shows at column x in frame f the entry (start + x + step f) mod Length: it comes back
-// every P = Length / gcd(Length, step) frames, so it depends on f mod P alone. Only the part of P
-// that other ticked tables' periods share ties t to them: h = gcd(P, lcm of the other periods).
-// Over the frames f = r (mod h), t shows freely every entry it shows for any such f, so it stands
-// for the extremes m(r) of those entries: P steps per column (1).
+// every P = Length / gcd(Length, step) frames, so it depends on f mod P alone, and a column sees
+// one coset of the spread gcd(Length, step), another column that sees the same coset seeing it a
+// shift of some frames later. Only the part of P that other ticked tables' periods share ties t
+// to them: h = gcd(P, lcm of the other periods). Over the frames f = r (mod h), t shows freely
+// every entry it shows for any such f, so it stands for the extremes m(r) of those entries,
+// folded once per coset it shows: at most Length steps per table (1).
 //
 // The ticked tables are split into two groups A and B of at most two; a group's tables depend on
 // the frame modulo Q = lcm of their h, and two residues modulo Q_A and Q_B come together in a
-// frame exactly when they agree modulo R = gcd(Q_A, Q_B) (Chinese remainder theorem). So the
-// extremes over the cycle are the extremes over r mod R of G_A(r) + G_B(r), where G(r) is the
-// extreme of the group's sum over its residues y = r (mod R): Q_A + Q_B + R steps (2). Of the
-// ways to split, the cheapest by exactly that count is taken.
+// frame exactly when they agree modulo R = gcd(Q_A, Q_B) (Chinese remainder theorem). So a
+// column's extremes over the cycle are the extremes over r mod R of G_A(r) + G_B(r), where G(r)
+// is the extreme of the group's sum over its residues y = r (mod R): Q_A + Q_B + R steps (2).
 //
-// Columns that show the same as another column a fixed number of frames later give its range:
-// each column's tables are brought to a normal form up to such a shift, and only distinct forms
-// are computed (3).
+// Columns whose tables show the same as another column's a fixed number of frames later have its
+// range, and columns whose group shows the same as another column's group a fixed number of
+// frames later have its G, rotated by that number (3): each column's tables, and each group's,
+// are brought to a normal form up to such a shift, and only distinct forms are folded. A split
+// then costs F_A Q_A + F_B Q_B + K R steps for F_g distinct forms of group g and K distinct
+// columns, and the cheapest split by that count is taken. The groups' folds take 16-bit values
+// where the tables' spans allow (always for the window's own sines), twice as many per step.
 //
 // The bound. Cut every frame modulus into layers by prime and power, each shared by a set S of
 // at least two tables, of n_S residues: then lcm(h) = M = prod n_S and h_t = prod over S holding t
 // of n_S, so prod h_t >= M^2 and M <= 2^28 for four tables of at most 16384 frames (2^21 for three,
-// 2^14 for two). As Q_A, Q_B and R divide M, a column costs at most 4 * 2^14 steps of (1) and
-// 3 M of (2): at most 2^16 + 3 * 2^28 for four tables, 2^16 + 3 * 2^21 for three, 2^15 + 3 * 2^14
-// for two, times the distinct columns (at most the 193 columns a frame draws). The cheapest split
-// stays far below 3 M: Q_A = M / n_cd and Q_B = M / n_ab for groups {a, b} and {c, d}, and the
-// worst we could construct (periods that share six coprime factors near 25, one per pair of
-// tables) costs 2 M / 25, about 1.2 * 10^7 steps per column. Memory: the m of each table and G of
-// each group, at most 4 * 2^14 + 4 R values.
+// 2^14 for two). As Q_A, Q_B and R divide M and F_g and K are at most the K columns a frame draws
+// (193 at most), the range costs at most 4 * 2^14 steps of (1) and K * 3 M of (2): at most
+// 2^16 + 193 * 3 * 2^28 for four tables, 2^16 + 193 * 3 * 2^21 for three, 2^15 + 193 * 3 * 2^14 for
+// two. The cheapest split stays far below that: Q_A = M / n_cd and Q_B = M / n_ab for groups
+// {a, b} and {c, d}, and a group has at most as many forms as residues its two tables share
+// (n_ab times the spreads), so F_A Q_A + F_B Q_B is about 2 M where every pair of tables shares
+// its own factor. The worst we could construct, six coprime factors near 25, one per pair, has
+// M near 2.4 * 10^8 and costs some 5 * 10^8 steps; bench/range-worst searches for slow cases, and
+// bench/run holds the slowest it found to a target.
+// Memory: the folds of each table's cosets, at most 2 * 4 * 2^14 values, and of one group's
+// forms, kept up to 32 MB.
 
 namespace ondulix::engine {
 namespace {
@@ -44,73 +57,199 @@ namespace {
 constexpr std::int32_t kNoLow = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kNoHigh = std::numeric_limits<std::int32_t>::min();
 
-// One ticked table as the frames move it.
-struct Walker {
-    std::span<const std::int32_t> entries;
-    std::int32_t length = 1;
-    std::int32_t step = 0;   // Speed modulo Length
-    std::int32_t start = 0;  // Position modulo Length
-    std::int32_t spread = 1; // gcd(step, Length): a column sees one coset of it
-    std::int32_t period = 1; // Length / spread
-    std::int32_t turn = 0;   // (step / spread)^-1 modulo the period
-    std::int32_t shared = 1; // h: the part of the period other tables share
+// Extremes over residues: low[r] and high[r]. Every residue gets a value before it is read.
+template <class V>
+struct ExtremesOf {
+    std::vector<V> low, high;
 
-    explicit Walker(const PreviewCycleTable& t)
-        : entries(t.entries.first(static_cast<std::size_t>(t.Length))), length(t.Length),
-          step(floorMod(t.Speed, t.Length)), start(floorMod(t.Position, t.Length)), spread(std::gcd(step, length)),
-          period(length / spread),
-          turn(static_cast<std::int32_t>(inverseOf(static_cast<std::uint64_t>(step / spread),
-                                                   static_cast<std::uint64_t>(period)))) {}
-
-    // Column x, frame f shows entry coset + spread * ((step / spread) * (f + shift) mod period).
-    std::int32_t cosetAt(std::int32_t x) const { return (start + x) % spread; }
-    std::int32_t shiftAt(std::int32_t x) const {
-        const std::int64_t k = (start + x) % length / spread; // (start + x - coset) / spread mod period
-        return static_cast<std::int32_t>(k * turn % period);
-    }
-};
-
-// Extremes over residues: low[r] and high[r].
-struct Extremes {
-    std::vector<std::int32_t> low, high;
-
-    explicit Extremes(std::size_t n = 0) : low(n, kNoLow), high(n, kNoHigh) {}
+    explicit ExtremesOf(std::size_t n = 0)
+        : low(n, std::numeric_limits<V>::max()), high(n, std::numeric_limits<V>::min()) {}
     std::size_t size() const { return low.size(); }
 };
+using Extremes = ExtremesOf<std::int32_t>;
 
-// (1): the extremes of the entries table w shows at column x over the frames f = r (mod shared).
-void foldTable(const Walker& w, std::int32_t x, Extremes& m) {
-    std::fill(m.low.begin(), m.low.end(), kNoLow);
-    std::fill(m.high.begin(), m.high.end(), kNoHigh);
-    const auto shared = static_cast<std::size_t>(w.shared);
-    std::int32_t index = (w.start + x) % w.length;
-    std::size_t r = 0;
-    for (std::int32_t f = 0; f < w.period; ++f) {
-        const std::int32_t e = w.entries[static_cast<std::size_t>(index)];
-        m.low[r] = std::min(m.low[r], e);
-        m.high[r] = std::max(m.high[r], e);
-        index += w.step;
-        index -= index >= w.length ? w.length : 0;
-        r = r + 1 == shared ? 0 : r + 1;
+// One ticked table as the frames move it. Column x shows in frame f the entry
+// coset + spread * (u (f + shift) mod period), u = step / spread: a column sees one coset of the
+// spread, and another column that sees the same coset sees it some frames later or earlier.
+class Walker {
+public:
+    explicit Walker(const PreviewCycleTable& t)
+        : entries_(t.entries.first(static_cast<std::size_t>(t.Length))), length_(t.Length),
+          step_(floorMod(t.Speed, t.Length)), start_(floorMod(t.Position, t.Length)), spread_(std::gcd(step_, length_)),
+          period_(length_ / spread_),
+          turn_(static_cast<std::int32_t>(inverseOf(static_cast<std::uint64_t>(step_ / spread_),
+                                                    static_cast<std::uint64_t>(period_)))) {}
+
+    std::int32_t start() const { return start_; }
+    std::int32_t step() const { return step_; }
+    std::int32_t spread() const { return spread_; }
+    std::int32_t length() const { return length_; }
+    std::int32_t period() const { return period_; }
+    std::int32_t turn() const { return turn_; }
+    std::int32_t shared() const { return shared_; }
+    void setShared(std::int32_t shared) { shared_ = shared; }
+
+    std::int32_t lowest() const { return *std::min_element(entries_.begin(), entries_.end()); }
+    std::int32_t highest() const { return *std::max_element(entries_.begin(), entries_.end()); }
+
+    std::int32_t cosetAt(std::int32_t x) const { return (start_ + x) % spread_; }
+    std::int32_t shiftAt(std::int32_t x) const {
+        const std::int64_t k = (start_ + x) % length_ / spread_;
+        return static_cast<std::int32_t>(k * turn_ % period_ % shared_);
     }
+
+    // (1): the extremes of the coset's entries over the frames f = r (mod shared) with shift 0.
+    const Extremes& foldOf(std::int32_t coset) {
+        auto [place, added] = folds_.try_emplace(coset, static_cast<std::size_t>(shared_));
+        if (added) {
+            Extremes& m = place->second;
+            std::int32_t index = coset;
+            std::size_t r = 0;
+            for (std::int32_t f = 0; f < period_; ++f) {
+                const std::int32_t e = entries_[static_cast<std::size_t>(index)];
+                m.low[r] = std::min(m.low[r], e);
+                m.high[r] = std::max(m.high[r], e);
+                index += step_;
+                index -= index >= length_ ? length_ : 0;
+                r = r + 1 == m.size() ? 0 : r + 1;
+            }
+        }
+        return place->second;
+    }
+
+private:
+    std::span<const std::int32_t> entries_;
+    std::int32_t length_, step_, start_, spread_, period_, turn_;
+    std::int32_t shared_ = 1; // h: the part of the period other tables share
+    std::map<std::int32_t, Extremes> folds_;
+};
+
+// What one column shows of each table: the coset and the shift.
+struct Seen {
+    std::int32_t coset = 0;
+    std::int32_t shift = 0;
+};
+using ColumnView = std::vector<Seen>;
+
+// (3): a column's view of some of the tables up to one shift D of all of them: per table, its
+// coset and its shift in a normal form, and D modulo `modulus`. Keeping the tables before t as
+// they are leaves D free in multiples of the lcm of their shared parts, which moves t's shift
+// through the multiples of the gcd of that lcm and t's shared part: the smallest shift reached
+// is the normal one.
+struct Form {
+    std::vector<std::int32_t> key;
+    std::uint64_t shift = 0; // D modulo the modulus asked for
+};
+
+Form normalFormOf(const std::vector<Walker>& tables, const std::vector<std::size_t>& members, const ColumnView& view,
+                  std::uint64_t modulus) {
+    std::vector<std::uint64_t> shifts;
+    for (const std::size_t t : members)
+        shifts.push_back(static_cast<std::uint64_t>(view[t].shift));
+    Form form;
+    std::uint64_t free = 1; // the shifts D still free: multiples of this
+    for (std::size_t k = 0; k < members.size(); ++k) {
+        const auto shared = static_cast<std::uint64_t>(tables[members[k]].shared());
+        const std::uint64_t g = std::gcd(free, shared);
+        const std::uint64_t normal = shifts[k] % g;
+        const std::uint64_t need = (normal + shared - shifts[k]) % shared; // a multiple of g
+        const std::uint64_t rest = shared / g;
+        const std::uint64_t j = need / g * inverseOf(free / g % rest, rest) % rest; // free * j = need
+        for (std::size_t later = k + 1; later < members.size(); ++later) {
+            const auto other = static_cast<std::uint64_t>(tables[members[later]].shared());
+            shifts[later] = (shifts[later] + free % other * j) % other;
+        }
+        form.shift = (form.shift + free % modulus * j) % modulus;
+        free = lcmOf(free, shared);
+        form.key.push_back(view[members[k]].coset);
+        form.key.push_back(static_cast<std::int32_t>(normal));
+    }
+    return form;
 }
 
-ONDULIX_WIDE_INTEGER_CLONES void addSideBySide(const std::int32_t* a, const std::int32_t* b, std::int32_t* to,
-                                               std::size_t n) {
+// The loops over many residues, for 32-bit values and for 16-bit ones, which take twice as many
+// at a time: each is written once and built for both.
+template <class V>
+[[gnu::always_inline]] inline void addSideBySideOf(const V* a, const V* b, V* to, std::size_t n) {
     for (std::size_t k = 0; k < n; ++k)
-        to[k] = a[k] + b[k];
+        to[k] = static_cast<V>(a[k] + b[k]);
 }
 
-ONDULIX_WIDE_INTEGER_CLONES void keepExtremes(const std::int32_t* low, const std::int32_t* high, std::int32_t* toLow,
-                                              std::int32_t* toHigh, std::size_t n) {
+template <class V>
+[[gnu::always_inline]] inline void keepExtremesOf(const V* low, const V* high, V* __restrict toLow,
+                                                  V* __restrict toHigh, std::size_t n) {
     for (std::size_t k = 0; k < n; ++k) {
         toLow[k] = std::min(toLow[k], low[k]);
         toHigh[k] = std::max(toHigh[k], high[k]);
     }
 }
 
+template <class V>
+[[gnu::always_inline]] inline void foldSumsOf(const V* lowA, const V* lowB, const V* highA, const V* highB,
+                                              V* __restrict toLow, V* __restrict toHigh, std::size_t n) {
+    for (std::size_t k = 0; k < n; ++k) {
+        toLow[k] = std::min(toLow[k], static_cast<V>(lowA[k] + lowB[k]));
+        toHigh[k] = std::max(toHigh[k], static_cast<V>(highA[k] + highB[k]));
+    }
+}
+
+template <class V>
+[[gnu::always_inline]] inline void extremesOfSumsOf(const V* lowA, const V* lowB, const V* highA, const V* highB,
+                                                    std::size_t n, SumRange& range) {
+    std::int32_t low = range.smallest;
+    std::int32_t high = range.largest;
+    for (std::size_t k = 0; k < n; ++k) {
+        low = std::min(low, std::int32_t{lowA[k]} + std::int32_t{lowB[k]});
+        high = std::max(high, std::int32_t{highA[k]} + std::int32_t{highB[k]});
+    }
+    range = {low, high};
+}
+
+#define ONDULIX_FOR_BOTH_WIDTHS(V)                                                                                 \
+    ONDULIX_WIDE_INTEGER_CLONES void addSideBySide(const V* a, const V* b, V* to, std::size_t n) {                 \
+        addSideBySideOf(a, b, to, n);                                                                              \
+    }                                                                                                              \
+    ONDULIX_WIDE_INTEGER_CLONES void keepExtremes(const V* low, const V* high, V* toLow, V* toHigh, std::size_t n) { \
+        keepExtremesOf(low, high, toLow, toHigh, n);                                                               \
+    }                                                                                                              \
+    ONDULIX_WIDE_INTEGER_CLONES void foldSums(const V* lowA, const V* lowB, const V* highA, const V* highB,         \
+                                              V* toLow, V* toHigh, std::size_t n) {                                \
+        foldSumsOf(lowA, lowB, highA, highB, toLow, toHigh, n);                                                    \
+    }                                                                                                              \
+    ONDULIX_WIDE_INTEGER_CLONES void extremesOfSums(const V* lowA, const V* lowB, const V* highA, const V* highB,   \
+                                                    std::size_t n, SumRange& range) {                              \
+        extremesOfSumsOf(lowA, lowB, highA, highB, n, range);                                                      \
+    }
+ONDULIX_FOR_BOTH_WIDTHS(std::int32_t)
+ONDULIX_FOR_BOTH_WIDTHS(std::int16_t)
+#undef ONDULIX_FOR_BOTH_WIDTHS
+
+// The same with the sums in 16 bits, where they fit: twice as many at a time.
+ONDULIX_WIDE_INTEGER_CLONES void extremesOfNarrowSums(const std::int16_t* lowA, const std::int16_t* lowB,
+                                                      const std::int16_t* highA, const std::int16_t* highB,
+                                                      std::size_t n, SumRange& range) {
+    std::int16_t low = std::numeric_limits<std::int16_t>::max();
+    std::int16_t high = std::numeric_limits<std::int16_t>::min();
+    for (std::size_t k = 0; k < n; ++k) {
+        low = std::min(low, static_cast<std::int16_t>(lowA[k] + lowB[k]));
+        high = std::max(high, static_cast<std::int16_t>(highA[k] + highB[k]));
+    }
+    range = {std::min<std::int32_t>(range.smallest, low), std::max<std::int32_t>(range.largest, high)};
+}
+
+// The extremes of n sums, formed in 16 bits where they fit (`narrow`), in 32 otherwise.
+template <class V>
+void extremesOfRun(const V* lowA, const V* lowB, const V* highA, const V* highB, std::size_t n, SumRange& range,
+                   bool narrow) {
+    if constexpr (std::is_same_v<V, std::int16_t>)
+        if (narrow)
+            return extremesOfNarrowSums(lowA, lowB, highA, highB, n, range);
+    extremesOfSums(lowA, lowB, highA, highB, n, range);
+}
+
 // n values for the residues place, place + 1, ... (mod to.size()) folded into `to`; place moves on.
-void foldRun(const std::int32_t* low, const std::int32_t* high, std::size_t n, Extremes& to, std::size_t& place) {
+template <class V>
+void foldRun(const V* low, const V* high, std::size_t n, ExtremesOf<V>& to, std::size_t& place) {
     const std::size_t root = to.size();
     if (root == 1) { // one residue: a plain minimum and maximum, not n runs of one
         to.low[0] = std::min(to.low[0], *std::min_element(low, low + n));
@@ -127,26 +266,61 @@ void foldRun(const std::int32_t* low, const std::int32_t* high, std::size_t n, E
     }
 }
 
-// Sums are formed this many at a time before they are folded.
+// Where the residues are fewer than this, sums are formed this many at a time and then folded;
+// otherwise they are folded as they are formed, a block of residues at a time.
 constexpr std::size_t kRun = 4096;
+constexpr std::size_t kFewResidues = 256;
+constexpr std::size_t kBlock = 2048;
 
-// (2): G(r), the extremes of the group's sum over its residues y = r (mod root), y < lcm of the
-// members' sizes.
-void foldGroup(const std::vector<const Extremes*>& members, std::uint64_t modulus, Extremes& g) {
-    std::fill(g.low.begin(), g.low.end(), kNoLow);
-    std::fill(g.high.begin(), g.high.end(), kNoHigh);
+// One table of a group as a form shows it: its extremes, read from `shift` on.
+template <class V>
+struct Member {
+    const ExtremesOf<V>* fold;
+    std::size_t shift;
+};
+
+// (2): G(r), the extremes of the group's sum over its residues y = r (mod g.size()), y below
+// `modulus`, the lcm of the members' shared parts.
+template <class V>
+void foldGroup(const std::vector<Member<V>>& members, std::uint64_t modulus, ExtremesOf<V>& g) {
+    std::fill(g.low.begin(), g.low.end(), members.empty() ? V{0} : std::numeric_limits<V>::max());
+    std::fill(g.high.begin(), g.high.end(), members.empty() ? V{0} : std::numeric_limits<V>::min());
     std::size_t place = 0;
-    if (members.empty()) {
-        g.low.assign(g.size(), 0);
-        g.high.assign(g.size(), 0);
+    if (members.size() == 1) {
+        const ExtremesOf<V>& m = *members[0].fold;
+        const std::size_t from = members[0].shift;
+        foldRun(&m.low[from], &m.high[from], m.size() - from, g, place);
+        foldRun(m.low.data(), m.high.data(), from, g, place);
+    }
+    if (members.size() != 2)
+        return;
+    const ExtremesOf<V>& a = *members[0].fold;
+    const ExtremesOf<V>& b = *members[1].fold;
+    std::size_t ia = members[0].shift, ib = members[1].shift;
+    const std::size_t root = g.size();
+    if (root >= kFewResidues) {
+        // Residues a block at a time, each block's extremes staying in the first-level cache
+        // while the group's residues y = r (mod root) pass over it, modulus / root rounds.
+        const std::size_t rounds = static_cast<std::size_t>(modulus / root);
+        for (std::size_t first = 0; first < root; first += kBlock) {
+            const std::size_t count = std::min(kBlock, root - first);
+            for (std::size_t round = 0; round < rounds; ++round) {
+                const std::uint64_t y = static_cast<std::uint64_t>(round) * root + first;
+                ia = static_cast<std::size_t>((y + members[0].shift) % a.size());
+                ib = static_cast<std::size_t>((y + members[1].shift) % b.size());
+                for (std::size_t done = 0; done < count;) {
+                    const std::size_t n = std::min({count - done, a.size() - ia, b.size() - ib});
+                    foldSums(&a.low[ia], &b.low[ib], &a.high[ia], &b.high[ib], &g.low[first + done],
+                             &g.high[first + done], n);
+                    ia = ia + n == a.size() ? 0 : ia + n;
+                    ib = ib + n == b.size() ? 0 : ib + n;
+                    done += n;
+                }
+            }
+        }
         return;
     }
-    if (members.size() == 1)
-        return foldRun(members[0]->low.data(), members[0]->high.data(), members[0]->size(), g, place);
-    const Extremes& a = *members[0];
-    const Extremes& b = *members[1];
-    std::vector<std::int32_t> low(kRun), high(kRun);
-    std::size_t ia = 0, ib = 0;
+    std::vector<V> low(kRun), high(kRun);
     for (std::uint64_t y = 0; y < modulus;) {
         const std::size_t n = std::min({static_cast<std::size_t>(modulus - y), a.size() - ia, b.size() - ib, kRun});
         addSideBySide(&a.low[ia], &b.low[ib], low.data(), n);
@@ -163,12 +337,11 @@ struct Split {
     std::array<std::vector<std::size_t>, 2> members;
     std::array<std::uint64_t, 2> modulus{1, 1}; // Q: the lcm of the members' shared parts
     std::uint64_t root = 1;                     // R = gcd(Q_A, Q_B)
-
-    std::uint64_t cost() const { return modulus[0] + modulus[1] + root; }
+    std::array<std::size_t, 2> forms{1, 1};     // the distinct forms of each group the columns show
 };
 
-// The ways to put n tables into two groups of at most two, each way once; the cheapest.
-Split cheapestSplit(const std::vector<Walker>& tables) {
+// The ways to put the tables into two groups of at most two, each way once.
+std::vector<Split> splitsOf(const std::vector<Walker>& tables) {
     const std::size_t n = tables.size();
     std::vector<std::array<std::vector<std::size_t>, 2>> ways;
     if (n < 3) {
@@ -185,46 +358,54 @@ Split cheapestSplit(const std::vector<Walker>& tables) {
                 ways.push_back(way);
             }
     }
-    std::optional<Split> best;
+    std::vector<Split> splits;
     for (const auto& way : ways) {
         Split s{way};
         for (std::size_t g = 0; g < 2; ++g)
             for (const std::size_t t : way[g])
-                s.modulus[g] = lcmOf(s.modulus[g], static_cast<std::uint64_t>(tables[t].shared));
+                s.modulus[g] = lcmOf(s.modulus[g], static_cast<std::uint64_t>(tables[t].shared()));
         s.root = std::gcd(s.modulus[0], s.modulus[1]);
-        if (!best || s.cost() < best->cost())
-            best = s;
+        splits.push_back(s);
     }
-    return *best;
+    return splits;
 }
 
-// (3): column x up to a shift of all tables by one number of frames: per table, the coset it sees
-// and its shift modulo its shared part, brought to a normal form. A shift D changes each table's
-// shift by D; keeping the tables before t as they are leaves D free in multiples of the lcm of
-// their shared parts, which moves t's shift through the multiples of the gcd of that lcm and
-// t's shared part: the smallest shift reached is the normal one.
-std::vector<std::int32_t> normalFormOf(const std::vector<Walker>& tables, std::int32_t x) {
-    std::vector<std::uint64_t> shifts;
-    for (const Walker& w : tables)
-        shifts.push_back(static_cast<std::uint64_t>(w.shiftAt(x) % w.shared));
-    std::vector<std::int32_t> form;
-    std::uint64_t free = 1; // the common shifts left: multiples of this
-    for (std::size_t t = 0; t < tables.size(); ++t) {
-        const auto shared = static_cast<std::uint64_t>(tables[t].shared);
-        const std::uint64_t g = std::gcd(free, shared);
-        const std::uint64_t normal = shifts[t] % g;
-        const std::uint64_t need = (normal + shared - shifts[t]) % shared; // a multiple of g
-        const std::uint64_t rest = shared / g;
-        const std::uint64_t j = need / g * inverseOf(free / g % rest, rest) % rest; // free * j = need
-        for (std::size_t s = t + 1; s < tables.size(); ++s) {
-            const auto other = static_cast<std::uint64_t>(tables[s].shared);
-            shifts[s] = (shifts[s] + free % other * j) % other;
+std::size_t distinctForms(const std::vector<Walker>& tables, const std::vector<std::size_t>& members,
+                          const std::vector<ColumnView>& columns) {
+    std::set<std::vector<std::int32_t>> forms;
+    for (const ColumnView& view : columns)
+        forms.insert(normalFormOf(tables, members, view, 1).key);
+    return forms.size();
+}
+
+// What a residue costs beside a step of a group's fold, which streams through the first-level
+// cache: added for a column, each of the two groups' folds read from further away (1.5), and kept
+// for later columns, in memory the system first has to hand over page by page (6). Measured on
+// bench/run's range row (bench/range-worst --corpus: large_shared_pairs, many_root_classes and
+// the random cases).
+constexpr double kColumnResidue = 1.5;
+constexpr double kKeptResidue = 6.0;
+
+// The split that costs least: each group folded once per form its columns show, the fewer forms
+// kept, and the two groups' folds added once per column.
+Split cheapestSplit(const std::vector<Walker>& tables, const std::vector<ColumnView>& columns) {
+    std::optional<Split> best;
+    double least = 0.0;
+    for (const Split& s : splitsOf(tables)) {
+        Split counted = s;
+        const auto root = static_cast<double>(s.root);
+        double cost = kColumnResidue * static_cast<double>(columns.size()) * root;
+        for (std::size_t g = 0; g < 2; ++g) {
+            counted.forms[g] = distinctForms(tables, s.members[g], columns);
+            cost += static_cast<double>(counted.forms[g]) * static_cast<double>(s.modulus[g]);
         }
-        free = lcmOf(free, shared);
-        form.push_back(tables[t].cosetAt(x));
-        form.push_back(static_cast<std::int32_t>(normal));
+        cost += kKeptResidue * static_cast<double>(std::min(counted.forms[0], counted.forms[1])) * root;
+        if (!best || cost < least) {
+            best = counted;
+            least = cost;
+        }
     }
-    return form;
+    return *best;
 }
 
 std::vector<Walker> tickedWalkers(const PreviewCycleInput& input) {
@@ -236,70 +417,191 @@ std::vector<Walker> tickedWalkers(const PreviewCycleInput& input) {
         std::uint64_t others = 1;
         for (std::size_t s = 0; s < tables.size(); ++s)
             if (s != t)
-                others = lcmOf(others, static_cast<std::uint64_t>(tables[s].period));
-        tables[t].shared = static_cast<std::int32_t>(std::gcd(others, static_cast<std::uint64_t>(tables[t].period)));
+                others = lcmOf(others, static_cast<std::uint64_t>(tables[s].period()));
+        tables[t].setShared(static_cast<std::int32_t>(std::gcd(others, static_cast<std::uint64_t>(tables[t].period()))));
     }
     return tables;
 }
 
-// The range of one column over the whole cycle.
-class ColumnRange {
-public:
-    explicit ColumnRange(const std::vector<Walker>& tables) : tables_(tables), split_(cheapestSplit(tables)) {
+// The columns that differ in more than a shift of all tables by one number of frames.
+std::vector<ColumnView> distinctColumns(const std::vector<Walker>& tables, const PreviewCycleInput& input) {
+    std::vector<std::size_t> all(tables.size());
+    std::iota(all.begin(), all.end(), std::size_t{0});
+    std::map<std::vector<std::int32_t>, ColumnView> distinct;
+    for (std::int32_t column = 0; column < ColumnCount(input); ++column) {
+        const std::int32_t x = column * input.columnStep;
+        ColumnView view;
         for (const Walker& w : tables)
-            folds_.emplace_back(static_cast<std::size_t>(w.shared));
-        for (Extremes& g : groups_)
-            g = Extremes(static_cast<std::size_t>(split_.root));
+            view.push_back({w.cosetAt(x), w.shiftAt(x)});
+        distinct.try_emplace(normalFormOf(tables, all, view, 1).key, view);
     }
+    std::vector<ColumnView> columns;
+    for (auto& [key, view] : distinct)
+        columns.push_back(std::move(view));
+    return columns;
+}
 
-    SumRange at(std::int32_t x) {
-        for (std::size_t t = 0; t < tables_.size(); ++t)
-            foldTable(tables_[t], x, folds_[t]);
-        for (std::size_t g = 0; g < 2; ++g) {
-            std::vector<const Extremes*> members;
-            for (const std::size_t t : split_.members[g])
-                members.push_back(&folds_[t]);
-            foldGroup(members, split_.modulus[g], groups_[g]);
-        }
+// Folds of one group kept for the columns that show its form again, up to this many bytes; past
+// it a form is folded again for each column (the cost the split was chosen by assumes them kept).
+constexpr std::size_t kMostKept = std::size_t{1} << 25;
+
+// The entries of each table less its offset, where they fit in V: a group's sums (less the
+// offsets) then fit as well, and the sums of the two groups are formed in 32 bits.
+struct Narrowing {
+    std::vector<std::int32_t> offset; // per table
+    bool fits = false;                // every group's sums fit in 16 bits
+    bool sumsFit = false;             // and so do the sums of all tables
+};
+
+// Entries less the middle of their span lie within -ceil(span / 2) to ceil(span / 2): the sums of
+// all tables fit in 16 bits where those add up to at most 32767. Otherwise, entries within
+// [lowest, lowest + 49151] less lowest + 16384 lie within -16384 to 32767, and two of them add up
+// within 16 bits where their spans add up to at most 65535.
+Narrowing narrowingOf(const std::vector<Walker>& tables, const Split& split) {
+    Narrowing n{{}, true, false};
+    std::vector<std::int64_t> span;
+    std::int64_t halves = 0;
+    for (const Walker& w : tables) {
+        span.push_back(std::int64_t{w.highest()} - w.lowest());
+        halves += (span.back() + 1) / 2;
+    }
+    if (halves <= 32767) {
+        for (std::size_t t = 0; t < tables.size(); ++t)
+            n.offset.push_back(tables[t].lowest() + static_cast<std::int32_t>(span[t] / 2));
+        n.sumsFit = true;
+        return n;
+    }
+    for (std::size_t t = 0; t < tables.size(); ++t) {
+        n.offset.push_back(tables[t].lowest() + 16384);
+        n.fits = n.fits && span[t] <= 49151;
+    }
+    for (const auto& members : split.members)
+        if (members.size() == 2)
+            n.fits = n.fits && span[members[0]] + span[members[1]] <= 65535;
+    return n;
+}
+
+// The sums' extremes over the distinct columns, the groups' folds shared by the columns that show
+// the same form of a group: columns in the order of the outer group's forms, so that each is
+// folded once, the inner group's folds kept (the group with fewer forms, so that fewer are kept).
+// Values of type V, less the offsets.
+template <class V>
+class SplitRange {
+public:
+    SplitRange(std::vector<Walker>& tables, const Split& split, std::vector<std::int32_t> offset, bool sumsFit)
+        : tables_(tables), split_(split), offset_(std::move(offset)), sumsFit_(sumsFit) {}
+
+    SumRange over(std::vector<ColumnView> columns) {
+        const std::size_t inner = split_.forms[0] < split_.forms[1] ? 0 : 1;
+        const std::size_t outer = 1 - inner;
+        std::vector<std::pair<Form, ColumnView>> ordered;
+        for (ColumnView& view : columns)
+            ordered.emplace_back(formOf(outer, view), std::move(view));
+        std::sort(ordered.begin(), ordered.end(),
+                  [](const auto& a, const auto& b) { return a.first.key < b.first.key; });
+        std::map<std::vector<std::int32_t>, int> innerUses; // only a form shown again is kept
+        for (const auto& column : ordered)
+            ++innerUses[formOf(inner, column.second).key];
+        const auto root = static_cast<std::size_t>(split_.root);
+        ExtremesOf<V> outerFold(root), innerScratch(root);
+        std::optional<std::vector<std::int32_t>> folded; // the outer form in outerFold
+        std::map<std::vector<std::int32_t>, ExtremesOf<V>> kept;
         SumRange range{kNoLow, kNoHigh};
-        for (std::size_t r = 0; r < groups_[0].size(); ++r) {
-            range.smallest = std::min(range.smallest, groups_[0].low[r] + groups_[1].low[r]);
-            range.largest = std::max(range.largest, groups_[0].high[r] + groups_[1].high[r]);
+        for (const auto& [outerForm, view] : ordered) {
+            if (folded != outerForm.key) {
+                foldGroup(membersOf(outer, view), split_.modulus[outer], outerFold);
+                folded = outerForm.key;
+            }
+            const Form innerForm = formOf(inner, view);
+            const ExtremesOf<V>* innerFold = &innerScratch;
+            if (const auto found = kept.find(innerForm.key); found != kept.end())
+                innerFold = &found->second;
+            else {
+                const bool keep =
+                    innerUses[innerForm.key] > 1 && (kept.size() + 1) * root * 2 * sizeof(V) <= kMostKept;
+                ExtremesOf<V>* into = keep ? &kept.try_emplace(innerForm.key, root).first->second : &innerScratch;
+                foldGroup(membersOf(inner, view), split_.modulus[inner], *into);
+                innerFold = into;
+            }
+            addRotated(outerFold, outerForm.shift, *innerFold, innerForm.shift, range, sumsFit_);
         }
-        return range;
+        std::int32_t offsets = 0;
+        for (const std::int32_t o : offset_)
+            offsets += o;
+        return {range.smallest + offsets, range.largest + offsets};
     }
 
 private:
-    const std::vector<Walker>& tables_;
-    Split split_;
-    std::vector<Extremes> folds_;
-    std::array<Extremes, 2> groups_;
+    Form formOf(std::size_t g, const ColumnView& view) const {
+        return normalFormOf(tables_, split_.members[g], view, split_.root);
+    }
+
+    // A table's extremes over a coset in V, less its offset.
+    const ExtremesOf<V>& foldOf(std::size_t t, std::int32_t coset) {
+        auto [place, added] = folds_.try_emplace({t, coset});
+        if (added) {
+            const Extremes& wide = tables_[t].foldOf(coset);
+            ExtremesOf<V>& narrow = place->second;
+            for (const std::int32_t v : wide.low)
+                narrow.low.push_back(static_cast<V>(v - offset_[t]));
+            for (const std::int32_t v : wide.high)
+                narrow.high.push_back(static_cast<V>(v - offset_[t]));
+        }
+        return place->second;
+    }
+
+    // The members as the group's normal form shows them.
+    std::vector<Member<V>> membersOf(std::size_t g, const ColumnView& view) {
+        const Form form = formOf(g, view);
+        std::vector<Member<V>> members;
+        for (std::size_t k = 0; k < split_.members[g].size(); ++k)
+            members.push_back({&foldOf(split_.members[g][k], form.key[2 * k]),
+                               static_cast<std::size_t>(form.key[2 * k + 1])});
+        return members;
+    }
+
+    // The extremes over r of a(r - shiftA) + b(r - shiftB), the folds of forms that the column
+    // shows shifted by D_A and D_B.
+    // The sums are formed in V where they fit (`narrow`), in 32 bits otherwise.
+    static void addRotated(const ExtremesOf<V>& a, std::uint64_t shiftA, const ExtremesOf<V>& b,
+                           std::uint64_t shiftB, SumRange& range, bool narrow) {
+        const std::size_t root = a.size();
+        std::size_t ia = static_cast<std::size_t>((root - shiftA % root) % root);
+        std::size_t ib = static_cast<std::size_t>((root - shiftB % root) % root);
+        for (std::size_t r = 0; r < root;) {
+            const std::size_t n = std::min({root - r, root - ia, root - ib});
+            extremesOfRun(&a.low[ia], &b.low[ib], &a.high[ia], &b.high[ib], n, range, narrow);
+            r += n;
+            ia = ia + n == root ? 0 : ia + n;
+            ib = ib + n == root ? 0 : ib + n;
+        }
+    }
+
+    std::vector<Walker>& tables_;
+    const Split& split_;
+    std::vector<std::int32_t> offset_;
+    bool sumsFit_;
+    std::map<std::pair<std::size_t, std::int32_t>, ExtremesOf<V>> folds_;
 };
 
 } // namespace
 
 std::optional<SumRange> PreviewSumRange(const PreviewCycleInput& input) {
     CheckCycleInput(input);
-    const std::int32_t columns = ColumnCount(input);
-    if (columns == 0)
+    if (ColumnCount(input) == 0)
         return std::nullopt;
-    const std::vector<Walker> tables = tickedWalkers(input);
-    std::vector<std::pair<std::vector<std::int32_t>, std::int32_t>> forms; // normal form, its first x
-    for (std::int32_t column = 0; column < columns; ++column) {
-        const std::int32_t x = column * input.columnStep;
-        forms.emplace_back(normalFormOf(tables, x), x);
-    }
-    std::stable_sort(forms.begin(), forms.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    forms.erase(std::unique(forms.begin(), forms.end(), [](const auto& a, const auto& b) { return a.first == b.first; }),
-                forms.end());
-    ColumnRange column(tables);
-    SumRange range{kNoLow, kNoHigh};
-    for (const auto& form : forms) {
-        const SumRange r = column.at(form.second);
-        range.smallest = std::min(range.smallest, r.smallest);
-        range.largest = std::max(range.largest, r.largest);
-    }
-    return range;
+    std::vector<Walker> tables = tickedWalkers(input);
+    if (tables.empty())
+        return SumRange{0, 0};
+    std::vector<ColumnView> columns = distinctColumns(tables, input);
+    const Split split = cheapestSplit(tables, columns);
+    // The preview's tables (amplitudes up to 16384) nearly always fit in 16 bits, which halves
+    // the time of the folds; the entries the cycle takes may be wider.
+    const Narrowing narrowing = narrowingOf(tables, split);
+    if (narrowing.fits)
+        return SplitRange<std::int16_t>(tables, split, narrowing.offset, narrowing.sumsFit).over(std::move(columns));
+    return SplitRange<std::int32_t>(tables, split, std::vector<std::int32_t>(tables.size(), 0), false)
+        .over(std::move(columns));
 }
 
 bool ComesToPositions(const PreviewCycleInput& input, const std::array<std::int32_t, kTableCount>& positions) {
@@ -308,11 +610,12 @@ bool ComesToPositions(const PreviewCycleInput& input, const std::array<std::int3
         if (!input.tables[t].ticked)
             continue;
         const Walker w(input.tables[t]);
-        const std::int32_t gap = floorMod(static_cast<std::int64_t>(positions[t]) - w.start, w.length);
-        if (gap % w.spread != 0)
+        const std::int32_t gap = floorMod(static_cast<std::int64_t>(positions[t]) - w.start(), w.length());
+        if (gap % w.spread() != 0)
             return false;
-        const auto frame = static_cast<std::uint64_t>(static_cast<std::int64_t>(gap / w.spread) * w.turn % w.period);
-        const auto both = merged(frames, {frame, static_cast<std::uint64_t>(w.period)});
+        const auto frame =
+            static_cast<std::uint64_t>(static_cast<std::int64_t>(gap / w.spread()) * w.turn() % w.period());
+        const auto both = merged(frames, {frame, static_cast<std::uint64_t>(w.period())});
         if (!both)
             return false;
         frames = *both;

@@ -32,6 +32,10 @@ std::string quoted(const fs::path& path) { return engine::Quoted(path.string());
 
 const std::string kNotARegularFile = "it is not a regular file";
 
+// How often a save looks for its target again after other writers replaced it meanwhile: far more
+// than writers ever meet on one file.
+constexpr int kMostLooks = 1000;
+
 // An open file descriptor, closed when it goes out of scope unless closed before.
 class Descriptor {
 public:
@@ -364,27 +368,32 @@ std::optional<std::string> replaceLocked(const fs::path& target, int file, const
     return std::nullopt;
 }
 
+// What one attempt on an existing regular file came to: written or failed, or the name no longer
+// being the file that was opened and locked (another writer replaced it meanwhile): look again.
+struct Attempt {
+    bool lookAgain = false;
+    std::optional<std::string> failure;
+};
+
 // An existing regular file: opened and locked, and replaced only when, once the lock is held, the
-// name still is that file (another writer may have replaced it meanwhile).
-std::optional<std::string> replaceRegular(const fs::path& target, std::string_view bytes) {
-    for (;;) {
-        // Opening for writing tests exactly the permission a write needs, and changes nothing: the
-        // rename would otherwise replace a read-only file without asking.
-        Descriptor file(::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-        if (!file.isOpen())
-            return lastError().message();
-        if (const std::error_code error = lockWhole(file.get()))
-            return error.message();
-        struct stat held {};
-        struct stat named {};
-        if (::fstat(file.get(), &held) != 0)
-            return lastError().message();
-        if (!S_ISREG(held.st_mode))
-            return kNotARegularFile;
-        if (::lstat(target.c_str(), &named) != 0 || named.st_ino != held.st_ino || named.st_dev != held.st_dev)
-            continue;
-        return replaceLocked(target, file.get(), held, bytes);
-    }
+// name still is that file.
+Attempt replaceRegular(const fs::path& target, std::string_view bytes) {
+    // Opening for writing tests exactly the permission a write needs, and changes nothing: the
+    // rename would otherwise replace a read-only file without asking.
+    Descriptor file(::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC));
+    if (!file.isOpen())
+        return errno == ENOENT || errno == ELOOP ? Attempt{true, {}} : Attempt{false, lastError().message()};
+    if (const std::error_code error = lockWhole(file.get()))
+        return {false, error.message()};
+    struct stat held {};
+    struct stat named {};
+    if (::fstat(file.get(), &held) != 0)
+        return {false, lastError().message()};
+    if (::lstat(target.c_str(), &named) != 0 || named.st_ino != held.st_ino || named.st_dev != held.st_dev)
+        return {true, {}};
+    if (!S_ISREG(held.st_mode))
+        return {false, kNotARegularFile};
+    return {false, replaceLocked(target, file.get(), held, bytes)};
 }
 
 // A file that is not there yet, in a folder that must be.
@@ -459,23 +468,29 @@ std::optional<std::string> writeDescriptor(int fd, SpecialTargets special, std::
 std::optional<std::string> AtomicFileStore::replaceFile(const std::string& path, std::string_view bytes) {
     if (path.empty())
         return "no file name given";
-    const auto found = FindFileTarget(path);
-    if (const std::string* reason = std::get_if<std::string>(&found))
-        return *reason;
-    const FileTarget& target = std::get<FileTarget>(found);
-    switch (target.kind) {
-    case FileTarget::Kind::Descriptor:
-        return writeDescriptor(target.descriptor, special_, bytes);
-    case FileTarget::Kind::Missing:
-        return writeNewFile(target.path, bytes);
-    case FileTarget::Kind::Existing:
-        break;
+    // Each new look follows a writer that replaced the file while this one waited for it.
+    for (int look = 0; look < kMostLooks; ++look) {
+        const auto found = FindFileTarget(path);
+        if (const std::string* reason = std::get_if<std::string>(&found))
+            return *reason;
+        const FileTarget& target = std::get<FileTarget>(found);
+        switch (target.kind) {
+        case FileTarget::Kind::Descriptor:
+            return writeDescriptor(target.descriptor, special_, bytes);
+        case FileTarget::Kind::Missing:
+            return writeNewFile(target.path, bytes);
+        case FileTarget::Kind::Existing:
+            break;
+        }
+        if (S_ISDIR(target.info.st_mode))
+            return "it is a folder";
+        if (!S_ISREG(target.info.st_mode))
+            return writeNode(target, special_, bytes);
+        Attempt attempt = replaceRegular(target.path, bytes);
+        if (!attempt.lookAgain)
+            return std::move(attempt.failure);
     }
-    if (S_ISDIR(target.info.st_mode))
-        return "it is a folder";
-    if (!S_ISREG(target.info.st_mode))
-        return writeNode(target, special_, bytes);
-    return replaceRegular(target.path, bytes);
+    return "other programs kept replacing it while it waited to be written";
 }
 
 } // namespace ondulix::exporter

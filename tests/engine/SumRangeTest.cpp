@@ -53,10 +53,12 @@ Case randomCase(std::mt19937& random) {
     for (std::size_t t = 0; t < kTableCount; ++t) {
         const std::int32_t length = kLengths[static_cast<std::size_t>(pick(0, kLengths.size() - 1))];
         c.entries[t].resize(static_cast<std::size_t>(length));
-        // Few distinct values make ties, many make the extremes rare.
-        const int spread = pick(0, 1) ? 3 : 1000;
+        // Few distinct values make ties, many make the extremes rare; the widest sines of the
+        // window (+-16384, often at their ends) and wider entries still leave 16 bits.
+        constexpr std::array<int, 6> kSpreads{3, 1000, 16383, 16384, 30000, 1 << 22};
+        const int spread = kSpreads[static_cast<std::size_t>(pick(0, kSpreads.size() - 1))];
         for (std::int32_t& e : c.entries[t])
-            e = pick(-spread, spread);
+            e = pick(0, 3) == 0 ? (pick(0, 1) ? spread : -spread) : pick(-spread, spread);
         c.input.tables[t] = {c.entries[t], length, pick(-2 * length - 3, 2 * length + 3), pick(-100, 100),
                              pick(0, 4) != 0};
     }

@@ -14,6 +14,9 @@
 #include <QPushButton>
 #include <QToolTip>
 
+#include <limits>
+#include <set>
+
 #include <array>
 #include <vector>
 
@@ -176,6 +179,63 @@ TEST_F(MainWindowTest, ThePeakMarkersFollowTheVerticalRange) {
     QApplication::sendEvent(&window->preview(), &hover);
     EXPECT_EQ(QToolTip::text().toStdString(),
               "The sum leaves -100 to 100: it passes both edges.\nIt runs from -128 to 128.");
+}
+
+// The tooltip answers for the cycle the preview walks from where it stands: Sin1 of Length 8
+// from -100 to 100 alone, two columns, edges -80 and 80. At step 1 the positions pass through
+// every entry; at step 4 the columns see entries p, p + 1, p + 4 and p + 5 only, which reach
+// -100 and 100 from an odd p and stay within 71 from an even one. Each try waits a different
+// number of frames at step 1, so the positions reached differ (until both kinds were reached), and
+// step 4 again is the table the last tooltip was for; the tooltip is compared with the frames
+// walked one by one from the positions it was asked at.
+TEST_F(MainWindowTest, TheTooltipAnswersForTheCycleFromThePositionsReached) {
+    window->show();
+    typeOver("txtSinLen(0)", "8");
+    typeOver("txtSinMax(0)", "100");
+    typeOver("txtSinMin(0)", "100");
+    QTest::keyClick(&box("txtSinMin(0)"), Qt::Key_Home);
+    QTest::keyClick(&box("txtSinMin(0)"), Qt::Key_Minus);
+    for (const char* other : {"checkSin(1)", "checkSin(2)", "checkSin(3)"})
+        QTest::mouseClick(window->control<QCheckBox>(other), Qt::LeftButton);
+    typeOver("txtPrvXmax", "1");
+    typeOver("txtPrvYmin", "80");
+    QTest::keyClick(&box("txtPrvYmin"), Qt::Key_Home);
+    QTest::keyClick(&box("txtPrvYmin"), Qt::Key_Minus);
+    typeOver("txtPrvYmax", "80");
+    ASSERT_EQ(table(0).Minimum, -100);
+    ASSERT_EQ(window->preview().scale(), (toolkit::UserScale{0, -80, 1, 160}));
+
+    std::set<std::string> answers;
+    for (int frames = 1; frames <= 20 && answers.size() < 2; ++frames) {
+        typeOver("txtSinSpeed(0)", "1");
+        ASSERT_TRUE(waitForFrames(frames));
+        typeOver("txtSinSpeed(0)", "4");
+        QHelpEvent hover(QEvent::ToolTip, QPoint(5, 5), window->preview().mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(&window->preview(), &hover);
+        const std::string tip = QToolTip::text().toStdString();
+
+        // No frame ran since: walk the cycle from here on a copy of the tables.
+        engine::TableSet set = window->logic().tableSet();
+        const engine::PreviewView& view = window->logic().previewView();
+        std::int32_t low = std::numeric_limits<std::int32_t>::max();
+        std::int32_t high = std::numeric_limits<std::int32_t>::min();
+        for (int frame = 0; frame < 8; ++frame) {
+            engine::ForEachPreviewColumn(set, view, {true, false, false, false}, [&](std::int32_t, std::int32_t sum) {
+                low = std::min(low, sum);
+                high = std::max(high, sum);
+            });
+            engine::AdvancePositions(set);
+        }
+        const bool top = low < -80, bottom = high > 80;
+        const std::string verdict = !top && !bottom ? "The sum stays within -80 to 80 in every frame."
+                                    : top && bottom ? "The sum leaves -80 to 80: it passes both edges."
+                                    : top           ? "The sum leaves -80 to 80: it passes the top edge."
+                                                    : "The sum leaves -80 to 80: it passes the bottom edge.";
+        EXPECT_EQ(tip, verdict + "\nIt runs from " + std::to_string(low) + " to " + std::to_string(high) + ".")
+            << "after " << frames << " frames at step 1, from position " << position(0);
+        answers.insert(tip);
+    }
+    EXPECT_EQ(answers.size(), 2u) << "both kinds of position were reached";
 }
 
 // --- buttons and closing -------------------------------------------------------------------

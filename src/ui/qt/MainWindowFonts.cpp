@@ -106,8 +106,16 @@ bool captionFits(const QFont& font, const LayoutItem& item, const QString& text)
     const int origin = item.alignRight                     ? controlLeft + controlWidth - advance
                        : item.kind == ControlKind::Button ? controlLeft + (controlWidth - advance) / 2
                                                            : controlLeft;
+    if (metrics.height() > room.height())
+        return false;
+    // The glyph boxes, rounded outward, hold the ink: where they fit, so does the ink, and drawing
+    // the caption (a font engine for the picture, and its glyphs) is saved. Only captions whose
+    // boxes reach past an edge are drawn.
+    const QRect boxes = metrics.boundingRect(text);
+    if (origin + boxes.left() >= room.left() && origin + boxes.right() <= room.right())
+        return true;
     const auto [first, last] = inkColumns(font, text);
-    return origin + first >= room.left() && origin + last <= room.right() && metrics.height() <= room.height();
+    return origin + first >= room.left() && origin + last <= room.right();
 }
 
 } // namespace

@@ -1,0 +1,76 @@
+#include "cycle/FrameWalk.h"
+
+#include "CycleTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace ondulix::cycle {
+namespace {
+
+using testing::pick;
+
+// The walk against frames summed one by one: from any frame, to any frame, with the entries
+// taken either way, for one to four tables and few to many columns; and a deadline that has
+// passed stops it.
+TEST(FrameWalkTest, FindsTheFirstHitOfPlainSums) {
+    std::mt19937 rng(3);
+    for (int n = 0; n < 300; ++n) {
+        SCOPED_TRACE("case " + std::to_string(n));
+        testing::Tables c;
+        const std::int32_t tables = pick(rng, 0, 4);
+        std::uint64_t cycle = 1;
+        std::vector<TickedTable> ticked;
+        for (std::int32_t t = 0; t < engine::kTableCount; ++t) {
+            engine::PreviewCycleTable& table = c.input.tables[static_cast<std::size_t>(t)];
+            table.Length = pick(rng, 1, 50);
+            table.Speed = pick(rng, -60, 60);
+            table.Position = pick(rng, -100, 100);
+            table.ticked = t < tables;
+            c.entries[static_cast<std::size_t>(t)].resize(static_cast<std::size_t>(table.Length));
+            for (std::int32_t& e : c.entries[static_cast<std::size_t>(t)])
+                e = pick(rng, -20, 20);
+        }
+        c.attach();
+        for (const engine::PreviewCycleTable& table : c.input.tables)
+            if (table.ticked) {
+                ticked.emplace_back(table, 1);
+                cycle = std::lcm(cycle, static_cast<std::uint64_t>(ticked.back().motion.period));
+            }
+        c.input.columnStep = pick(rng, 1, 70);
+        c.input.lastColumn = pick(rng, 0, 600);
+        const Columns columns{engine::ColumnCount(c.input), c.input.columnStep};
+        const int sign = n % 2 == 0 ? 1 : -1;
+        const FrameWalk walk(ticked, columns, sign, cycle);
+        const std::int32_t limit = pick(rng, -60, 10);
+        const std::uint64_t from = static_cast<std::uint64_t>(pick(rng, 0, 20));
+        const std::uint64_t to = from + static_cast<std::uint64_t>(pick(rng, 0, 3000));
+        std::optional<Hit> expected;
+        for (std::uint64_t f = from; f < std::min(to, cycle) && !expected; ++f)
+            for (std::int32_t k = 0; k < columns.count && !expected; ++k)
+                if (sign * testing::SumAt(c.input, f, columns.x(k)) <= limit)
+                    expected = Hit{f, k};
+        const std::optional<Hit> found = walk.first(limit, from, to, Deadline());
+        ASSERT_EQ(expected.has_value(), found.has_value()) << limit;
+        if (expected) {
+            ASSERT_EQ(expected->frame, found->frame);
+            ASSERT_EQ(expected->column, found->column);
+        }
+    }
+}
+
+TEST(FrameWalkTest, StopsOnceItsDeadlineHasPassed) {
+    testing::Tables c;
+    c.entries[0].assign(16381, 0);
+    c.entries[1].assign(16369, 0);
+    c.input.tables[0] = {{}, 16381, 1, 0, true};
+    c.input.tables[1] = {{}, 16369, 1, 0, true};
+    c.attach();
+    const std::vector<TickedTable> ticked{TickedTable(c.input.tables[0], 1), TickedTable(c.input.tables[1], 1)};
+    const FrameWalk walk(ticked, {129, 128}, 1, 16381ull * 16369);
+    // No sum is below 0: the walk would go through 2.7 * 10^8 frames.
+    EXPECT_THROW(walk.first(-1, 0, 16381ull * 16369, Deadline(std::chrono::milliseconds(0), {})), OutOfTime);
+    EXPECT_EQ(std::nullopt, walk.first(-1, 0, 1000, Deadline(std::chrono::milliseconds(0), {})));
+}
+
+} // namespace
+} // namespace ondulix::cycle
