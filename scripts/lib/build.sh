@@ -1,7 +1,7 @@
 # shellcheck shell=bash
-# The one place that says how the scripts build Ondulix; sourced (not run) by scripts/run,
-# scripts/test, bench/run, bench/endurance and bench/profile-preview. Sourcing it moves to the
-# top of the source tree and defines:
+# The one place that says how the scripts build Ondulix; sourced (not run) by every script in
+# scripts/ and bench/ that builds before it acts. Sourcing it moves to the top of the source tree
+# and defines:
 #
 #     jobs                                   how many jobs the compiler and ctest may run at once
 #     build_target DIR TARGET [OPTION...]    install what is missing, configure DIR, build TARGET
