@@ -10,14 +10,18 @@
 namespace ondulix::cycle {
 namespace {
 
-// Settling a cursor costs a successor lookup, a few comparisons each, per combination of A.
+// Settling a cursor costs a successor lookup, a few comparisons each, per combination of A: it
+// trades settling against rounds; a quarter or four times it moved no row of bench/run
+// (ondulix_cycle_perf, as for every constant here).
 constexpr double kLookupCost = 8.0;
 
 // A round is searched in windows of h that double in size from Q_A / kFirstWindows on, so that a
-// hit early in a round is found without searching the rest of it.
+// hit early in a round is found without searching the rest of it, at the price of more windows;
+// a quarter or four times it moved no row.
 constexpr std::uint64_t kFirstWindows = 1024;
 
-// A cursor searches windows of at least this many of A's combinations.
+// A cursor searches windows of at least this many of A's combinations: fewer windows against
+// searching past an early hit; a quarter or four times it moved no row.
 constexpr double kFewestPerWindow = 64.0;
 
 // Rounds go through A's combinations until a window the other way, long enough to repay its looks
@@ -26,7 +30,9 @@ constexpr double kFewestPerWindow = 64.0;
 // overshot by much, and one far into a round is found mostly the other way.
 constexpr double kOtherWayGrowth = 8.0;
 
-// A's index is sorted into at most this many buckets for going through B's combinations.
+// A's index is sorted into at most this many buckets for going through B's combinations, else
+// rounds go through C's entries: the buckets' memory against looks at D; a quarter or four times
+// it moved no row.
 constexpr std::uint64_t kMostBuckets = std::uint64_t{1} << 16;
 
 // Where a step would go among steps sorted by step.

@@ -50,15 +50,25 @@ std::optional<std::uint64_t> framesPerColumnStep(const std::vector<TickedTable>&
 // Searches estimated to cost less than this go without a walk first; longer walks than this go
 // without finishing (in column sums, which the walk adds many at a time, so that one costs less
 // than a unit of the search's estimate: 2^27 of them take about 45 ms, 25 ms with AVX2).
+// What the rows of bench/run (ondulix_cycle_perf) did with a quarter and four times each constant
+// in this folder, one at a time, is said beside it; "no row moved" is beyond the noise of a shared
+// machine, about a third.
+// kWorthWalking trades a walk that finds nothing against a search slow to find an early hit: a
+// quarter of it makes primes_full_amplitude 1.9 times slower, four times it twice_primes 0.6.
 constexpr double kWorthWalking = 1 << 18;
+// kLongestWalk trades the time a fruitless walk loses against hits a walk finds sooner than the
+// search: a quarter of it makes wide_group_a 7 times slower.
 constexpr double kLongestWalk = 1 << 27;
 
 // Setting up a root class of columns takes 2 to 3 us, in which the walk adds about this many
 // column sums: the plan counts a microsecond, which ranks the splits well but would stop the walk
-// short of hits that a search of many small root classes takes longer to find.
+// short of hits that a search of many small root classes takes longer to find (large_shared_pairs,
+// whose largest sum the walk finds); four times it makes twice_primes and
+// shared_pairs_alternating_speeds 1.4 times slower, a quarter of it moved no row.
 constexpr double kColumnSumsPerCursor = 6000;
 
-// The first frames are looked at before any search: edges well inside the sums are passed at once.
+// The first frames are looked at before any search: edges well inside the sums are passed at once,
+// as in the window's start-up preview (the row defaults); 1 or 16 moved no row.
 constexpr std::uint64_t kEarlyFrames = 4;
 
 } // namespace

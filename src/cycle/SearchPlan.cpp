@@ -11,15 +11,27 @@
 namespace ondulix::cycle {
 namespace {
 
-// Root moduli larger than the class extremes' are only tried up to this many root classes.
+// Root moduli larger than the class extremes' are only tried up to this many root classes: it
+// bounds the planning and the cursors a split can ask for; a quarter or four times it moved no
+// row of bench/run (ondulix_cycle_perf, as for every constant here).
 constexpr std::uint64_t kMostRootClasses = std::uint64_t{1} << 16;
 
 // A cursor costs about this much to set up beyond its round: looking up its indexes and where
-// its tables stand, about a microsecond.
+// its tables stand, about a microsecond. It ranks splits of many root classes against splits of
+// large indexes: four times it sends primes_full_amplitude to a split 1.9 times slower.
 constexpr double kCursorCost = 1000.0;
 
-// Searches are costed over at most this many frames.
+// Searches are costed over at most this many frames: hits expected early against hits expected
+// late; a quarter or four times it moved no row.
 constexpr double kHorizon = 1 << 24;
+
+// A round through C's entries costs about this much per entry that can reach the threshold: two
+// looks into the buckets and the candidates found there; a quarter or four times it moved no row.
+constexpr double kCostPerEntryOfC = 6.0;
+
+// A cursor is costed for at least this share of a round, even where the horizon ends sooner:
+// the first window it searches; a quarter of it moved no row.
+constexpr double kLeastShareOfRound = 1.0 / 1024;
 
 // What indexing a group costs: its combinations within the budget per index, the number of
 // indexes (class combinations and phases), the places of its tables and its cycle.
@@ -135,12 +147,12 @@ SearchPlan PlanSearch(const engine::PreviewCycleInput& input, std::span<const Ta
             double throughC = indexA.combinations;
             if (!b.empty()) {
                 const std::size_t c = reach[b.back()] < reach[b.front()] ? b.back() : b.front();
-                throughC = reach[c] * choicesOf(c) * 6.0;
+                throughC = reach[c] * choicesOf(c) * kCostPerEntryOfC;
             }
             // A cursor's rounds over the horizon, or settling it once they cost more, which needs
             // B's indexes.
             const double round = std::min(indexA.combinations, throughC);
-            const double rounds = std::max(horizon / static_cast<double>(root) / indexA.steps, 1.0 / 1024);
+            const double rounds = std::max(horizon / static_cast<double>(root) / indexA.steps, kLeastShareOfRound);
             const double settle = indexA.combinations * (1.0 + std::log2(1.0 + indexB.combinations)) + round;
             const bool settles = round * rounds > settle;
             // A's indexes differ by the classes of its tables and by their budget, which the

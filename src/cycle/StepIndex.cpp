@@ -11,7 +11,8 @@
 namespace ondulix::cycle {
 namespace {
 
-// Ranges of steps up to this size are sorted by insertion.
+// Ranges of steps up to this size are sorted by insertion, larger ones by std::sort; a quarter or
+// four times it moved no row of bench/run (ondulix_cycle_perf).
 constexpr std::ptrdiff_t kSmallRange = 16;
 
 // The one place worth 0 of a missing table.

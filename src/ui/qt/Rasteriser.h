@@ -164,10 +164,15 @@ private:
     // Rows first to last (inside the picture) of device column x.
     void fillRows(int x, int first, int last, QRgb colour);
     void noteChanged(int left, int top, int right, int bottom) {
-        changedLeft_ = std::min(changedLeft_, left);
-        changedTop_ = std::min(changedTop_, top);
-        changedRight_ = std::max(changedRight_, right);
-        changedBottom_ = std::max(changedBottom_, bottom);
+        // Mostly inside what is noted already: a branch each, rarely taken.
+        if (left < changedLeft_)
+            changedLeft_ = left;
+        if (top < changedTop_)
+            changedTop_ = top;
+        if (right > changedRight_)
+            changedRight_ = right;
+        if (bottom > changedBottom_)
+            changedBottom_ = bottom;
     }
     void inkEverywhere(bool maybe);
 
