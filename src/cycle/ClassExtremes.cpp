@@ -10,34 +10,37 @@
 namespace ondulix::cycle {
 namespace {
 
-// to[r] = from[(r + shift) mod size], in two straight runs.
-void rotated(std::span<const std::int32_t> from, std::uint64_t shift, std::span<std::int32_t> to) {
-    const auto head = static_cast<std::ptrdiff_t>(from.size() - shift);
-    std::copy(from.begin() + static_cast<std::ptrdiff_t>(shift), from.end(), to.begin());
-    std::copy(from.begin(), from.begin() + static_cast<std::ptrdiff_t>(shift), to.begin() + head);
-}
-
-// to[r] += from[(r + shift) mod size], in two straight runs.
-void addRotated(std::span<const std::int32_t> from, std::uint64_t shift, std::span<std::int32_t> to) {
-    const std::size_t head = from.size() - shift;
-    for (std::size_t r = 0; r < head; ++r)
-        to[r] += from[r + shift];
-    for (std::size_t r = head; r < from.size(); ++r)
-        to[r] += from[r - head];
-}
-
-// Calls each(a, b, n) for the straight runs of n root classes r that read a fold shifted by
-// shiftA at a = (r + shiftA) mod size and one shifted by shiftB at b, at most three of them.
+// Calls each(r, a, b, n) for the straight runs of n root classes from r on that read a fold
+// shifted by shiftA at a = (r + shiftA) mod size and one shifted by shiftB at b, at most three.
 template <class Each>
 void forEachStraightRun(std::size_t size, std::uint64_t shiftA, std::uint64_t shiftB, Each each) {
     for (std::size_t r = 0; r < size;) {
         const auto a = static_cast<std::size_t>((r + shiftA) % size);
         const auto b = static_cast<std::size_t>((r + shiftB) % size);
         const std::size_t n = std::min({size - r, size - a, size - b});
-        each(a, b, n);
+        each(r, a, b, n);
         r += n;
     }
 }
+
+// How many of n sums of two values side by side are at most the threshold (`sign` +1) or at least
+// its negative (-1): the root classes whose smallest signed sum reaches it.
+ONDULIX_WIDE_INTEGER_CLONES std::size_t countReachingSums(const std::int32_t* a, const std::int32_t* b,
+                                                          std::size_t n, int sign, std::int32_t threshold) {
+    std::size_t count = 0;
+    if (sign > 0)
+        for (std::size_t r = 0; r < n; ++r)
+            count += a[r] + b[r] <= threshold ? 1 : 0;
+    else
+        for (std::size_t r = 0; r < n; ++r)
+            count += a[r] + b[r] >= -threshold ? 1 : 0;
+    return count;
+}
+
+// Root classes are scanned for reaching sums in blocks of this many, each counted at full width
+// first and looked through one by one only where it holds one: the scan against the looks; four
+// times or a quarter of it moved no row of bench/run (ondulix_cycle_perf).
+constexpr std::size_t kScanBlock = 256;
 
 // The smallest of n sums of lows side by side, and the largest of the sums of highs.
 ONDULIX_WIDE_INTEGER_CLONES void extremesOfSums(const std::int32_t* lowsA, const std::int32_t* lowsB,
@@ -158,7 +161,8 @@ ClassExtremes::ClassExtremes(const engine::PreviewCycleInput& input, const Table
                   [&](std::int32_t column, const Fold& a, const Fold& b) {
                       std::int32_t low = std::numeric_limits<std::int32_t>::max();
                       std::int32_t high = std::numeric_limits<std::int32_t>::min();
-                      forEachStraightRun(root, a.shift, b.shift, [&](std::size_t ia, std::size_t ib, std::size_t n) {
+                      forEachStraightRun(root, a.shift, b.shift,
+                                         [&](std::size_t, std::size_t ia, std::size_t ib, std::size_t n) {
                           extremesOfSums(&a.low[ia], &b.low[ib], &a.high[ia], &b.high[ib], n, low, high);
                       });
                       at(columnLow_, column) = low;
@@ -180,32 +184,40 @@ std::int32_t ClassExtremes::columnLow(int sign, std::int32_t column) const {
 
 std::uint64_t ClassExtremes::countReaching(int sign, std::int32_t threshold) {
     std::uint64_t count = 0;
-    forEachReachingColumn(sign, threshold, [&](std::int32_t, std::span<const std::int32_t> low) {
-        for (const std::int32_t v : low)
-            count += sign * v <= threshold ? 1 : 0;
-    });
+    forEachReachingColumn(sign, threshold, [&](std::int32_t, const std::int32_t* a, const std::int32_t* b, std::size_t,
+                                               std::size_t n) { count += countReachingSums(a, b, n, sign, threshold); });
     return count;
 }
 
 void ClassExtremes::forEachReaching(int sign, std::int32_t threshold,
                                     const std::function<void(std::int32_t, std::uint64_t)>& visit) {
-    forEachReachingColumn(sign, threshold, [&](std::int32_t column, std::span<const std::int32_t> low) {
-        for (std::size_t r = 0; r < low.size(); ++r)
-            if (sign * low[r] <= threshold)
-                visit(column, r);
+    forEachReachingColumn(sign, threshold, [&](std::int32_t column, const std::int32_t* a, const std::int32_t* b,
+                                               std::size_t r, std::size_t n) {
+        for (std::size_t block = 0; block < n; block += kScanBlock) {
+            const std::size_t end = std::min(n, block + kScanBlock);
+            if (countReachingSums(a + block, b + block, end - block, sign, threshold) == 0)
+                continue;
+            for (std::size_t k = block; k < end; ++k)
+                if (sign * (a[k] + b[k]) <= threshold)
+                    visit(column, r + k);
+        }
     });
 }
 
-// For each column that reaches the threshold, its smallest sums per root class (its largest,
-// for sign -1).
-void ClassExtremes::forEachReachingColumn(
-    int sign, std::int32_t threshold, const std::function<void(std::int32_t, std::span<const std::int32_t>)>& each) {
-    std::vector<std::int32_t> low(static_cast<std::size_t>(root_));
+// For each column that reaches the threshold, the straight runs of its root classes r .. r + n - 1
+// with the two groups' smallest sums there (their largest, for sign -1) side by side, in the order
+// of the root classes.
+template <class Each>
+void ClassExtremes::forEachReachingColumn(int sign, std::int32_t threshold, Each each) {
+    const auto root = static_cast<std::size_t>(root_);
     forEachColumn([&](std::int32_t column) { return columnLow(sign, column) <= threshold; },
                   [&](std::int32_t column, const Fold& a, const Fold& b) {
-                      rotated(sign > 0 ? a.low : a.high, a.shift, low);
-                      addRotated(sign > 0 ? b.low : b.high, b.shift, low);
-                      each(column, low);
+                      const std::int32_t* lowsA = (sign > 0 ? a.low : a.high).data();
+                      const std::int32_t* lowsB = (sign > 0 ? b.low : b.high).data();
+                      forEachStraightRun(root, a.shift, b.shift,
+                                         [&](std::size_t r, std::size_t ia, std::size_t ib, std::size_t n) {
+                                             each(column, lowsA + ia, lowsB + ib, r, n);
+                                         });
                   });
 }
 

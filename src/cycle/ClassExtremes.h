@@ -61,8 +61,8 @@ private:
     Fold foldOf(std::size_t g, std::int32_t column);
     void fold(const Group& group, std::int32_t x, std::span<std::int32_t> low, std::span<std::int32_t> high);
     void keepFoldsThatFit(std::size_t mostKept);
-    void forEachReachingColumn(int sign, std::int32_t threshold,
-                               const std::function<void(std::int32_t, std::span<const std::int32_t>)>& each);
+    template <class Each>
+    void forEachReachingColumn(int sign, std::int32_t threshold, Each each);
     // Calls each(column, fold of group 0, fold of group 1) for every wanted column, in an order
     // that folds a group whose folds are not kept once per representative column.
     void forEachColumn(const std::function<bool(std::int32_t)>& wanted,
