@@ -56,20 +56,21 @@ ONDULIX_WIDE_INTEGER_CLONES void extremesOfSums(const std::int32_t* lowsA, const
     largest = high;
 }
 
-// Where a table's class extremes stand along their orbit as the group classes go by: one group
-// class on moves one place on, back to the orbit's start at its end.
+// Where a table's class extremes, in V, stand along their orbit as the group classes go by: one
+// group class on moves one place on, back to the orbit's start at its end.
+template <class V>
 struct OrbitReader {
-    const std::int32_t* mins = nullptr; // the orbit's first place
-    const std::int32_t* maxs = nullptr;
+    const V* mins = nullptr; // the orbit's first place
+    const V* maxs = nullptr;
     std::size_t place = 0;
     std::size_t length = 1;
 
     OrbitReader() = default;
-    OrbitReader(const TickedTable& t, std::int32_t x) {
+    OrbitReader(const TickedTable& t, const V* orbitMin, const V* orbitMax, std::int32_t x) {
         const std::int32_t at0 = at(t.classPlace, t.classAt(0, x));
         const std::int32_t first = at0 / t.classOrbit * t.classOrbit;
-        mins = t.orbitMin.data() + first;
-        maxs = t.orbitMax.data() + first;
+        mins = orbitMin + first;
+        maxs = orbitMax + first;
         place = static_cast<std::size_t>(at0 - first);
         length = static_cast<std::size_t>(t.classOrbit);
     }
@@ -79,17 +80,15 @@ struct OrbitReader {
 
 // One straight piece of the N tables' class sums, n group classes whose class extremes stand side
 // by side, folded into the extremes of the n root classes they fall on (apart from the tables).
-template <std::size_t N>
-ONDULIX_WIDE_INTEGER_CLONES void foldPiece(const std::array<const std::int32_t*, N>& mins,
-                                           const std::array<const std::int32_t*, N>& maxs,
-                                           std::int32_t* __restrict lows, std::int32_t* __restrict highs,
-                                           std::size_t n) {
+template <std::size_t N, class V>
+ONDULIX_WIDE_INTEGER_CLONES void foldPiece(const std::array<const V*, N>& mins, const std::array<const V*, N>& maxs,
+                                           V* __restrict lows, V* __restrict highs, std::size_t n) {
     for (std::size_t k = 0; k < n; ++k) {
-        std::int32_t low = 0;
-        std::int32_t high = 0;
+        V low = 0;
+        V high = 0;
         for (std::size_t t = 0; t < N; ++t) {
-            low += mins[t][k];
-            high += maxs[t][k];
+            low = static_cast<V>(low + mins[t][k]);
+            high = static_cast<V>(high + maxs[t][k]);
         }
         lows[k] = std::min(lows[k], low);
         highs[k] = std::max(highs[k], high);
@@ -105,39 +104,84 @@ constexpr std::size_t kFoldBlock = 2048;
 // The N tables' class sums over the group classes 0 .. modulus - 1 (a multiple of the root
 // classes, low.size() of them), folded onto the root classes block by block: group class
 // r + root k is root class r, and each block of root classes takes its group classes k after k in
-// straight pieces, each ending where an orbit wraps.
-template <std::size_t N>
-void foldSums(std::span<const TickedTable> tables, std::int32_t x, std::uint64_t modulus, std::span<std::int32_t> low,
-              std::span<std::int32_t> high) {
-    std::fill(low.begin(), low.end(), std::numeric_limits<std::int32_t>::max());
-    std::fill(high.begin(), high.end(), std::numeric_limits<std::int32_t>::min());
-    std::array<OrbitReader, N> atStart;
-    for (std::size_t t = 0; t < N; ++t)
-        atStart[t] = OrbitReader(tables[t], x);
+// straight pieces, each ending where an orbit wraps. The class extremes are the readers' in V, less
+// offsets that add up to `offset`.
+template <std::size_t N, class V>
+void foldSums(const std::array<OrbitReader<V>, N>& atStart, std::int32_t offset, std::uint64_t modulus,
+              std::span<std::int32_t> low, std::span<std::int32_t> high) {
     const std::size_t root = low.size();
     const std::uint64_t folds = modulus / root;
+    std::array<V, kFoldBlock> blockLow, blockHigh;
     for (std::size_t block = 0; block < root; block += kFoldBlock) {
-        const std::size_t blockEnd = std::min(root, block + kFoldBlock);
+        const std::size_t size = std::min(root - block, kFoldBlock);
+        std::fill_n(blockLow.begin(), size, std::numeric_limits<V>::max());
+        std::fill_n(blockHigh.begin(), size, std::numeric_limits<V>::min());
         for (std::uint64_t k = 0; k < folds; ++k) {
-            std::array<OrbitReader, N> readers = atStart;
+            std::array<OrbitReader<V>, N> readers = atStart;
             const std::uint64_t first = block + root * k; // the block's first group class
-            for (OrbitReader& reader : readers)
+            for (OrbitReader<V>& reader : readers)
                 reader.place = static_cast<std::size_t>((reader.place + first % reader.length) % reader.length);
-            for (std::size_t r = block; r < blockEnd;) {
-                std::size_t piece = blockEnd - r;
-                std::array<const std::int32_t*, N> mins{}, maxs{};
+            for (std::size_t r = 0; r < size;) {
+                std::size_t piece = size - r;
+                std::array<const V*, N> mins{}, maxs{};
                 for (std::size_t t = 0; t < N; ++t) {
                     piece = std::min(piece, readers[t].left());
                     mins[t] = readers[t].mins + readers[t].place;
                     maxs[t] = readers[t].maxs + readers[t].place;
                 }
-                foldPiece<N>(mins, maxs, low.data() + r, high.data() + r, piece);
-                for (OrbitReader& reader : readers)
+                foldPiece<N, V>(mins, maxs, blockLow.data() + r, blockHigh.data() + r, piece);
+                for (OrbitReader<V>& reader : readers)
                     reader.advance(piece);
                 r += piece;
             }
         }
+        for (std::size_t r = 0; r < size; ++r) {
+            low[block + r] = blockLow[r] + offset;
+            high[block + r] = blockHigh[r] + offset;
+        }
     }
+}
+
+// The N tables' class sums folded onto the root classes, in 16 bits where the narrow orbits are
+// given.
+template <std::size_t N>
+void foldSums(std::span<const TickedTable> tables, std::span<const NarrowOrbits> narrow, std::int32_t x,
+              std::uint64_t modulus, std::span<std::int32_t> low, std::span<std::int32_t> high) {
+    if (!narrow.empty()) {
+        std::array<OrbitReader<std::int16_t>, N> readers;
+        std::int32_t offset = 0;
+        for (std::size_t t = 0; t < N; ++t) {
+            readers[t] = OrbitReader<std::int16_t>(tables[t], narrow[t].mins.data(), narrow[t].maxs.data(), x);
+            offset += narrow[t].offset;
+        }
+        return foldSums<N, std::int16_t>(readers, offset, modulus, low, high);
+    }
+    std::array<OrbitReader<std::int32_t>, N> readers;
+    for (std::size_t t = 0; t < N; ++t)
+        readers[t] = OrbitReader<std::int32_t>(tables[t], tables[t].orbitMin.data(), tables[t].orbitMax.data(), x);
+    return foldSums<N, std::int32_t>(readers, 0, modulus, low, high);
+}
+
+// The group's class extremes less the middle of each table's span, in 16 bits, where every sum of
+// them fits (the tables' half spans add up to at most 32767): folding then adds twice as many at
+// once. Else none.
+std::vector<NarrowOrbits> narrowOrbitsOf(std::span<const TickedTable> tables) {
+    std::vector<NarrowOrbits> narrow;
+    std::int64_t halves = 0;
+    for (const TickedTable& t : tables) {
+        const std::int32_t lowest = t.lowest(+1);
+        const std::int64_t span = std::int64_t{-t.lowest(-1)} - lowest;
+        halves += (span + 1) / 2;
+        NarrowOrbits n{{}, {}, lowest + static_cast<std::int32_t>(span / 2)};
+        for (const std::int32_t v : t.orbitMin)
+            n.mins.push_back(static_cast<std::int16_t>(v - n.offset));
+        for (const std::int32_t v : t.orbitMax)
+            n.maxs.push_back(static_cast<std::int16_t>(v - n.offset));
+        narrow.push_back(std::move(n));
+    }
+    if (halves > std::numeric_limits<std::int16_t>::max())
+        narrow.clear();
+    return narrow;
 }
 
 // Folds are kept where a group has at least this many group classes per root class: their memory
@@ -165,6 +209,7 @@ ClassExtremes::ClassExtremes(const engine::PreviewCycleInput& input, const Table
         for (const std::size_t member : groups.members[g])
             group.tables.emplace_back(*ticked[member], group.modulus);
         group.columnClasses = ColumnClassesOf(group.tables, columns);
+        group.narrow = narrowOrbitsOf(group.tables);
         scratchLow_[g].resize(static_cast<std::size_t>(root_));
         scratchHigh_[g].resize(static_cast<std::size_t>(root_));
     }
@@ -260,9 +305,9 @@ void ClassExtremes::fold(const Group& group, std::int32_t x, std::span<std::int3
         std::fill(high.begin(), high.end(), 0);
         return;
     case 1:
-        return foldSums<1>(group.tables, x, group.modulus, low, high);
+        return foldSums<1>(group.tables, group.narrow, x, group.modulus, low, high);
     default:
-        return foldSums<2>(group.tables, x, group.modulus, low, high);
+        return foldSums<2>(group.tables, group.narrow, x, group.modulus, low, high);
     }
 }
 
