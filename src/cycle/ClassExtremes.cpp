@@ -116,11 +116,22 @@ void foldSums(const std::array<OrbitReader<V>, N>& atStart, std::int32_t offset,
         const std::size_t size = std::min(root - block, kFoldBlock);
         std::fill_n(blockLow.begin(), size, std::numeric_limits<V>::max());
         std::fill_n(blockHigh.begin(), size, std::numeric_limits<V>::min());
+        // Where the tables stand at the block's first group class, block + root k, moved on by
+        // root places from one k to the next.
+        std::array<OrbitReader<V>, N> atFold = atStart;
+        std::array<std::size_t, N> rootStep{};
+        for (std::size_t t = 0; t < N; ++t) {
+            OrbitReader<V>& reader = atFold[t];
+            reader.place = (reader.place + block % reader.length) % reader.length;
+            rootStep[t] = root % reader.length;
+        }
         for (std::uint64_t k = 0; k < folds; ++k) {
-            std::array<OrbitReader<V>, N> readers = atStart;
-            const std::uint64_t first = block + root * k; // the block's first group class
-            for (OrbitReader<V>& reader : readers)
-                reader.place = static_cast<std::size_t>((reader.place + first % reader.length) % reader.length);
+            std::array<OrbitReader<V>, N> readers = atFold;
+            for (std::size_t t = 0; t < N; ++t) {
+                OrbitReader<V>& reader = atFold[t];
+                reader.place += rootStep[t];
+                reader.place -= reader.place >= reader.length ? reader.length : 0;
+            }
             for (std::size_t r = 0; r < size;) {
                 std::size_t piece = size - r;
                 std::array<const V*, N> mins{}, maxs{};
