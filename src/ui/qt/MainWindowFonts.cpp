@@ -40,11 +40,13 @@ const FaceChoice kPeakFaces{{QStringLiteral("Terminal"), QStringLiteral("Liberat
 constexpr int kSmallestPixels = 8;
 
 // The first face of the choice that the machine can draw at every size. Asked of the font
-// database, which knows without loading a font engine: loading one costs start-up time.
+// database, which knows without loading a font engine: loading one costs start-up time. Only a
+// face the database holds under that name is smoothly scalable, so no lookup of the name through
+// the system's aliases (a match by fontconfig for each name, a good part of start-up) is needed.
 QFont pick(const FaceChoice& choice, const QFont& platformFace) {
     QFont font = platformFace;
     for (const QString& face : choice.faces) {
-        if (QFontDatabase::hasFamily(face) && QFontDatabase::isSmoothlyScalable(face)) {
+        if (QFontDatabase::isSmoothlyScalable(face)) {
             font = QFont(face);
             break;
         }
