@@ -109,7 +109,7 @@ QPushButton* makeButton(const LayoutItem& item, QWidget* parent) {
 // names it, and with the toolkit backend over the controls the logic touches.
 class MainWindow::Factory final : public ControlFactory {
 public:
-    Factory(MainWindow& window, const MainWindowFonts& fonts) : w_(window), fonts_(fonts) {}
+    Factory(MainWindow& window, MainWindowFonts& fonts) : w_(window), fonts_(fonts) {}
 
     toolkit::TextBox* textBox(const LayoutItem& item) override {
         // owned by its line edit
@@ -151,7 +151,7 @@ private:
     }
 
     MainWindow& w_;
-    const MainWindowFonts& fonts_;
+    MainWindowFonts& fonts_;
 };
 
 MainWindow::MainWindow(FormServices services, QWidget* parent) : QWidget(parent, Qt::Window) {
@@ -185,7 +185,7 @@ void MainWindow::setUpWindow() {
 }
 
 void MainWindow::createControls() {
-    const MainWindowFonts fonts = MainWindowFonts::choose();
+    MainWindowFonts fonts = MainWindowFonts::choose();
     setFont(fonts.dialog);
     Factory factory(*this, fonts);
     controls_ = BuildForm(factory);
