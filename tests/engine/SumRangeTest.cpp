@@ -101,6 +101,30 @@ TEST(SumRangeTest, PeriodsSharingAFactorInEveryPair) {
     }
 }
 
+// The same with 180,180 frames and thousands of residues common to the two groups, so that the
+// groups are folded a block of residues at a time; entries of every width the folds distinguish.
+TEST(SumRangeTest, ManyResiduesCommonToTheGroups) {
+    std::mt19937 random(180180);
+    const auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    const std::array<std::int32_t, kTableCount> lengths{4 * 5 * 7, 4 * 9 * 11, 5 * 9 * 13, 7 * 11 * 13};
+    constexpr std::array<int, 4> kSpreads{100, 16384, 30000, 1 << 22};
+    for (const int spread : kSpreads) {
+        Case c;
+        for (std::size_t t = 0; t < kTableCount; ++t) {
+            c.entries[t].resize(static_cast<std::size_t>(lengths[t]));
+            for (std::int32_t& e : c.entries[t]) // distinct enough that one alignment holds each extreme
+                e = pick(-spread, spread);
+            const std::array<std::int32_t, 4> speeds{1, -1, 17, -23}; // coprime to every length
+            c.input.tables[t] = {c.entries[t], lengths[t], speeds[static_cast<std::size_t>(pick(0, 3))],
+                                 pick(0, lengths[t] - 1), true};
+        }
+        c.input.columnStep = pick(1, 3);
+        c.input.lastColumn = 3 * c.input.columnStep;
+        ASSERT_EQ(CycleFrames(c.input), 180180u);
+        ASSERT_EQ(PreviewSumRange(c.input), walkedRange(c.input)) << "entries within +-" << spread;
+    }
+}
+
 TEST(SumRangeTest, NoColumnNoTableAndCountsOfColumns) {
     std::vector<std::int32_t> entries{5, -7, 9};
     PreviewCycleInput in;
