@@ -95,6 +95,22 @@ ONDULIX_WIDE_INTEGER_CLONES void foldPiece(const std::array<const V*, N>& mins, 
     }
 }
 
+// The N tables' class sums of one straight piece of n group classes, side by side.
+template <std::size_t N, class V>
+ONDULIX_WIDE_INTEGER_CLONES void sumPiece(const std::array<const V*, N>& mins, const std::array<const V*, N>& maxs,
+                                          V* __restrict lows, V* __restrict highs, std::size_t n) {
+    for (std::size_t k = 0; k < n; ++k) {
+        V low = 0;
+        V high = 0;
+        for (std::size_t t = 0; t < N; ++t) {
+            low = static_cast<V>(low + mins[t][k]);
+            high = static_cast<V>(high + maxs[t][k]);
+        }
+        lows[k] = low;
+        highs[k] = high;
+    }
+}
+
 // Root classes are folded in blocks of this many, each through all its group classes before the
 // next, so that the block's extremes stay in the nearest cache while the tables stream past:
 // a quarter or four times it made many_root_classes (bench/run, ondulix_cycle_perf) 1.03 to 1.07
@@ -111,7 +127,7 @@ void foldSums(const std::array<OrbitReader<V>, N>& atStart, std::int32_t offset,
               std::span<std::int32_t> low, std::span<std::int32_t> high) {
     const std::size_t root = low.size();
     const std::uint64_t folds = modulus / root;
-    std::array<V, kFoldBlock> blockLow, blockHigh;
+    std::array<V, kFoldBlock> blockLow, blockHigh, stretchLow, stretchHigh;
     for (std::size_t block = 0; block < root; block += kFoldBlock) {
         const std::size_t size = std::min(root - block, kFoldBlock);
         std::fill_n(blockLow.begin(), size, std::numeric_limits<V>::max());
@@ -125,26 +141,37 @@ void foldSums(const std::array<OrbitReader<V>, N>& atStart, std::int32_t offset,
             reader.place = (reader.place + block % reader.length) % reader.length;
             rootStep[t] = root % reader.length;
         }
-        for (std::uint64_t k = 0; k < folds; ++k) {
+        // Fewer root classes than a block: the group classes of several folds follow one another,
+        // so their sums are formed in one stretch, then folded row by row.
+        const std::uint64_t rows = root < kFoldBlock ? kFoldBlock / root : 1;
+        for (std::uint64_t k = 0; k < folds; k += rows) {
+            const std::uint64_t these = std::min(rows, folds - k);
             std::array<OrbitReader<V>, N> readers = atFold;
             for (std::size_t t = 0; t < N; ++t) {
                 OrbitReader<V>& reader = atFold[t];
-                reader.place += rootStep[t];
+                reader.place += these == 1 ? rootStep[t] : root * these % reader.length;
                 reader.place -= reader.place >= reader.length ? reader.length : 0;
             }
-            for (std::size_t r = 0; r < size;) {
-                std::size_t piece = size - r;
+            const auto stretch = static_cast<std::size_t>(these) * size;
+            for (std::size_t r = 0; r < stretch;) {
+                std::size_t piece = stretch - r;
                 std::array<const V*, N> mins{}, maxs{};
                 for (std::size_t t = 0; t < N; ++t) {
                     piece = std::min(piece, readers[t].left());
                     mins[t] = readers[t].mins + readers[t].place;
                     maxs[t] = readers[t].maxs + readers[t].place;
                 }
-                foldPiece<N, V>(mins, maxs, blockLow.data() + r, blockHigh.data() + r, piece);
+                if (these == 1)
+                    foldPiece<N, V>(mins, maxs, blockLow.data() + r, blockHigh.data() + r, piece);
+                else
+                    sumPiece<N, V>(mins, maxs, stretchLow.data() + r, stretchHigh.data() + r, piece);
                 for (OrbitReader<V>& reader : readers)
                     reader.advance(piece);
                 r += piece;
             }
+            for (std::size_t row = 0; these > 1 && row < these; ++row)
+                foldPiece<1, V>({stretchLow.data() + row * size}, {stretchHigh.data() + row * size}, blockLow.data(),
+                                blockHigh.data(), size);
         }
         for (std::size_t r = 0; r < size; ++r) {
             low[block + r] = blockLow[r] + offset;
