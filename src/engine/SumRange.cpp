@@ -185,15 +185,6 @@ template <class V>
 }
 
 template <class V>
-[[gnu::always_inline]] inline void foldSumsOf(const V* lowA, const V* lowB, const V* highA, const V* highB,
-                                              V* __restrict toLow, V* __restrict toHigh, std::size_t n) {
-    for (std::size_t k = 0; k < n; ++k) {
-        toLow[k] = std::min(toLow[k], static_cast<V>(lowA[k] + lowB[k]));
-        toHigh[k] = std::max(toHigh[k], static_cast<V>(highA[k] + highB[k]));
-    }
-}
-
-template <class V>
 [[gnu::always_inline]] inline void extremesOfSumsOf(const V* lowA, const V* lowB, const V* highA, const V* highB,
                                                     std::size_t n, SumRange& range) {
     std::int32_t low = range.smallest;
@@ -211,10 +202,6 @@ template <class V>
     }                                                                                                              \
     ONDULIX_WIDE_INTEGER_CLONES void keepExtremes(const V* low, const V* high, V* toLow, V* toHigh, std::size_t n) { \
         keepExtremesOf(low, high, toLow, toHigh, n);                                                               \
-    }                                                                                                              \
-    ONDULIX_WIDE_INTEGER_CLONES void foldSums(const V* lowA, const V* lowB, const V* highA, const V* highB,         \
-                                              V* toLow, V* toHigh, std::size_t n) {                                \
-        foldSumsOf(lowA, lowB, highA, highB, toLow, toHigh, n);                                                    \
     }                                                                                                              \
     ONDULIX_WIDE_INTEGER_CLONES void extremesOfSums(const V* lowA, const V* lowB, const V* highA, const V* highB,   \
                                                     std::size_t n, SumRange& range) {                              \
@@ -267,17 +254,68 @@ void foldRun(const V* low, const V* high, std::size_t n, ExtremesOf<V>& to, std:
 }
 
 // Where the residues are fewer than this, sums are formed this many at a time and then folded;
-// otherwise they are folded as they are formed, a block of residues at a time.
+// otherwise they are folded a chunk of residues at a time, the chunk's extremes held in registers
+// while every round of the group's residues y = r (mod root) passes over it.
 constexpr std::size_t kRun = 4096;
 constexpr std::size_t kFewResidues = 256;
-constexpr std::size_t kBlock = 2048;
+// 64 residues of 16 bits are four 32-byte registers for the smallest sums and four for the largest.
+constexpr std::size_t kChunk = 64;
+// Rounds taken at once: their places in the members' folds are kept, kRounds * 8 bytes.
+constexpr std::size_t kRounds = 4096;
 
-// One table of a group as a form shows it: its extremes, read from `shift` on.
+// One table of a group as a form shows it: its extremes over `residues` residues, read from
+// `shift` on. The fold runs on by kChunk values that repeat it from its start, so that a chunk
+// read from any residue needs no wrapping.
 template <class V>
 struct Member {
     const ExtremesOf<V>* fold;
+    std::size_t residues;
     std::size_t shift;
 };
+
+// Where a round of the group's residues reads its two members in the chunk at hand.
+struct RoundPlaces {
+    std::uint32_t a = 0;
+    std::uint32_t b = 0;
+};
+
+// The chunk's extremes over `rounds` rounds, each reading both members' folds from its places,
+// which then move on by a chunk (`stepA`, `stepB`: kChunk modulo the members' residues).
+template <class V>
+[[gnu::always_inline]] inline void foldChunkOf(const V* lowA, const V* highA, const V* lowB, const V* highB,
+                                               RoundPlaces* places, std::size_t rounds, std::uint32_t stepA,
+                                               std::uint32_t residuesA, std::uint32_t stepB,
+                                               std::uint32_t residuesB, V* toLow, V* toHigh) {
+    V low[kChunk], high[kChunk];
+    for (std::size_t k = 0; k < kChunk; ++k) {
+        low[k] = toLow[k];
+        high[k] = toHigh[k];
+    }
+    for (std::size_t u = 0; u < rounds; ++u) {
+        const std::uint32_t ia = places[u].a, ib = places[u].b;
+        for (std::size_t k = 0; k < kChunk; ++k) {
+            low[k] = std::min(low[k], static_cast<V>(lowA[ia + k] + lowB[ib + k]));
+            high[k] = std::max(high[k], static_cast<V>(highA[ia + k] + highB[ib + k]));
+        }
+        places[u].a = ia + stepA >= residuesA ? ia + stepA - residuesA : ia + stepA;
+        places[u].b = ib + stepB >= residuesB ? ib + stepB - residuesB : ib + stepB;
+    }
+    for (std::size_t k = 0; k < kChunk; ++k) {
+        toLow[k] = low[k];
+        toHigh[k] = high[k];
+    }
+}
+
+#define ONDULIX_FOR_BOTH_WIDTHS(V)                                                                                 \
+    ONDULIX_WIDE_INTEGER_CLONES void foldChunk(const V* lowA, const V* highA, const V* lowB, const V* highB,        \
+                                               RoundPlaces* places, std::size_t rounds, std::uint32_t stepA,       \
+                                               std::uint32_t residuesA, std::uint32_t stepB,                       \
+                                               std::uint32_t residuesB, V* toLow, V* toHigh) {                     \
+        foldChunkOf(lowA, highA, lowB, highB, places, rounds, stepA, residuesA, stepB, residuesB, toLow, toHigh);  \
+    }
+ONDULIX_FOR_BOTH_WIDTHS(std::int32_t)
+ONDULIX_FOR_BOTH_WIDTHS(std::int16_t)
+#undef ONDULIX_FOR_BOTH_WIDTHS
 
 // (2): G(r), the extremes of the group's sum over its residues y = r (mod g.size()), y below
 // `modulus`, the lcm of the members' shared parts.
@@ -289,45 +327,52 @@ void foldGroup(const std::vector<Member<V>>& members, std::uint64_t modulus, Ext
     if (members.size() == 1) {
         const ExtremesOf<V>& m = *members[0].fold;
         const std::size_t from = members[0].shift;
-        foldRun(&m.low[from], &m.high[from], m.size() - from, g, place);
+        foldRun(&m.low[from], &m.high[from], members[0].residues - from, g, place);
         foldRun(m.low.data(), m.high.data(), from, g, place);
     }
     if (members.size() != 2)
         return;
     const ExtremesOf<V>& a = *members[0].fold;
     const ExtremesOf<V>& b = *members[1].fold;
+    const std::size_t sizeA = members[0].residues, sizeB = members[1].residues;
     std::size_t ia = members[0].shift, ib = members[1].shift;
     const std::size_t root = g.size();
     if (root >= kFewResidues) {
-        // Residues a block at a time, each block's extremes staying in the first-level cache
-        // while the group's residues y = r (mod root) pass over it, modulus / root rounds.
-        const std::size_t rounds = static_cast<std::size_t>(modulus / root);
-        for (std::size_t first = 0; first < root; first += kBlock) {
-            const std::size_t count = std::min(kBlock, root - first);
-            for (std::size_t round = 0; round < rounds; ++round) {
-                const std::uint64_t y = static_cast<std::uint64_t>(round) * root + first;
-                ia = static_cast<std::size_t>((y + members[0].shift) % a.size());
-                ib = static_cast<std::size_t>((y + members[1].shift) % b.size());
-                for (std::size_t done = 0; done < count;) {
-                    const std::size_t n = std::min({count - done, a.size() - ia, b.size() - ib});
-                    foldSums(&a.low[ia], &b.low[ib], &a.high[ia], &b.high[ib], &g.low[first + done],
-                             &g.high[first + done], n);
-                    ia = ia + n == a.size() ? 0 : ia + n;
-                    ib = ib + n == b.size() ? 0 : ib + n;
-                    done += n;
-                }
+        const auto residuesA = static_cast<std::uint32_t>(sizeA), residuesB = static_cast<std::uint32_t>(sizeB);
+        const auto stepA = static_cast<std::uint32_t>(kChunk % sizeA), stepB = static_cast<std::uint32_t>(kChunk % sizeB);
+        const auto rounds = static_cast<std::size_t>(modulus / root);
+        std::vector<RoundPlaces> places(std::min(rounds, kRounds));
+        ExtremesOf<V> last(kChunk); // the residues past the last whole chunk, and as many unused
+        for (std::size_t first = 0; first < rounds; first += places.size()) {
+            const std::size_t count = std::min(places.size(), rounds - first);
+            for (std::size_t u = 0; u < count; ++u) {
+                const std::uint64_t y = static_cast<std::uint64_t>(first + u) * root;
+                places[u] = {static_cast<std::uint32_t>((y + members[0].shift) % sizeA),
+                             static_cast<std::uint32_t>((y + members[1].shift) % sizeB)};
+            }
+            std::size_t r = 0;
+            for (; r + kChunk <= root; r += kChunk)
+                foldChunk(a.low.data(), a.high.data(), b.low.data(), b.high.data(), places.data(), count, stepA,
+                          residuesA, stepB, residuesB, &g.low[r], &g.high[r]);
+            if (r < root) {
+                std::copy(g.low.begin() + static_cast<std::ptrdiff_t>(r), g.low.end(), last.low.begin());
+                std::copy(g.high.begin() + static_cast<std::ptrdiff_t>(r), g.high.end(), last.high.begin());
+                foldChunk(a.low.data(), a.high.data(), b.low.data(), b.high.data(), places.data(), count, stepA,
+                          residuesA, stepB, residuesB, last.low.data(), last.high.data());
+                std::copy_n(last.low.begin(), root - r, g.low.begin() + static_cast<std::ptrdiff_t>(r));
+                std::copy_n(last.high.begin(), root - r, g.high.begin() + static_cast<std::ptrdiff_t>(r));
             }
         }
         return;
     }
     std::vector<V> low(kRun), high(kRun);
     for (std::uint64_t y = 0; y < modulus;) {
-        const std::size_t n = std::min({static_cast<std::size_t>(modulus - y), a.size() - ia, b.size() - ib, kRun});
+        const std::size_t n = std::min({static_cast<std::size_t>(modulus - y), sizeA - ia, sizeB - ib, kRun});
         addSideBySide(&a.low[ia], &b.low[ib], low.data(), n);
         addSideBySide(&a.high[ia], &b.high[ib], high.data(), n);
         foldRun(low.data(), high.data(), n, g, place);
-        ia = ia + n == a.size() ? 0 : ia + n;
-        ib = ib + n == b.size() ? 0 : ib + n;
+        ia = ia + n == sizeA ? 0 : ia + n;
+        ib = ib + n == sizeB ? 0 : ib + n;
         y += n;
     }
 }
@@ -542,10 +587,11 @@ private:
         if (added) {
             const Extremes& wide = tables_[t].foldOf(coset);
             ExtremesOf<V>& narrow = place->second;
-            for (const std::int32_t v : wide.low)
-                narrow.low.push_back(static_cast<V>(v - offset_[t]));
-            for (const std::int32_t v : wide.high)
-                narrow.high.push_back(static_cast<V>(v - offset_[t]));
+            const std::size_t residues = wide.size();
+            for (std::size_t k = 0; k < residues + kChunk; ++k) {
+                narrow.low.push_back(static_cast<V>(wide.low[k % residues] - offset_[t]));
+                narrow.high.push_back(static_cast<V>(wide.high[k % residues] - offset_[t]));
+            }
         }
         return place->second;
     }
@@ -554,9 +600,11 @@ private:
     std::vector<Member<V>> membersOf(std::size_t g, const ColumnView& view) {
         const Form form = formOf(g, view);
         std::vector<Member<V>> members;
-        for (std::size_t k = 0; k < split_.members[g].size(); ++k)
-            members.push_back({&foldOf(split_.members[g][k], form.key[2 * k]),
+        for (std::size_t k = 0; k < split_.members[g].size(); ++k) {
+            const std::size_t t = split_.members[g][k];
+            members.push_back({&foldOf(t, form.key[2 * k]), static_cast<std::size_t>(tables_[t].shared()),
                                static_cast<std::size_t>(form.key[2 * k + 1])});
+        }
         return members;
     }
 
