@@ -185,6 +185,15 @@ template <class V>
 }
 
 template <class V>
+[[gnu::always_inline]] inline void foldSumsOf(const V* lowA, const V* lowB, const V* highA, const V* highB,
+                                              V* __restrict toLow, V* __restrict toHigh, std::size_t n) {
+    for (std::size_t k = 0; k < n; ++k) {
+        toLow[k] = std::min(toLow[k], static_cast<V>(lowA[k] + lowB[k]));
+        toHigh[k] = std::max(toHigh[k], static_cast<V>(highA[k] + highB[k]));
+    }
+}
+
+template <class V>
 [[gnu::always_inline]] inline void extremesOfSumsOf(const V* lowA, const V* lowB, const V* highA, const V* highB,
                                                     std::size_t n, SumRange& range) {
     std::int32_t low = range.smallest;
@@ -202,6 +211,10 @@ template <class V>
     }                                                                                                              \
     ONDULIX_WIDE_INTEGER_CLONES void keepExtremes(const V* low, const V* high, V* toLow, V* toHigh, std::size_t n) { \
         keepExtremesOf(low, high, toLow, toHigh, n);                                                               \
+    }                                                                                                              \
+    ONDULIX_WIDE_INTEGER_CLONES void foldSums(const V* lowA, const V* lowB, const V* highA, const V* highB,         \
+                                              V* toLow, V* toHigh, std::size_t n) {                                \
+        foldSumsOf(lowA, lowB, highA, highB, toLow, toHigh, n);                                                    \
     }                                                                                                              \
     ONDULIX_WIDE_INTEGER_CLONES void extremesOfSums(const V* lowA, const V* lowB, const V* highA, const V* highB,   \
                                                     std::size_t n, SumRange& range) {                              \
@@ -224,13 +237,43 @@ ONDULIX_WIDE_INTEGER_CLONES void extremesOfNarrowSums(const std::int16_t* lowA, 
     range = {std::min<std::int32_t>(range.smallest, low), std::max<std::int32_t>(range.largest, high)};
 }
 
+// The same where the sums need 17 bits, still sixteen at a time: the values moved up by 32768
+// (the smallest sums) or taken from 32767 (the largest) and added without sign, stopping at
+// 65535. The smallest of such sums is exact below 65535, which it is unless every sum of the run
+// lies within 32768 of the top of what two values can add up to. False when it is not.
+ONDULIX_WIDE_INTEGER_CLONES bool extremesOfWideSums(const std::int16_t* lowA, const std::int16_t* lowB,
+                                                    const std::int16_t* highA, const std::int16_t* highB,
+                                                    std::size_t n, SumRange& range) {
+    constexpr std::uint16_t kStop = std::numeric_limits<std::uint16_t>::max();
+    std::uint16_t up = kStop, down = kStop; // the smallest of the raised sums and of the lowered ones
+    for (std::size_t k = 0; k < n; ++k) {
+        const auto a = static_cast<std::uint16_t>(static_cast<std::uint16_t>(lowA[k]) ^ 0x8000U);
+        const auto b = static_cast<std::uint16_t>(static_cast<std::uint16_t>(lowB[k]) ^ 0x8000U);
+        auto sum = static_cast<std::uint16_t>(a + b);
+        sum |= static_cast<std::uint16_t>(-static_cast<std::uint16_t>(sum < a)); // written so it vectorises
+        up = up < sum ? up : sum;
+        const auto c = static_cast<std::uint16_t>(static_cast<std::uint16_t>(highA[k]) ^ 0x7FFFU);
+        const auto d = static_cast<std::uint16_t>(static_cast<std::uint16_t>(highB[k]) ^ 0x7FFFU);
+        auto rest = static_cast<std::uint16_t>(c + d);
+        rest |= static_cast<std::uint16_t>(-static_cast<std::uint16_t>(rest < c));
+        down = down < rest ? down : rest;
+    }
+    if (up == kStop || down == kStop)
+        return false;
+    range = {std::min(range.smallest, std::int32_t{up} - 65536), std::max(range.largest, 65534 - std::int32_t{down})};
+    return true;
+}
+
 // The extremes of n sums, formed in 16 bits where they fit (`narrow`), in 32 otherwise.
 template <class V>
 void extremesOfRun(const V* lowA, const V* lowB, const V* highA, const V* highB, std::size_t n, SumRange& range,
                    bool narrow) {
-    if constexpr (std::is_same_v<V, std::int16_t>)
+    if constexpr (std::is_same_v<V, std::int16_t>) {
         if (narrow)
             return extremesOfNarrowSums(lowA, lowB, highA, highB, n, range);
+        if (extremesOfWideSums(lowA, lowB, highA, highB, n, range))
+            return;
+    }
     extremesOfSums(lowA, lowB, highA, highB, n, range);
 }
 
@@ -262,6 +305,10 @@ constexpr std::size_t kFewResidues = 256;
 constexpr std::size_t kChunk = 64;
 // Rounds taken at once: their places in the members' folds are kept, kRounds * 8 bytes.
 constexpr std::size_t kRounds = 4096;
+// Fewer rounds than this pass over a block of residues in memory instead: the chunk's registers
+// would be loaded and stored again after too few of them.
+constexpr std::size_t kManyRounds = 16;
+constexpr std::size_t kBlock = 2048;
 
 // One table of a group as a form shows it: its extremes over `residues` residues, read from
 // `shift` on. The fold runs on by kChunk values that repeat it from its start, so that a chunk
@@ -337,10 +384,31 @@ void foldGroup(const std::vector<Member<V>>& members, std::uint64_t modulus, Ext
     const std::size_t sizeA = members[0].residues, sizeB = members[1].residues;
     std::size_t ia = members[0].shift, ib = members[1].shift;
     const std::size_t root = g.size();
+    const auto rounds = static_cast<std::size_t>(modulus / root);
+    if (root >= kFewResidues && rounds < kManyRounds) {
+        // Residues a block at a time, each block's extremes staying in the first-level cache
+        // while the rounds pass over it.
+        for (std::size_t first = 0; first < root; first += kBlock) {
+            const std::size_t count = std::min(kBlock, root - first);
+            for (std::size_t round = 0; round < rounds; ++round) {
+                const std::uint64_t y = static_cast<std::uint64_t>(round) * root + first;
+                ia = static_cast<std::size_t>((y + members[0].shift) % sizeA);
+                ib = static_cast<std::size_t>((y + members[1].shift) % sizeB);
+                for (std::size_t done = 0; done < count;) {
+                    const std::size_t n = std::min({count - done, sizeA - ia, sizeB - ib});
+                    foldSums(&a.low[ia], &b.low[ib], &a.high[ia], &b.high[ib], &g.low[first + done],
+                             &g.high[first + done], n);
+                    ia = ia + n == sizeA ? 0 : ia + n;
+                    ib = ib + n == sizeB ? 0 : ib + n;
+                    done += n;
+                }
+            }
+        }
+        return;
+    }
     if (root >= kFewResidues) {
         const auto residuesA = static_cast<std::uint32_t>(sizeA), residuesB = static_cast<std::uint32_t>(sizeB);
         const auto stepA = static_cast<std::uint32_t>(kChunk % sizeA), stepB = static_cast<std::uint32_t>(kChunk % sizeB);
-        const auto rounds = static_cast<std::size_t>(modulus / root);
         std::vector<RoundPlaces> places(std::min(rounds, kRounds));
         ExtremesOf<V> last(kChunk); // the residues past the last whole chunk, and as many unused
         for (std::size_t first = 0; first < rounds; first += places.size()) {
