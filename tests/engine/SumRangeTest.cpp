@@ -107,7 +107,7 @@ TEST(SumRangeTest, ManyResiduesCommonToTheGroups) {
     std::mt19937 random(180180);
     const auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
     const std::array<std::int32_t, kTableCount> lengths{4 * 5 * 7, 4 * 9 * 11, 5 * 9 * 13, 7 * 11 * 13};
-    constexpr std::array<int, 4> kSpreads{100, 16384, 30000, 1 << 22};
+    constexpr std::array<int, 5> kSpreads{60, 100, 16384, 30000, 1 << 22};
     for (const int spread : kSpreads) {
         Case c;
         for (std::size_t t = 0; t < kTableCount; ++t) {
@@ -133,7 +133,7 @@ TEST(SumRangeTest, GroupsFoldedOverManyRounds) {
     std::mt19937 random(314160);
     const auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
     const std::array<std::int32_t, kTableCount> lengths{2 * 240, 2 * 1232, 2 * 357, 2 * 935};
-    constexpr std::array<int, 5> kSpreads{100, 16384, 30000, 1 << 22, -30000}; // the last: odd entries far below
+    constexpr std::array<int, 6> kSpreads{60, 100, 16384, 30000, 1 << 22, -30000}; // the last: odd entries far below
     for (const int spread : kSpreads) {
         Case c;
         for (std::size_t t = 0; t < kTableCount; ++t) {
