@@ -422,7 +422,8 @@ void foldGroup(const std::vector<Member<V>>& members, std::uint64_t modulus, Ext
     }
     if (root >= kFewResidues) {
         const auto residuesA = static_cast<std::uint32_t>(sizeA), residuesB = static_cast<std::uint32_t>(sizeB);
-        const auto stepA = static_cast<std::uint32_t>(kChunk % sizeA), stepB = static_cast<std::uint32_t>(kChunk % sizeB);
+        const auto stepA = static_cast<std::uint32_t>(kChunk % sizeA);
+        const auto stepB = static_cast<std::uint32_t>(kChunk % sizeB);
         std::vector<RoundPlaces> places(std::min(rounds, kRounds));
         ExtremesOf<V> last(kChunk); // the residues past the last whole chunk, and as many unused
         for (std::size_t first = 0; first < rounds; first += places.size()) {
