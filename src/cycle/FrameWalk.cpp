@@ -21,17 +21,17 @@ FrameWalk::Strided stridedOf(const TickedTable& t, Columns columns, int sign) {
     const std::int32_t laneSpan = laneLength + columns.count;
     FrameWalk::Strided s{std::vector<std::int32_t>(static_cast<std::size_t>(lanes) * static_cast<std::size_t>(laneSpan)),
                          std::vector<std::int32_t>(static_cast<std::size_t>(length))};
+    // Each lane by additions alone: a division per entry would cost more than the walks of
+    // many searches.
     for (std::int32_t lane = 0; lane < lanes; ++lane) {
         std::int32_t index = lane;
-        for (std::int32_t k = 0; k < laneLength; ++k) {
-            at(s.start, index) = lane * laneSpan + k;
-            index = (index + step) % length;
+        for (std::int32_t k = 0; k < laneSpan; ++k) {
+            if (k < laneLength)
+                at(s.start, index) = lane * laneSpan + k;
+            at(s.values, lane * laneSpan + k) = sign * t.entry(index);
+            index += step;
+            index -= index >= length ? length : 0;
         }
-        for (std::int32_t k = 0; k < laneSpan; ++k)
-            at(s.values, lane * laneSpan + k) = sign * t.entry((lane + static_cast<std::int32_t>(
-                                                                           static_cast<std::int64_t>(k % laneLength) *
-                                                                           step % length)) %
-                                                               length);
     }
     return s;
 }

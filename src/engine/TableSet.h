@@ -3,7 +3,10 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <cstdlib>
+#include <new>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace ondulix::engine {
@@ -42,11 +45,44 @@ struct PreviewPositions {
     friend bool operator==(const PreviewPositions&, const PreviewPositions&) = default;
 };
 
+// Zeroed memory straight from the system: a large calloc is fresh pages that read as zero, so
+// only the pages later written are ever touched (filling a megabyte of entries with zeros, most
+// of them never written, cost a page fault per 4 KiB at the window's start-up). Elements made
+// without a value are left as the memory has them, zero.
+template <class T>
+struct ZeroedAllocator {
+    using value_type = T;
+
+    ZeroedAllocator() = default;
+    template <class U>
+    ZeroedAllocator(const ZeroedAllocator<U>&) {}
+
+    T* allocate(std::size_t n) {
+        if (void* memory = std::calloc(n, sizeof(T)))
+            return static_cast<T*>(memory);
+        throw std::bad_alloc();
+    }
+    void deallocate(T* p, std::size_t) { std::free(p); }
+
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args) {
+        if constexpr (sizeof...(Args) > 0)
+            ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+        else
+            ::new (static_cast<void*>(p)) U; // already zero
+    }
+
+    template <class U>
+    friend bool operator==(const ZeroedAllocator&, const ZeroedAllocator<U>&) {
+        return true;
+    }
+};
+
 // The computed entries of the four tables: fixed capacity, zero-filled once, never resized or
 // cleared, so entries above a shrunk Length keep what a longer computation left there.
 class Values {
 public:
-    Values() : entries_(static_cast<std::size_t>(kTableCount) * kValueCapacity, 0) {}
+    Values() : entries_(static_cast<std::size_t>(kTableCount) * kValueCapacity) {}
 
     std::int32_t operator()(int table, int entry) const { return entries_[index(table, entry)]; }
     std::int32_t& operator()(int table, int entry) { return entries_[index(table, entry)]; }
@@ -62,7 +98,7 @@ private:
     static std::size_t index(int table, int entry) {
         return static_cast<std::size_t>(table) * kValueCapacity + static_cast<std::size_t>(entry);
     }
-    std::vector<std::int32_t> entries_;
+    std::vector<std::int32_t, ZeroedAllocator<std::int32_t>> entries_;
 };
 
 // The tables' part of the model: four tables' settings, where the preview stands in each, and

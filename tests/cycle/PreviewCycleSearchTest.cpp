@@ -110,7 +110,7 @@ void placeBounds(Tables& c, std::mt19937& rng) {
 // Random medium cycles against the plain walk of the whole cycle, under every set of limits.
 TEST(PreviewCycleSearchTest, AgreesWithWalkingMediumCyclesWhole) {
     std::mt19937 rng(424242);
-    for (int n = 0; n < 80; ++n) {
+    for (int n = 0; n < 40; ++n) {
         SCOPED_TRACE("case " + std::to_string(n));
         Tables c = mediumCycle(rng);
         placeBounds(c, rng);

@@ -3,6 +3,7 @@
 
 #include "ui/AboutBoxes.h"
 #include "support/HeadlessWindow.h"
+#include "ui/qt/DisplayConnection.h"
 #include "ui/qt/QtTimer.h"
 
 #include <QApplication>
@@ -292,6 +293,43 @@ TEST(WindowProgram, ADisplayThatDoesNotAnswerIsNamed) {
     EXPECT_EQ(program.exitCode(), 2);
     EXPECT_TRUE(program.readAllStandardError().startsWith(
         QStringLiteral("ondulix: cannot reach the display \":%1\"").arg(number).toUtf8()));
+}
+
+// Qt's own -platform and -display options override the environment, for the checks too: an
+// offscreen window needs no X server, and -display names the one that is tried.
+TEST(WindowProgram, QtsOwnDisplayOptionsAreHeeded) {
+    const QByteArray savedDisplay = qgetenv("DISPLAY");
+    const QByteArray savedPlatform = qgetenv("QT_QPA_PLATFORM");
+    const QByteArray savedWayland = qgetenv("WAYLAND_DISPLAY");
+    qunsetenv("QT_QPA_PLATFORM");
+    qunsetenv("WAYLAND_DISPLAY");
+
+    qunsetenv("DISPLAY");
+    const char* named[] = {"ondulix", "--display", ":79"};
+    const DisplayChoice byOption = ChosenDisplay(3, named);
+    EXPECT_FALSE(HasNoDisplay(byOption));
+    EXPECT_EQ(byOption.xDisplay, ":79");
+    const char* bare[] = {"ondulix"};
+    EXPECT_TRUE(HasNoDisplay(ChosenDisplay(1, bare)));
+
+    qputenv("DISPLAY", ":79");
+    const char* offscreen[] = {"ondulix", "-platform", "offscreen"};
+    const DisplayChoice drawnOffscreen = ChosenDisplay(3, offscreen);
+    EXPECT_FALSE(HasNoDisplay(drawnOffscreen));
+    EXPECT_FALSE(UnreachableXDisplay(drawnOffscreen).has_value());
+    const char* xcb[] = {"ondulix", "-platform", "xcb", "-display", "unix:/nonexistent/socket"};
+    const DisplayChoice drawnOnX = ChosenDisplay(5, xcb);
+    EXPECT_EQ(UnreachableXDisplay(drawnOnX), std::optional<std::string>("unix:/nonexistent/socket"));
+
+    const auto restore = [](const char* name, const QByteArray& value) {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    };
+    restore("DISPLAY", savedDisplay);
+    restore("QT_QPA_PLATFORM", savedPlatform);
+    restore("WAYLAND_DISPLAY", savedWayland);
 }
 #endif
 

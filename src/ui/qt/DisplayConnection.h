@@ -14,10 +14,22 @@ namespace ondulix::ui::qt {
 // the user made in the environment (QT_XCB_NO_MITSHM) stands.
 void SendPicturesThroughTheConnection();
 
-// The X display named by DISPLAY when Qt is about to open it and no server there lets this
-// program in, for a message that says so; Qt itself would end the program with an abort and a
-// message about its platform plugins. Nothing when the display answers, or when Qt will use
-// another platform (QT_QPA_PLATFORM, a Wayland session).
-std::optional<std::string> UnreachableXDisplay();
+// Where Qt will draw, from the environment and from the options Qt itself takes on the command
+// line (-platform NAME, -display NAME, also written with two dashes), which override it.
+struct DisplayChoice {
+    std::string platform; // QT_QPA_PLATFORM or -platform; empty: Qt's own choice
+    std::string xDisplay; // DISPLAY or -display
+    bool waylandSession = false;
+};
+DisplayChoice ChosenDisplay(int argc, const char* const argv[]);
+
+// Whether Qt would find no display at all: no platform chosen and neither an X nor a Wayland
+// display in the environment.
+bool HasNoDisplay(const DisplayChoice& choice);
+
+// The X display Qt is about to open when no server there lets this program in, for a message
+// that says so; Qt itself would end the program with an abort and a message about its platform
+// plugins. Nothing when the display answers, or when Qt will use another platform.
+std::optional<std::string> UnreachableXDisplay(const DisplayChoice& choice);
 
 } // namespace ondulix::ui::qt

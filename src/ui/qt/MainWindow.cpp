@@ -63,10 +63,15 @@ QWidget* makeLine(const LayoutItem& item, QWidget* parent) {
     return line;
 }
 
-QLineEdit* makeLineEdit(const LayoutItem& item, QWidget* parent) {
-    auto* edit = new QLineEdit(fromUtf8(item.caption), parent);
+// The text goes in last, once the box has its font and alignment: a line edit lays out its text
+// again at each of them, and one made with its text lays it out first in the application's
+// default font, a face the window never shows.
+QLineEdit* makeLineEdit(const LayoutItem& item, const QFont& font, QWidget* parent) {
+    auto* edit = new QLineEdit(parent);
+    edit->setFont(font);
     edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter); // numbers line up by their last digit
     edit->setGeometry(toPixels(item.rect));
+    edit->setText(fromUtf8(item.caption));
     return edit;
 }
 
@@ -104,10 +109,11 @@ QPushButton* makeButton(const LayoutItem& item, QWidget* parent) {
 // names it, and with the toolkit backend over the controls the logic touches.
 class MainWindow::Factory final : public ControlFactory {
 public:
-    Factory(MainWindow& window, const MainWindowFonts& fonts) : w_(window), fonts_(fonts) {}
+    Factory(MainWindow& window, MainWindowFonts& fonts) : w_(window), fonts_(fonts) {}
 
     toolkit::TextBox* textBox(const LayoutItem& item) override {
-        return new QtTextBox(*place(item, makeLineEdit(item, &w_))); // owned by its line edit
+        // owned by its line edit
+        return new QtTextBox(*place(item, makeLineEdit(item, fonts_.forControl(item), &w_)));
     }
     toolkit::CheckBox* checkBox(const LayoutItem& item) override {
         QCheckBox* box = place(item, makeCheckBox(item, &w_));
@@ -145,7 +151,7 @@ private:
     }
 
     MainWindow& w_;
-    const MainWindowFonts& fonts_;
+    MainWindowFonts& fonts_;
 };
 
 MainWindow::MainWindow(FormServices services, QWidget* parent) : QWidget(parent, Qt::Window) {
@@ -179,7 +185,7 @@ void MainWindow::setUpWindow() {
 }
 
 void MainWindow::createControls() {
-    const MainWindowFonts fonts = MainWindowFonts::choose();
+    MainWindowFonts fonts = MainWindowFonts::choose();
     setFont(fonts.dialog);
     Factory factory(*this, fonts);
     controls_ = BuildForm(factory);

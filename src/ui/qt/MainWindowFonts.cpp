@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <utility>
 
 namespace ondulix::ui::qt {
@@ -40,11 +41,13 @@ const FaceChoice kPeakFaces{{QStringLiteral("Terminal"), QStringLiteral("Liberat
 constexpr int kSmallestPixels = 8;
 
 // The first face of the choice that the machine can draw at every size. Asked of the font
-// database, which knows without loading a font engine: loading one costs start-up time.
+// database, which knows without loading a font engine: loading one costs start-up time. Only a
+// face the database holds under that name is smoothly scalable, so no lookup of the name through
+// the system's aliases (a match by fontconfig for each name, a good part of start-up) is needed.
 QFont pick(const FaceChoice& choice, const QFont& platformFace) {
     QFont font = platformFace;
     for (const QString& face : choice.faces) {
-        if (QFontDatabase::hasFamily(face) && QFontDatabase::isSmoothlyScalable(face)) {
+        if (QFontDatabase::isSmoothlyScalable(face)) {
             font = QFont(face);
             break;
         }
@@ -68,57 +71,92 @@ QRect captionRoom(const LayoutItem& item) {
     return item.kind == ControlKind::Button ? visible.adjusted(4, 2, -4, -2) : visible;
 }
 
+// Where a caption starts, placed as its control places it: headings end at the right edge,
+// button captions are centred, other labels start at the left. Only the first two need the
+// text's advance.
+bool placedByAdvance(const LayoutItem& item) { return item.alignRight || item.kind == ControlKind::Button; }
+
+int originOf(const LayoutItem& item, int advance) {
+    const QRect control = toPixels(item.rect);
+    return item.alignRight                     ? control.left() + control.width() - advance
+           : item.kind == ControlKind::Button ? control.left() + (control.width() - advance) / 2
+                                               : control.left();
+}
+
+} // namespace
+
+// What a caption's fit depends on, each figure taken when first needed: each one shapes the
+// text, and drawing it also rasterises its glyphs.
+struct MainWindowFonts::Measures {
+    int height = 0;
+    QRect boxes; // the glyph boxes, rounded outward, from x = 0
+    std::optional<int> advance;
+    std::optional<std::pair<int, int>> ink; // the first and last column drawn, from x = 0
+};
+
+MainWindowFonts::Measures& MainWindowFonts::measures(const QFont& font, const QString& text) {
+    const auto [place, added] = measured_.try_emplace({font.key(), text});
+    if (added) {
+        const QFontMetrics metrics(font);
+        place->second.height = metrics.height();
+        place->second.boxes = metrics.boundingRect(text);
+    }
+    return place->second;
+}
+
+int MainWindowFonts::advanceOf(const QFont& font, const QString& text) {
+    Measures& m = measures(font, text);
+    if (!m.advance)
+        m.advance = QFontMetrics(font).horizontalAdvance(text);
+    return *m.advance;
+}
+
 // The first and last column the text's pixels cover when it is drawn from x = 0. Drawn rather
 // than taken from the font metrics, whose glyph boxes are rounded outward and can claim a column
 // no pixel is drawn in: one column decides whether "Sin1" fits its label.
-std::pair<int, int> inkColumns(const QFont& font, const QString& text) {
-    const QFontMetrics metrics(font);
-    const int margin = metrics.height();
-    QImage image(metrics.horizontalAdvance(text) + 2 * margin, 2 * metrics.height(), QImage::Format_Alpha8);
+std::pair<int, int> MainWindowFonts::inkColumns(const QFont& font, const QString& text) {
+    Measures& m = measures(font, text);
+    if (m.ink)
+        return *m.ink;
+    // The glyph boxes hold the ink; a line's height to spare on either side.
+    const int margin = m.height;
+    QImage image(std::max(m.boxes.right(), 0) + 1 + 2 * margin, 2 * m.height, QImage::Format_Alpha8);
     image.fill(0);
     QPainter painter(&image);
     painter.setFont(font);
-    painter.drawText(margin, metrics.ascent(), text);
+    painter.drawText(margin, QFontMetrics(font).ascent(), text);
     painter.end();
     int first = image.width();
     int last = -1;
+    const int width = image.width();
     for (int y = 0; y < image.height(); ++y) {
         const uchar* row = image.constScanLine(y);
-        for (int x = 0; x < image.width(); ++x) {
+        for (int x = 0; x < width; ++x) {
             if (row[x] != 0) {
                 first = std::min(first, x);
                 last = std::max(last, x);
             }
         }
     }
-    return {first - margin, last - margin};
+    m.ink = std::pair{first - margin, last - margin};
+    return *m.ink;
 }
 
-// Whether every pixel of the caption lands inside its room, placed as its control places it:
-// headings end at the right edge, button captions are centred, other labels start at the left.
-bool captionFits(const QFont& font, const LayoutItem& item, const QString& text) {
-    const QFontMetrics metrics(font);
+// Whether every pixel of the caption lands inside its room, placed as its control places it.
+bool MainWindowFonts::captionFits(const QFont& font, const LayoutItem& item, const QString& text) {
+    const Measures& m = measures(font, text);
     const QRect room = captionRoom(item);
-    const QRect control = toPixels(item.rect);
-    const int controlLeft = control.left();
-    const int controlWidth = control.width();
-    const int advance = metrics.horizontalAdvance(text);
-    const int origin = item.alignRight                     ? controlLeft + controlWidth - advance
-                       : item.kind == ControlKind::Button ? controlLeft + (controlWidth - advance) / 2
-                                                           : controlLeft;
-    if (metrics.height() > room.height())
+    if (m.height > room.height())
         return false;
+    const int origin = originOf(item, placedByAdvance(item) ? advanceOf(font, text) : 0);
     // The glyph boxes, rounded outward, hold the ink: where they fit, so does the ink, and drawing
     // the caption (a font engine for the picture, and its glyphs) is saved. Only captions whose
     // boxes reach past an edge are drawn.
-    const QRect boxes = metrics.boundingRect(text);
-    if (origin + boxes.left() >= room.left() && origin + boxes.right() <= room.right())
+    if (origin + m.boxes.left() >= room.left() && origin + m.boxes.right() <= room.right())
         return true;
     const auto [first, last] = inkColumns(font, text);
     return origin + first >= room.left() && origin + last <= room.right();
 }
-
-} // namespace
 
 MainWindowFonts MainWindowFonts::choose() {
     const QFont sans = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
@@ -129,8 +167,13 @@ MainWindowFonts MainWindowFonts::choose() {
         fixed = QFont(QStringLiteral("monospace"));
         fixed.setStyleHint(QFont::Monospace);
     }
-    return {.dialog = pick(kDialogFaces, sans), .heading = pick(kHeadingFaces, sans), .peak = pick(kPeakFaces, fixed)};
+    return MainWindowFonts(pick(kDialogFaces, sans), pick(kHeadingFaces, sans), pick(kPeakFaces, fixed));
 }
+
+MainWindowFonts::MainWindowFonts(QFont dialogFont, QFont headingFont, QFont peakFont)
+    : dialog(std::move(dialogFont)), heading(std::move(headingFont)), peak(std::move(peakFont)) {}
+
+MainWindowFonts::~MainWindowFonts() = default;
 
 const QFont& MainWindowFonts::forRole(FontRole role) const {
     switch (role) {
@@ -144,7 +187,7 @@ const QFont& MainWindowFonts::forRole(FontRole role) const {
     return dialog;
 }
 
-QFont MainWindowFonts::forControl(const LayoutItem& item) const {
+QFont MainWindowFonts::forControl(const LayoutItem& item) {
     QFont font = forRole(item.font);
     const QString text = captionOf(item);
     if (text.isEmpty() || captionFits(font, item, text))

@@ -3,6 +3,10 @@
 #include "ui/MainWindowLayout.h"
 
 #include <QFont>
+#include <QString>
+
+#include <map>
+#include <utility>
 
 namespace ondulix::ui::qt {
 
@@ -13,18 +17,32 @@ namespace ondulix::ui::qt {
 // the layout, so the text keeps its proportion to the controls at any screen resolution.
 //
 // A caption too wide for its control even so gets a smaller font of its own; every other caption
-// keeps the designed size.
-struct MainWindowFonts {
-    QFont dialog;  // every control without a font of its own
-    QFont heading; // bold, "Tables" and "Preview "
-    QFont peak;    // bold fixed-pitch, the two overflow markers
-
+// keeps the designed size. Each text is measured once in each font: the window repeats captions.
+class MainWindowFonts {
+public:
     static MainWindowFonts choose();
+    MainWindowFonts(QFont dialogFont, QFont headingFont, QFont peakFont);
+    ~MainWindowFonts();
+
     const QFont& forRole(FontRole role) const;
 
     // The font of one control: its role's font, or, for a caption that does not fit its control
     // at that size, the same face shrunk until it does.
-    QFont forControl(const LayoutItem& item) const;
+    QFont forControl(const LayoutItem& item);
+
+    const QFont dialog;  // every control without a font of its own
+    const QFont heading; // bold, "Tables" and "Preview "
+    const QFont peak;    // bold fixed-pitch, the two overflow markers
+
+private:
+    struct Measures;
+
+    Measures& measures(const QFont& font, const QString& text);
+    int advanceOf(const QFont& font, const QString& text);
+    std::pair<int, int> inkColumns(const QFont& font, const QString& text);
+    bool captionFits(const QFont& font, const LayoutItem& item, const QString& text);
+
+    std::map<std::pair<QString, QString>, Measures> measured_; // by the font's key and the text
 };
 
 } // namespace ondulix::ui::qt

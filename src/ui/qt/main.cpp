@@ -10,18 +10,6 @@
 
 namespace {
 
-// On X11 and Wayland desktops a missing display makes Qt abort with a message about platform
-// plugins that says little to a user; say what is needed instead. Elsewhere (Windows, macOS)
-// there is always a display.
-bool hasNoDisplay() {
-#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS) && !defined(Q_OS_ANDROID) && !defined(Q_OS_IOS)
-    return qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-           qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
-#else
-    return false;
-#endif
-}
-
 // What the window needs and how to get it without a desktop, after the line that says what is
 // missing.
 constexpr const char* kNeedsADisplay =
@@ -32,13 +20,16 @@ constexpr const char* kNeedsADisplay =
 } // namespace
 
 int main(int argc, char* argv[]) {
-    if (hasNoDisplay()) {
+    // On X11 and Wayland desktops a missing display makes Qt abort with a message about platform
+    // plugins that says little to a user; say what is needed instead.
+    const auto choice = ondulix::ui::qt::ChosenDisplay(argc, argv);
+    if (ondulix::ui::qt::HasNoDisplay(choice)) {
         std::fprintf(stderr, "ondulix: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n%s",
                      kNeedsADisplay);
         return 2;
     }
-    if (const auto display = ondulix::ui::qt::UnreachableXDisplay()) {
-        std::fprintf(stderr, "ondulix: cannot reach the display \"%s\" named by DISPLAY (no X server there lets it in).\n%s",
+    if (const auto display = ondulix::ui::qt::UnreachableXDisplay(choice)) {
+        std::fprintf(stderr, "ondulix: cannot reach the display \"%s\" (no X server there lets it in).\n%s",
                      display->c_str(), kNeedsADisplay);
         return 2;
     }
