@@ -8,6 +8,8 @@
 //     ondulix_cycle_perf --worst N [SEED]     N random cases of the corpus's kind, the slowest
 //                                             ten with the --check that asks the same
 //                                             (bench/cycle-worst)
+//     ondulix_cycle_perf --case NAME [N]      one of the benchmark's cases N times (default 1),
+//                                             each time printed: for a profiler
 
 #include "PerfReport.h"
 #include "PreviewCycleCases.h"
@@ -125,6 +127,20 @@ int worst(int count, std::uint32_t seed) {
     return 0;
 }
 
+// One of the benchmark's cases, searched `repeats` times, each time printed.
+int oneCase(const std::string& name, int repeats) {
+    for (const CycleCase& c : HardCycleCases()) {
+        if (c.name != name)
+            continue;
+        const auto p = PreviewOf(c);
+        for (int k = 0; k < repeats; ++k)
+            std::cout << name << ": " << ms(timeSearch(*p, std::nullopt).ms) << "\n";
+        return 0;
+    }
+    std::cerr << "no case named " << name << "\n";
+    return 2;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -132,8 +148,10 @@ int main(int argc, char** argv) {
     if (!args.empty() && args[0] == "--worst" && args.size() >= 2)
         return worst(std::atoi(args[1].c_str()),
                      args.size() >= 3 ? static_cast<std::uint32_t>(std::strtoul(args[2].c_str(), nullptr, 10)) : 1);
+    if (!args.empty() && args[0] == "--case" && args.size() >= 2)
+        return oneCase(args[1], args.size() >= 3 ? std::atoi(args[2].c_str()) : 1);
     if (!args.empty()) {
-        std::cerr << "usage: ondulix_cycle_perf [--worst N [SEED]]\n";
+        std::cerr << "usage: ondulix_cycle_perf [--worst N [SEED] | --case NAME [N]]\n";
         return 2;
     }
     return rows();

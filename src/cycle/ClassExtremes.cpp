@@ -10,34 +10,37 @@
 namespace ondulix::cycle {
 namespace {
 
-// to[r] = from[(r + shift) mod size], in two straight runs.
-void rotated(std::span<const std::int32_t> from, std::uint64_t shift, std::span<std::int32_t> to) {
-    const auto head = static_cast<std::ptrdiff_t>(from.size() - shift);
-    std::copy(from.begin() + static_cast<std::ptrdiff_t>(shift), from.end(), to.begin());
-    std::copy(from.begin(), from.begin() + static_cast<std::ptrdiff_t>(shift), to.begin() + head);
-}
-
-// to[r] += from[(r + shift) mod size], in two straight runs.
-void addRotated(std::span<const std::int32_t> from, std::uint64_t shift, std::span<std::int32_t> to) {
-    const std::size_t head = from.size() - shift;
-    for (std::size_t r = 0; r < head; ++r)
-        to[r] += from[r + shift];
-    for (std::size_t r = head; r < from.size(); ++r)
-        to[r] += from[r - head];
-}
-
-// Calls each(a, b, n) for the straight runs of n root classes r that read a fold shifted by
-// shiftA at a = (r + shiftA) mod size and one shifted by shiftB at b, at most three of them.
+// Calls each(r, a, b, n) for the straight runs of n root classes from r on that read a fold
+// shifted by shiftA at a = (r + shiftA) mod size and one shifted by shiftB at b, at most three.
 template <class Each>
 void forEachStraightRun(std::size_t size, std::uint64_t shiftA, std::uint64_t shiftB, Each each) {
     for (std::size_t r = 0; r < size;) {
         const auto a = static_cast<std::size_t>((r + shiftA) % size);
         const auto b = static_cast<std::size_t>((r + shiftB) % size);
         const std::size_t n = std::min({size - r, size - a, size - b});
-        each(a, b, n);
+        each(r, a, b, n);
         r += n;
     }
 }
+
+// How many of n sums of two values side by side are at most the threshold (`sign` +1) or at least
+// its negative (-1): the root classes whose smallest signed sum reaches it.
+ONDULIX_WIDE_INTEGER_CLONES std::size_t countReachingSums(const std::int32_t* a, const std::int32_t* b,
+                                                          std::size_t n, int sign, std::int32_t threshold) {
+    std::size_t count = 0;
+    if (sign > 0)
+        for (std::size_t r = 0; r < n; ++r)
+            count += a[r] + b[r] <= threshold ? 1 : 0;
+    else
+        for (std::size_t r = 0; r < n; ++r)
+            count += a[r] + b[r] >= -threshold ? 1 : 0;
+    return count;
+}
+
+// Root classes are scanned for reaching sums in blocks of this many, each counted at full width
+// first and looked through one by one only where it holds one: the scan against the looks; four
+// times or a quarter of it moved no row of bench/run (ondulix_cycle_perf).
+constexpr std::size_t kScanBlock = 256;
 
 // The smallest of n sums of lows side by side, and the largest of the sums of highs.
 ONDULIX_WIDE_INTEGER_CLONES void extremesOfSums(const std::int32_t* lowsA, const std::int32_t* lowsB,
@@ -53,20 +56,21 @@ ONDULIX_WIDE_INTEGER_CLONES void extremesOfSums(const std::int32_t* lowsA, const
     largest = high;
 }
 
-// Where a table's class extremes stand along their orbit as the group classes go by: one group
-// class on moves one place on, back to the orbit's start at its end.
+// Where a table's class extremes, in V, stand along their orbit as the group classes go by: one
+// group class on moves one place on, back to the orbit's start at its end.
+template <class V>
 struct OrbitReader {
-    const std::int32_t* mins = nullptr; // the orbit's first place
-    const std::int32_t* maxs = nullptr;
+    const V* mins = nullptr; // the orbit's first place
+    const V* maxs = nullptr;
     std::size_t place = 0;
     std::size_t length = 1;
 
     OrbitReader() = default;
-    OrbitReader(const TickedTable& t, std::int32_t x) {
+    OrbitReader(const TickedTable& t, const V* orbitMin, const V* orbitMax, std::int32_t x) {
         const std::int32_t at0 = at(t.classPlace, t.classAt(0, x));
         const std::int32_t first = at0 / t.classOrbit * t.classOrbit;
-        mins = t.orbitMin.data() + first;
-        maxs = t.orbitMax.data() + first;
+        mins = orbitMin + first;
+        maxs = orbitMax + first;
         place = static_cast<std::size_t>(at0 - first);
         length = static_cast<std::size_t>(t.classOrbit);
     }
@@ -76,49 +80,119 @@ struct OrbitReader {
 
 // One straight piece of the N tables' class sums, n group classes whose class extremes stand side
 // by side, folded into the extremes of the n root classes they fall on (apart from the tables).
-template <std::size_t N>
-ONDULIX_WIDE_INTEGER_CLONES void foldPiece(const std::array<const std::int32_t*, N>& mins,
-                                           const std::array<const std::int32_t*, N>& maxs,
-                                           std::int32_t* __restrict lows, std::int32_t* __restrict highs,
-                                           std::size_t n) {
+template <std::size_t N, class V>
+ONDULIX_WIDE_INTEGER_CLONES void foldPiece(const std::array<const V*, N>& mins, const std::array<const V*, N>& maxs,
+                                           V* __restrict lows, V* __restrict highs, std::size_t n) {
     for (std::size_t k = 0; k < n; ++k) {
-        std::int32_t low = 0;
-        std::int32_t high = 0;
+        V low = 0;
+        V high = 0;
         for (std::size_t t = 0; t < N; ++t) {
-            low += mins[t][k];
-            high += maxs[t][k];
+            low = static_cast<V>(low + mins[t][k]);
+            high = static_cast<V>(high + maxs[t][k]);
         }
         lows[k] = std::min(lows[k], low);
         highs[k] = std::max(highs[k], high);
     }
 }
 
-// The N tables' class sums over the group classes 0 .. modulus - 1, folded onto the root classes
-// (low.size() of them) in straight pieces, each ending where an orbit or the root classes wrap.
-template <std::size_t N>
-void foldSums(std::span<const TickedTable> tables, std::int32_t x, std::uint64_t modulus, std::span<std::int32_t> low,
-              std::span<std::int32_t> high) {
-    std::fill(low.begin(), low.end(), std::numeric_limits<std::int32_t>::max());
-    std::fill(high.begin(), high.end(), std::numeric_limits<std::int32_t>::min());
-    std::array<OrbitReader, N> readers;
-    for (std::size_t t = 0; t < N; ++t)
-        readers[t] = OrbitReader(tables[t], x);
+// Root classes are folded in blocks of this many, each through all its group classes before the
+// next, so that the block's extremes stay in the nearest cache while the tables stream past:
+// a quarter or four times it made many_root_classes (bench/run, ondulix_cycle_perf) 1.03 to 1.07
+// times slower, and kept the fold of large_shared_pairs as it was.
+constexpr std::size_t kFoldBlock = 2048;
+
+// The N tables' class sums over the group classes 0 .. modulus - 1 (a multiple of the root
+// classes, low.size() of them), folded onto the root classes block by block: group class
+// r + root k is root class r, and each block of root classes takes its group classes k after k in
+// straight pieces, each ending where an orbit wraps. The class extremes are the readers' in V, less
+// offsets that add up to `offset`.
+template <std::size_t N, class V>
+void foldSums(const std::array<OrbitReader<V>, N>& atStart, std::int32_t offset, std::uint64_t modulus,
+              std::span<std::int32_t> low, std::span<std::int32_t> high) {
     const std::size_t root = low.size();
-    std::size_t r = 0;
-    for (std::uint64_t m = 0; m < modulus;) {
-        auto piece = static_cast<std::size_t>(std::min<std::uint64_t>(modulus - m, root - r));
-        std::array<const std::int32_t*, N> mins{}, maxs{};
+    const std::uint64_t folds = modulus / root;
+    std::array<V, kFoldBlock> blockLow, blockHigh;
+    for (std::size_t block = 0; block < root; block += kFoldBlock) {
+        const std::size_t size = std::min(root - block, kFoldBlock);
+        std::fill_n(blockLow.begin(), size, std::numeric_limits<V>::max());
+        std::fill_n(blockHigh.begin(), size, std::numeric_limits<V>::min());
+        // Where the tables stand at the block's first group class, block + root k, moved on by
+        // root places from one k to the next.
+        std::array<OrbitReader<V>, N> atFold = atStart;
+        std::array<std::size_t, N> rootStep{};
         for (std::size_t t = 0; t < N; ++t) {
-            piece = std::min(piece, readers[t].left());
-            mins[t] = readers[t].mins + readers[t].place;
-            maxs[t] = readers[t].maxs + readers[t].place;
+            OrbitReader<V>& reader = atFold[t];
+            reader.place = (reader.place + block % reader.length) % reader.length;
+            rootStep[t] = root % reader.length;
         }
-        foldPiece<N>(mins, maxs, low.data() + r, high.data() + r, piece);
-        for (OrbitReader& reader : readers)
-            reader.advance(piece);
-        m += piece;
-        r = r + piece == root ? 0 : r + piece;
+        for (std::uint64_t k = 0; k < folds; ++k) {
+            std::array<OrbitReader<V>, N> readers = atFold;
+            for (std::size_t t = 0; t < N; ++t) {
+                OrbitReader<V>& reader = atFold[t];
+                reader.place += rootStep[t];
+                reader.place -= reader.place >= reader.length ? reader.length : 0;
+            }
+            for (std::size_t r = 0; r < size;) {
+                std::size_t piece = size - r;
+                std::array<const V*, N> mins{}, maxs{};
+                for (std::size_t t = 0; t < N; ++t) {
+                    piece = std::min(piece, readers[t].left());
+                    mins[t] = readers[t].mins + readers[t].place;
+                    maxs[t] = readers[t].maxs + readers[t].place;
+                }
+                foldPiece<N, V>(mins, maxs, blockLow.data() + r, blockHigh.data() + r, piece);
+                for (OrbitReader<V>& reader : readers)
+                    reader.advance(piece);
+                r += piece;
+            }
+        }
+        for (std::size_t r = 0; r < size; ++r) {
+            low[block + r] = blockLow[r] + offset;
+            high[block + r] = blockHigh[r] + offset;
+        }
     }
+}
+
+// The N tables' class sums folded onto the root classes, in 16 bits where the narrow orbits are
+// given.
+template <std::size_t N>
+void foldSums(std::span<const TickedTable> tables, std::span<const NarrowOrbits> narrow, std::int32_t x,
+              std::uint64_t modulus, std::span<std::int32_t> low, std::span<std::int32_t> high) {
+    if (!narrow.empty()) {
+        std::array<OrbitReader<std::int16_t>, N> readers;
+        std::int32_t offset = 0;
+        for (std::size_t t = 0; t < N; ++t) {
+            readers[t] = OrbitReader<std::int16_t>(tables[t], narrow[t].mins.data(), narrow[t].maxs.data(), x);
+            offset += narrow[t].offset;
+        }
+        return foldSums<N, std::int16_t>(readers, offset, modulus, low, high);
+    }
+    std::array<OrbitReader<std::int32_t>, N> readers;
+    for (std::size_t t = 0; t < N; ++t)
+        readers[t] = OrbitReader<std::int32_t>(tables[t], tables[t].orbitMin.data(), tables[t].orbitMax.data(), x);
+    return foldSums<N, std::int32_t>(readers, 0, modulus, low, high);
+}
+
+// The group's class extremes less the middle of each table's span, in 16 bits, where every sum of
+// them fits (the tables' half spans add up to at most 32767): folding then adds twice as many at
+// once. Else none.
+std::vector<NarrowOrbits> narrowOrbitsOf(std::span<const TickedTable> tables) {
+    std::vector<NarrowOrbits> narrow;
+    std::int64_t halves = 0;
+    for (const TickedTable& t : tables) {
+        const std::int32_t lowest = t.lowest(+1);
+        const std::int64_t span = std::int64_t{-t.lowest(-1)} - lowest;
+        halves += (span + 1) / 2;
+        NarrowOrbits n{{}, {}, lowest + static_cast<std::int32_t>(span / 2)};
+        for (const std::int32_t v : t.orbitMin)
+            n.mins.push_back(static_cast<std::int16_t>(v - n.offset));
+        for (const std::int32_t v : t.orbitMax)
+            n.maxs.push_back(static_cast<std::int16_t>(v - n.offset));
+        narrow.push_back(std::move(n));
+    }
+    if (halves > std::numeric_limits<std::int16_t>::max())
+        narrow.clear();
+    return narrow;
 }
 
 // Folds are kept where a group has at least this many group classes per root class: their memory
@@ -146,6 +220,7 @@ ClassExtremes::ClassExtremes(const engine::PreviewCycleInput& input, const Table
         for (const std::size_t member : groups.members[g])
             group.tables.emplace_back(*ticked[member], group.modulus);
         group.columnClasses = ColumnClassesOf(group.tables, columns);
+        group.narrow = narrowOrbitsOf(group.tables);
         scratchLow_[g].resize(static_cast<std::size_t>(root_));
         scratchHigh_[g].resize(static_cast<std::size_t>(root_));
     }
@@ -158,7 +233,8 @@ ClassExtremes::ClassExtremes(const engine::PreviewCycleInput& input, const Table
                   [&](std::int32_t column, const Fold& a, const Fold& b) {
                       std::int32_t low = std::numeric_limits<std::int32_t>::max();
                       std::int32_t high = std::numeric_limits<std::int32_t>::min();
-                      forEachStraightRun(root, a.shift, b.shift, [&](std::size_t ia, std::size_t ib, std::size_t n) {
+                      forEachStraightRun(root, a.shift, b.shift,
+                                         [&](std::size_t, std::size_t ia, std::size_t ib, std::size_t n) {
                           extremesOfSums(&a.low[ia], &b.low[ib], &a.high[ia], &b.high[ib], n, low, high);
                       });
                       at(columnLow_, column) = low;
@@ -180,32 +256,40 @@ std::int32_t ClassExtremes::columnLow(int sign, std::int32_t column) const {
 
 std::uint64_t ClassExtremes::countReaching(int sign, std::int32_t threshold) {
     std::uint64_t count = 0;
-    forEachReachingColumn(sign, threshold, [&](std::int32_t, std::span<const std::int32_t> low) {
-        for (const std::int32_t v : low)
-            count += sign * v <= threshold ? 1 : 0;
-    });
+    forEachReachingColumn(sign, threshold, [&](std::int32_t, const std::int32_t* a, const std::int32_t* b, std::size_t,
+                                               std::size_t n) { count += countReachingSums(a, b, n, sign, threshold); });
     return count;
 }
 
 void ClassExtremes::forEachReaching(int sign, std::int32_t threshold,
                                     const std::function<void(std::int32_t, std::uint64_t)>& visit) {
-    forEachReachingColumn(sign, threshold, [&](std::int32_t column, std::span<const std::int32_t> low) {
-        for (std::size_t r = 0; r < low.size(); ++r)
-            if (sign * low[r] <= threshold)
-                visit(column, r);
+    forEachReachingColumn(sign, threshold, [&](std::int32_t column, const std::int32_t* a, const std::int32_t* b,
+                                               std::size_t r, std::size_t n) {
+        for (std::size_t block = 0; block < n; block += kScanBlock) {
+            const std::size_t end = std::min(n, block + kScanBlock);
+            if (countReachingSums(a + block, b + block, end - block, sign, threshold) == 0)
+                continue;
+            for (std::size_t k = block; k < end; ++k)
+                if (sign * (a[k] + b[k]) <= threshold)
+                    visit(column, r + k);
+        }
     });
 }
 
-// For each column that reaches the threshold, its smallest sums per root class (its largest,
-// for sign -1).
-void ClassExtremes::forEachReachingColumn(
-    int sign, std::int32_t threshold, const std::function<void(std::int32_t, std::span<const std::int32_t>)>& each) {
-    std::vector<std::int32_t> low(static_cast<std::size_t>(root_));
+// For each column that reaches the threshold, the straight runs of its root classes r .. r + n - 1
+// with the two groups' smallest sums there (their largest, for sign -1) side by side, in the order
+// of the root classes.
+template <class Each>
+void ClassExtremes::forEachReachingColumn(int sign, std::int32_t threshold, Each each) {
+    const auto root = static_cast<std::size_t>(root_);
     forEachColumn([&](std::int32_t column) { return columnLow(sign, column) <= threshold; },
                   [&](std::int32_t column, const Fold& a, const Fold& b) {
-                      rotated(sign > 0 ? a.low : a.high, a.shift, low);
-                      addRotated(sign > 0 ? b.low : b.high, b.shift, low);
-                      each(column, low);
+                      const std::int32_t* lowsA = (sign > 0 ? a.low : a.high).data();
+                      const std::int32_t* lowsB = (sign > 0 ? b.low : b.high).data();
+                      forEachStraightRun(root, a.shift, b.shift,
+                                         [&](std::size_t r, std::size_t ia, std::size_t ib, std::size_t n) {
+                                             each(column, lowsA + ia, lowsB + ib, r, n);
+                                         });
                   });
 }
 
@@ -232,9 +316,9 @@ void ClassExtremes::fold(const Group& group, std::int32_t x, std::span<std::int3
         std::fill(high.begin(), high.end(), 0);
         return;
     case 1:
-        return foldSums<1>(group.tables, x, group.modulus, low, high);
+        return foldSums<1>(group.tables, group.narrow, x, group.modulus, low, high);
     default:
-        return foldSums<2>(group.tables, x, group.modulus, low, high);
+        return foldSums<2>(group.tables, group.narrow, x, group.modulus, low, high);
     }
 }
 

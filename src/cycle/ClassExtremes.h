@@ -20,6 +20,13 @@ namespace ondulix::cycle {
 // two groups are free of each other within a root class, so a column's extreme there is the sum
 // of the groups'. Cost: per group and column, one addition per table and group class (fewer where
 // columns see the same classes shifted), then one per root class.
+// A table's class extremes along their orbits (TickedTable::orbitMin and orbitMax) less an offset,
+// in 16 bits.
+struct NarrowOrbits {
+    std::vector<std::int16_t> mins, maxs;
+    std::int32_t offset = 0;
+};
+
 class ClassExtremes {
 public:
     // Folds of up to `mostKept` entries are kept for the searches; the rest are folded again
@@ -46,6 +53,7 @@ private:
         std::vector<TickedTable> tables; // classes with respect to the group modulus
         std::uint64_t modulus = 1;
         ColumnClasses columnClasses;
+        std::vector<NarrowOrbits> narrow; // per table, where the group's sums fit in 16 bits
         // Per representative column, the folds over the root classes, one after the other; empty
         // when not kept.
         LargeBuffer<std::int32_t> lows, highs;
@@ -61,8 +69,8 @@ private:
     Fold foldOf(std::size_t g, std::int32_t column);
     void fold(const Group& group, std::int32_t x, std::span<std::int32_t> low, std::span<std::int32_t> high);
     void keepFoldsThatFit(std::size_t mostKept);
-    void forEachReachingColumn(int sign, std::int32_t threshold,
-                               const std::function<void(std::int32_t, std::span<const std::int32_t>)>& each);
+    template <class Each>
+    void forEachReachingColumn(int sign, std::int32_t threshold, Each each);
     // Calls each(column, fold of group 0, fold of group 1) for every wanted column, in an order
     // that folds a group whose folds are not kept once per representative column.
     void forEachColumn(const std::function<bool(std::int32_t)>& wanted,

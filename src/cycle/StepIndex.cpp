@@ -75,9 +75,9 @@ void StepIndex::forEachCombination(Visit&& visit) const {
     }
 }
 
-// The combinations by step, written straight into ranges of the step's leading bits, a few
-// combinations each: one pass counts them per range, another writes each into its range, and
-// each range is then sorted.
+// The combinations by step, written into ranges of the step's leading bits, a few combinations
+// each: one pass over the combinations works out their steps and counts them per range, another
+// over those steps writes each into its range, and each range is then sorted.
 LargeBuffer<StepIndex::Step> StepIndex::layOutBySteps() const {
     const std::span<const std::int32_t> first = first_.values(), second = second_.values();
     // With i = r + shared a and j - phase = r + shared b, the step is i + firstSize * t with
@@ -112,10 +112,16 @@ LargeBuffer<StepIndex::Step> StepIndex::layOutBySteps() const {
     const std::uint32_t ranges = std::uint32_t{1} << rangeBits;
     const auto rangeOf = [shift](std::uint32_t step) { return step >> shift; };
     std::vector<std::uint32_t> starts(static_cast<std::size_t>(ranges) + 1, 0);
-    forEachStep([&](Step s) { ++starts[rangeOf(s.step) + 1]; });
+    LargeBuffer<Step> found(combinations_);
+    std::size_t count = 0;
+    forEachStep([&](Step s) {
+        found[count++] = s;
+        ++starts[rangeOf(s.step) + 1];
+    });
     std::partial_sum(starts.begin(), starts.end(), starts.begin());
     LargeBuffer<Step> steps(combinations_);
-    forEachStep([&](Step s) { steps[starts[rangeOf(s.step)]++] = s; });
+    for (const Step& s : found)
+        steps[starts[rangeOf(s.step)]++] = s;
     // Each start has moved on to where the next range begins.
     std::copy_backward(starts.begin(), starts.end() - 1, starts.end());
     starts[0] = 0;
@@ -146,15 +152,24 @@ void StepIndex::fillBuckets(std::uint32_t modulus) {
     if (!bucketStarts_.empty())
         return;
     const LargeBuffer<Step>& steps = bySteps();
+    // The steps come in order, so each remainder is the step less the last multiple of the modulus
+    // reached, which moves on by a division only where the steps leave its stretch.
     const Remainders remainders(modulus);
+    LargeBuffer<std::uint32_t> bucketOf(steps.size());
+    std::uint32_t base = 0;
     bucketStarts_.assign(static_cast<std::size_t>(modulus) + 1, 0);
-    for (const Step& s : steps)
-        ++bucketStarts_[remainders.of(s.step) + 1];
+    for (std::size_t k = 0; k < steps.size(); ++k) {
+        const std::uint32_t step = steps[k].step;
+        if (step - base >= modulus)
+            base = step - remainders.of(step);
+        bucketOf[k] = step - base;
+        ++bucketStarts_[bucketOf[k] + 1];
+    }
     std::partial_sum(bucketStarts_.begin(), bucketStarts_.end(), bucketStarts_.begin());
     bucketed_.resize(steps.size());
     std::vector<std::uint32_t> fill(bucketStarts_.begin(), bucketStarts_.end() - 1);
-    for (const Step& s : steps)
-        bucketed_[fill[remainders.of(s.step)]++] = s;
+    for (std::size_t k = 0; k < steps.size(); ++k)
+        bucketed_[fill[bucketOf[k]]++] = steps[k];
 }
 
 std::uint32_t StepIndex::stepOf(std::uint32_t i, std::uint32_t j) const {

@@ -120,6 +120,26 @@ TEST(PreviewCycleSearchTest, AgreesWithWalkingMediumCyclesWhole) {
     }
 }
 
+// Amplitudes whose sums in pairs just fit 16 bits less the middle of each span, just do not, and
+// far from it: the class extremes fold in 16 bits only where the sums fit.
+TEST(PreviewCycleSearchTest, AgreesWithWalkingWhereSumsOfTwoTablesPassSixteenBits) {
+    std::mt19937 rng(16161);
+    for (int n = 0; n < 24; ++n) {
+        SCOPED_TRACE("case " + std::to_string(n));
+        Tables c = mediumCycle(rng);
+        // Entries at both ends of the span only, so that the sums of two reach their extremes.
+        for (std::vector<std::int32_t>& e : c.entries) {
+            const std::int32_t amplitude = std::array{16383, 16384, 16384, 300000}[static_cast<std::size_t>(pick(rng, 0, 3))];
+            for (std::int32_t& entry : e)
+                entry = pick(rng, 0, 1) == 0 ? -amplitude : amplitude;
+        }
+        placeBounds(c, rng);
+        const PreviewCycleReport walked = walkWholeCycle(c.input);
+        for (const SearchLimits& limits : {kLimits.front(), kLimits.back()})
+            ASSERT_EQ(walked, SearchPreviewCycle(c.input, {}, limits));
+    }
+}
+
 // Long cycles whose first hits come beyond 10^5 frames, each checked against a walk of every
 // frame up to it: nothing earlier reaches the threshold, and the hit shows the sum reported.
 TEST(PreviewCycleSearchTest, FirstHitsBeyondAHundredThousandFramesAgreeWithAWalkUpToThem) {
