@@ -34,7 +34,12 @@
 // are brought to a normal form up to such a shift, and only distinct forms are folded. A split
 // then costs F_A Q_A + F_B Q_B + K R steps for F_g distinct forms of group g and K distinct
 // columns, and the cheapest split by that count is taken. The groups' folds take 16-bit values
-// where the tables' spans allow (always for the window's own sines), twice as many per step.
+// where the tables' spans allow (always for the window's own sines), twice as many per step, and
+// a pair of tables whose spans add up to at most 252 is folded in 8 bits, twice as many again.
+// Where a group's residues come round many times (Q / R rounds), a chunk of residues is folded
+// in registers over every round before it is stored. The sums of the two groups are compared in
+// 16 bits as well where they need 17, exactly but for runs whose every sum lies near the top,
+// which are compared again in 32 bits. None of this changes the number of steps below.
 //
 // The bound. Cut every frame modulus into layers by prime and power, each shared by a set S of
 // at least two tables, of n_S residues: then lcm(h) = M = prod n_S and h_t = prod over S holding t
@@ -48,8 +53,8 @@
 // its own factor. The worst we could construct, six coprime factors near 25, one per pair, has
 // M near 2.4 * 10^8 and costs some 5 * 10^8 steps; bench/range-worst searches for slow cases, and
 // bench/run holds the slowest it found to a target.
-// Memory: the folds of each table's cosets, at most 2 * 4 * 2^14 values, and of one group's
-// forms, kept up to 32 MB.
+// Memory: the folds of each table's cosets, at most 2 * 4 * 2^14 values (and once more in 8 bits),
+// of one group's forms, kept up to 32 MB, and where the rounds read their members, 32 KB.
 
 namespace ondulix::engine {
 namespace {
@@ -167,8 +172,8 @@ Form normalFormOf(const std::vector<Walker>& tables, const std::vector<std::size
     return form;
 }
 
-// The loops over many residues, for 32-bit values and for 16-bit ones, which take twice as many
-// at a time: each is written once and built for both.
+// The loops over many residues, for 32-bit values and for 16- and 8-bit ones, which take two and
+// four times as many at a time: each is written once and built for every width.
 template <class V>
 [[gnu::always_inline]] inline void addSideBySideOf(const V* a, const V* b, V* to, std::size_t n) {
     for (std::size_t k = 0; k < n; ++k)
@@ -205,7 +210,7 @@ template <class V>
     range = {low, high};
 }
 
-#define ONDULIX_FOR_BOTH_WIDTHS(V)                                                                                 \
+#define ONDULIX_FOR_EACH_WIDTH(V)                                                                                  \
     ONDULIX_WIDE_INTEGER_CLONES void addSideBySide(const V* a, const V* b, V* to, std::size_t n) {                 \
         addSideBySideOf(a, b, to, n);                                                                              \
     }                                                                                                              \
@@ -215,14 +220,21 @@ template <class V>
     ONDULIX_WIDE_INTEGER_CLONES void foldSums(const V* lowA, const V* lowB, const V* highA, const V* highB,         \
                                               V* toLow, V* toHigh, std::size_t n) {                                \
         foldSumsOf(lowA, lowB, highA, highB, toLow, toHigh, n);                                                    \
-    }                                                                                                              \
+    }
+ONDULIX_FOR_EACH_WIDTH(std::int32_t)
+ONDULIX_FOR_EACH_WIDTH(std::int16_t)
+ONDULIX_FOR_EACH_WIDTH(std::int8_t)
+#undef ONDULIX_FOR_EACH_WIDTH
+
+// The sums of the two groups, in 32 bits (8-bit folds are widened before).
+#define ONDULIX_FOR_EACH_WIDTH(V)                                                                                  \
     ONDULIX_WIDE_INTEGER_CLONES void extremesOfSums(const V* lowA, const V* lowB, const V* highA, const V* highB,   \
                                                     std::size_t n, SumRange& range) {                              \
         extremesOfSumsOf(lowA, lowB, highA, highB, n, range);                                                      \
     }
-ONDULIX_FOR_BOTH_WIDTHS(std::int32_t)
-ONDULIX_FOR_BOTH_WIDTHS(std::int16_t)
-#undef ONDULIX_FOR_BOTH_WIDTHS
+ONDULIX_FOR_EACH_WIDTH(std::int32_t)
+ONDULIX_FOR_EACH_WIDTH(std::int16_t)
+#undef ONDULIX_FOR_EACH_WIDTH
 
 // The same with the sums in 16 bits, where they fit: twice as many at a time.
 ONDULIX_WIDE_INTEGER_CLONES void extremesOfNarrowSums(const std::int16_t* lowA, const std::int16_t* lowB,
@@ -237,13 +249,43 @@ ONDULIX_WIDE_INTEGER_CLONES void extremesOfNarrowSums(const std::int16_t* lowA, 
     range = {std::min<std::int32_t>(range.smallest, low), std::max<std::int32_t>(range.largest, high)};
 }
 
+// The same where the sums need 17 bits, still sixteen at a time: the values moved up by 32768
+// (the smallest sums) or taken from 32767 (the largest) and added without sign, stopping at
+// 65535. The smallest of such sums is exact below 65535, which it is unless every sum of the run
+// lies within 32768 of the top of what two values can add up to. False when it is not.
+ONDULIX_WIDE_INTEGER_CLONES bool extremesOfWideSums(const std::int16_t* lowA, const std::int16_t* lowB,
+                                                    const std::int16_t* highA, const std::int16_t* highB,
+                                                    std::size_t n, SumRange& range) {
+    constexpr std::uint16_t kStop = std::numeric_limits<std::uint16_t>::max();
+    std::uint16_t up = kStop, down = kStop; // the smallest of the raised sums and of the lowered ones
+    for (std::size_t k = 0; k < n; ++k) {
+        const auto a = static_cast<std::uint16_t>(static_cast<std::uint16_t>(lowA[k]) ^ 0x8000U);
+        const auto b = static_cast<std::uint16_t>(static_cast<std::uint16_t>(lowB[k]) ^ 0x8000U);
+        auto sum = static_cast<std::uint16_t>(a + b);
+        sum |= static_cast<std::uint16_t>(-static_cast<std::uint16_t>(sum < a)); // written so it vectorises
+        up = up < sum ? up : sum;
+        const auto c = static_cast<std::uint16_t>(static_cast<std::uint16_t>(highA[k]) ^ 0x7FFFU);
+        const auto d = static_cast<std::uint16_t>(static_cast<std::uint16_t>(highB[k]) ^ 0x7FFFU);
+        auto rest = static_cast<std::uint16_t>(c + d);
+        rest |= static_cast<std::uint16_t>(-static_cast<std::uint16_t>(rest < c));
+        down = down < rest ? down : rest;
+    }
+    if (up == kStop || down == kStop)
+        return false;
+    range = {std::min(range.smallest, std::int32_t{up} - 65536), std::max(range.largest, 65534 - std::int32_t{down})};
+    return true;
+}
+
 // The extremes of n sums, formed in 16 bits where they fit (`narrow`), in 32 otherwise.
 template <class V>
 void extremesOfRun(const V* lowA, const V* lowB, const V* highA, const V* highB, std::size_t n, SumRange& range,
                    bool narrow) {
-    if constexpr (std::is_same_v<V, std::int16_t>)
+    if constexpr (std::is_same_v<V, std::int16_t>) {
         if (narrow)
             return extremesOfNarrowSums(lowA, lowB, highA, highB, n, range);
+        if (extremesOfWideSums(lowA, lowB, highA, highB, n, range))
+            return;
+    }
     extremesOfSums(lowA, lowB, highA, highB, n, range);
 }
 
@@ -267,17 +309,74 @@ void foldRun(const V* low, const V* high, std::size_t n, ExtremesOf<V>& to, std:
 }
 
 // Where the residues are fewer than this, sums are formed this many at a time and then folded;
-// otherwise they are folded as they are formed, a block of residues at a time.
+// otherwise they are folded a chunk of residues at a time, the chunk's extremes held in registers
+// while every round of the group's residues y = r (mod root) passes over it.
 constexpr std::size_t kRun = 4096;
 constexpr std::size_t kFewResidues = 256;
+// 64 residues are four 32-byte registers of 16-bit sums (two of 8-bit) for the smallest and as
+// many for the largest: twice that would not fit the sixteen registers (bench/run's range row).
+constexpr std::size_t kChunk = 64;
+// Rounds taken at once: their places in the members' folds are kept, kRounds * 8 bytes.
+constexpr std::size_t kRounds = 4096;
+// Fewer rounds than this pass over a block of residues in memory instead: the chunk's registers
+// would be loaded and stored again after too few of them (bench/range-worst --corpus: seed 11).
+constexpr std::size_t kManyRounds = 16;
 constexpr std::size_t kBlock = 2048;
 
-// One table of a group as a form shows it: its extremes, read from `shift` on.
+// One table of a group as a form shows it: its extremes over `residues` residues, read from
+// `shift` on. The fold runs on by kChunk values that repeat it from its start, so that a chunk
+// read from any residue needs no wrapping.
 template <class V>
 struct Member {
     const ExtremesOf<V>* fold;
+    std::size_t residues;
     std::size_t shift;
 };
+
+// Where a round of the group's residues reads its two members in the chunk at hand.
+struct RoundPlaces {
+    std::uint32_t a = 0;
+    std::uint32_t b = 0;
+};
+
+// The chunk's extremes over `rounds` rounds, each reading both members' folds from its places,
+// which then move on by a chunk (`stepA`, `stepB`: kChunk modulo the members' residues).
+template <class V>
+[[gnu::always_inline]] inline void foldChunkOf(const V* lowA, const V* highA, const V* lowB, const V* highB,
+                                               RoundPlaces* places, std::size_t rounds, std::uint32_t stepA,
+                                               std::uint32_t residuesA, std::uint32_t stepB,
+                                               std::uint32_t residuesB, V* toLow, V* toHigh) {
+    V low[kChunk], high[kChunk];
+    for (std::size_t k = 0; k < kChunk; ++k) {
+        low[k] = toLow[k];
+        high[k] = toHigh[k];
+    }
+    for (std::size_t u = 0; u < rounds; ++u) {
+        const std::uint32_t ia = places[u].a, ib = places[u].b;
+        for (std::size_t k = 0; k < kChunk; ++k) {
+            low[k] = std::min(low[k], static_cast<V>(lowA[ia + k] + lowB[ib + k]));
+            high[k] = std::max(high[k], static_cast<V>(highA[ia + k] + highB[ib + k]));
+        }
+        places[u].a = ia + stepA >= residuesA ? ia + stepA - residuesA : ia + stepA;
+        places[u].b = ib + stepB >= residuesB ? ib + stepB - residuesB : ib + stepB;
+    }
+    for (std::size_t k = 0; k < kChunk; ++k) {
+        toLow[k] = low[k];
+        toHigh[k] = high[k];
+    }
+}
+
+#define ONDULIX_FOR_EACH_WIDTH(V)                                                                                 \
+    ONDULIX_WIDE_INTEGER_CLONES void foldChunk(const V* lowA, const V* highA, const V* lowB, const V* highB,        \
+                                               RoundPlaces* places, std::size_t rounds, std::uint32_t stepA,       \
+                                               std::uint32_t residuesA, std::uint32_t stepB,                       \
+                                               std::uint32_t residuesB, V* toLow, V* toHigh) {                     \
+        foldChunkOf(lowA, highA, lowB, highB, places, rounds, stepA, residuesA, stepB, residuesB, toLow, toHigh);  \
+    }
+ONDULIX_FOR_EACH_WIDTH(std::int32_t)
+ONDULIX_FOR_EACH_WIDTH(std::int16_t)
+ONDULIX_FOR_EACH_WIDTH(std::int8_t)
+#undef ONDULIX_FOR_EACH_WIDTH
 
 // (2): G(r), the extremes of the group's sum over its residues y = r (mod g.size()), y below
 // `modulus`, the lcm of the members' shared parts.
@@ -289,45 +388,74 @@ void foldGroup(const std::vector<Member<V>>& members, std::uint64_t modulus, Ext
     if (members.size() == 1) {
         const ExtremesOf<V>& m = *members[0].fold;
         const std::size_t from = members[0].shift;
-        foldRun(&m.low[from], &m.high[from], m.size() - from, g, place);
+        foldRun(&m.low[from], &m.high[from], members[0].residues - from, g, place);
         foldRun(m.low.data(), m.high.data(), from, g, place);
     }
     if (members.size() != 2)
         return;
     const ExtremesOf<V>& a = *members[0].fold;
     const ExtremesOf<V>& b = *members[1].fold;
+    const std::size_t sizeA = members[0].residues, sizeB = members[1].residues;
     std::size_t ia = members[0].shift, ib = members[1].shift;
     const std::size_t root = g.size();
-    if (root >= kFewResidues) {
+    const auto rounds = static_cast<std::size_t>(modulus / root);
+    if (root >= kFewResidues && rounds < kManyRounds) {
         // Residues a block at a time, each block's extremes staying in the first-level cache
-        // while the group's residues y = r (mod root) pass over it, modulus / root rounds.
-        const std::size_t rounds = static_cast<std::size_t>(modulus / root);
+        // while the rounds pass over it.
         for (std::size_t first = 0; first < root; first += kBlock) {
             const std::size_t count = std::min(kBlock, root - first);
             for (std::size_t round = 0; round < rounds; ++round) {
                 const std::uint64_t y = static_cast<std::uint64_t>(round) * root + first;
-                ia = static_cast<std::size_t>((y + members[0].shift) % a.size());
-                ib = static_cast<std::size_t>((y + members[1].shift) % b.size());
+                ia = static_cast<std::size_t>((y + members[0].shift) % sizeA);
+                ib = static_cast<std::size_t>((y + members[1].shift) % sizeB);
                 for (std::size_t done = 0; done < count;) {
-                    const std::size_t n = std::min({count - done, a.size() - ia, b.size() - ib});
+                    const std::size_t n = std::min({count - done, sizeA - ia, sizeB - ib});
                     foldSums(&a.low[ia], &b.low[ib], &a.high[ia], &b.high[ib], &g.low[first + done],
                              &g.high[first + done], n);
-                    ia = ia + n == a.size() ? 0 : ia + n;
-                    ib = ib + n == b.size() ? 0 : ib + n;
+                    ia = ia + n == sizeA ? 0 : ia + n;
+                    ib = ib + n == sizeB ? 0 : ib + n;
                     done += n;
                 }
             }
         }
         return;
     }
+    if (root >= kFewResidues) {
+        const auto residuesA = static_cast<std::uint32_t>(sizeA), residuesB = static_cast<std::uint32_t>(sizeB);
+        const auto stepA = static_cast<std::uint32_t>(kChunk % sizeA);
+        const auto stepB = static_cast<std::uint32_t>(kChunk % sizeB);
+        std::vector<RoundPlaces> places(std::min(rounds, kRounds));
+        ExtremesOf<V> last(kChunk); // the residues past the last whole chunk, and as many unused
+        for (std::size_t first = 0; first < rounds; first += places.size()) {
+            const std::size_t count = std::min(places.size(), rounds - first);
+            for (std::size_t u = 0; u < count; ++u) {
+                const std::uint64_t y = static_cast<std::uint64_t>(first + u) * root;
+                places[u] = {static_cast<std::uint32_t>((y + members[0].shift) % sizeA),
+                             static_cast<std::uint32_t>((y + members[1].shift) % sizeB)};
+            }
+            std::size_t r = 0;
+            for (; r + kChunk <= root; r += kChunk)
+                foldChunk(a.low.data(), a.high.data(), b.low.data(), b.high.data(), places.data(), count, stepA,
+                          residuesA, stepB, residuesB, &g.low[r], &g.high[r]);
+            if (r < root) {
+                std::copy(g.low.begin() + static_cast<std::ptrdiff_t>(r), g.low.end(), last.low.begin());
+                std::copy(g.high.begin() + static_cast<std::ptrdiff_t>(r), g.high.end(), last.high.begin());
+                foldChunk(a.low.data(), a.high.data(), b.low.data(), b.high.data(), places.data(), count, stepA,
+                          residuesA, stepB, residuesB, last.low.data(), last.high.data());
+                std::copy_n(last.low.begin(), root - r, g.low.begin() + static_cast<std::ptrdiff_t>(r));
+                std::copy_n(last.high.begin(), root - r, g.high.begin() + static_cast<std::ptrdiff_t>(r));
+            }
+        }
+        return;
+    }
     std::vector<V> low(kRun), high(kRun);
     for (std::uint64_t y = 0; y < modulus;) {
-        const std::size_t n = std::min({static_cast<std::size_t>(modulus - y), a.size() - ia, b.size() - ib, kRun});
+        const std::size_t n = std::min({static_cast<std::size_t>(modulus - y), sizeA - ia, sizeB - ib, kRun});
         addSideBySide(&a.low[ia], &b.low[ib], low.data(), n);
         addSideBySide(&a.high[ia], &b.high[ib], high.data(), n);
         foldRun(low.data(), high.data(), n, g, place);
-        ia = ia + n == a.size() ? 0 : ia + n;
-        ib = ib + n == b.size() ? 0 : ib + n;
+        ia = ia + n == sizeA ? 0 : ia + n;
+        ib = ib + n == sizeB ? 0 : ib + n;
         y += n;
     }
 }
@@ -441,6 +569,10 @@ std::vector<ColumnView> distinctColumns(const std::vector<Walker>& tables, const
     return columns;
 }
 
+// Two entries less the middles of their spans (lowest + floor(span / 2)) add up within -126 to
+// 127 where the spans add up to this at most.
+constexpr std::int64_t kSmallSpans = 252;
+
 // Folds of one group kept for the columns that show its form again, up to this many bytes; past
 // it a form is folded again for each column (the cost the split was chosen by assumes them kept).
 constexpr std::size_t kMostKept = std::size_t{1} << 25;
@@ -489,7 +621,18 @@ template <class V>
 class SplitRange {
 public:
     SplitRange(std::vector<Walker>& tables, const Split& split, std::vector<std::int32_t> offset, bool sumsFit)
-        : tables_(tables), split_(split), offset_(std::move(offset)), sumsFit_(sumsFit) {}
+        : tables_(tables), split_(split), offset_(std::move(offset)), sumsFit_(sumsFit),
+          smallScratch_(static_cast<std::size_t>(split.root)) {
+        for (const Walker& w : tables_)
+            smallOffset_.push_back(w.lowest() + (w.highest() - w.lowest()) / 2);
+        for (std::size_t g = 0; g < 2; ++g) {
+            const auto& members = split_.members[g];
+            std::int64_t spans = 0;
+            for (const std::size_t t : members)
+                spans += std::int64_t{tables_[t].highest()} - tables_[t].lowest();
+            small_[g] = members.size() == 2 && spans <= kSmallSpans;
+        }
+    }
 
     SumRange over(std::vector<ColumnView> columns) {
         const std::size_t inner = split_.forms[0] < split_.forms[1] ? 0 : 1;
@@ -509,7 +652,7 @@ public:
         SumRange range{kNoLow, kNoHigh};
         for (const auto& [outerForm, view] : ordered) {
             if (folded != outerForm.key) {
-                foldGroup(membersOf(outer, view), split_.modulus[outer], outerFold);
+                foldGroupOf(outer, view, outerFold);
                 folded = outerForm.key;
             }
             const Form innerForm = formOf(inner, view);
@@ -520,7 +663,7 @@ public:
                 const bool keep =
                     innerUses[innerForm.key] > 1 && (kept.size() + 1) * root * 2 * sizeof(V) <= kMostKept;
                 ExtremesOf<V>* into = keep ? &kept.try_emplace(innerForm.key, root).first->second : &innerScratch;
-                foldGroup(membersOf(inner, view), split_.modulus[inner], *into);
+                foldGroupOf(inner, view, *into);
                 innerFold = into;
             }
             addRotated(outerFold, outerForm.shift, *innerFold, innerForm.shift, range, sumsFit_);
@@ -536,28 +679,53 @@ private:
         return normalFormOf(tables_, split_.members[g], view, split_.root);
     }
 
-    // A table's extremes over a coset in V, less its offset.
-    const ExtremesOf<V>& foldOf(std::size_t t, std::int32_t coset) {
-        auto [place, added] = folds_.try_emplace({t, coset});
+    // A table's extremes over a coset in W, less its offset, and kChunk values more from the start.
+    template <class W>
+    const ExtremesOf<W>& foldOf(std::map<std::pair<std::size_t, std::int32_t>, ExtremesOf<W>>& folds, std::size_t t,
+                                std::int32_t coset, std::int32_t offset) {
+        auto [place, added] = folds.try_emplace({t, coset});
         if (added) {
             const Extremes& wide = tables_[t].foldOf(coset);
-            ExtremesOf<V>& narrow = place->second;
-            for (const std::int32_t v : wide.low)
-                narrow.low.push_back(static_cast<V>(v - offset_[t]));
-            for (const std::int32_t v : wide.high)
-                narrow.high.push_back(static_cast<V>(v - offset_[t]));
+            ExtremesOf<W>& narrow = place->second;
+            const std::size_t residues = wide.size();
+            for (std::size_t k = 0; k < residues + kChunk; ++k) {
+                narrow.low.push_back(static_cast<W>(wide.low[k % residues] - offset));
+                narrow.high.push_back(static_cast<W>(wide.high[k % residues] - offset));
+            }
         }
         return place->second;
     }
 
-    // The members as the group's normal form shows them.
-    std::vector<Member<V>> membersOf(std::size_t g, const ColumnView& view) {
+    // The members as the group's normal form shows them, in W less `offsets`.
+    template <class W>
+    std::vector<Member<W>> membersOf(std::size_t g, const ColumnView& view,
+                                     std::map<std::pair<std::size_t, std::int32_t>, ExtremesOf<W>>& folds,
+                                     const std::vector<std::int32_t>& offsets) {
         const Form form = formOf(g, view);
-        std::vector<Member<V>> members;
-        for (std::size_t k = 0; k < split_.members[g].size(); ++k)
-            members.push_back({&foldOf(split_.members[g][k], form.key[2 * k]),
+        std::vector<Member<W>> members;
+        for (std::size_t k = 0; k < split_.members[g].size(); ++k) {
+            const std::size_t t = split_.members[g][k];
+            members.push_back({&foldOf(folds, t, form.key[2 * k], offsets[t]),
+                               static_cast<std::size_t>(tables_[t].shared()),
                                static_cast<std::size_t>(form.key[2 * k + 1])});
+        }
         return members;
+    }
+
+    // G of group g for the column's form, in V less the offsets. A pair of tables whose spans add
+    // up to kSmallSpans at most is folded in 8 bits, twice as many sums at a time, less offsets
+    // of its own (the middles of the spans), and widened.
+    void foldGroupOf(std::size_t g, const ColumnView& view, ExtremesOf<V>& into) {
+        if (!small_[g])
+            return foldGroup(membersOf(g, view, folds_, offset_), split_.modulus[g], into);
+        foldGroup(membersOf(g, view, smallFolds_, smallOffset_), split_.modulus[g], smallScratch_);
+        std::int32_t lift = 0;
+        for (const std::size_t t : split_.members[g])
+            lift += smallOffset_[t] - offset_[t];
+        for (std::size_t r = 0; r < into.size(); ++r) {
+            into.low[r] = static_cast<V>(smallScratch_.low[r] + lift);
+            into.high[r] = static_cast<V>(smallScratch_.high[r] + lift);
+        }
     }
 
     // The extremes over r of a(r - shiftA) + b(r - shiftB), the folds of forms that the column
@@ -582,6 +750,10 @@ private:
     std::vector<std::int32_t> offset_;
     bool sumsFit_;
     std::map<std::pair<std::size_t, std::int32_t>, ExtremesOf<V>> folds_;
+    std::array<bool, 2> small_{};          // per group: folded in 8 bits
+    std::vector<std::int32_t> smallOffset_; // per table, for those folds
+    std::map<std::pair<std::size_t, std::int32_t>, ExtremesOf<std::int8_t>> smallFolds_;
+    ExtremesOf<std::int8_t> smallScratch_;
 };
 
 } // namespace

@@ -107,7 +107,7 @@ TEST(SumRangeTest, ManyResiduesCommonToTheGroups) {
     std::mt19937 random(180180);
     const auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
     const std::array<std::int32_t, kTableCount> lengths{4 * 5 * 7, 4 * 9 * 11, 5 * 9 * 13, 7 * 11 * 13};
-    constexpr std::array<int, 4> kSpreads{100, 16384, 30000, 1 << 22};
+    constexpr std::array<int, 5> kSpreads{60, 100, 16384, 30000, 1 << 22};
     for (const int spread : kSpreads) {
         Case c;
         for (std::size_t t = 0; t < kTableCount; ++t) {
@@ -121,6 +121,32 @@ TEST(SumRangeTest, ManyResiduesCommonToTheGroups) {
         c.input.columnStep = pick(1, 3);
         c.input.lastColumn = 3 * c.input.columnStep;
         ASSERT_EQ(CycleFrames(c.input), 180180u);
+        ASSERT_EQ(PreviewSumRange(c.input), walkedRange(c.input)) << "entries within +-" << spread;
+    }
+}
+
+// Periods 240, 1232, 357 and 935 share 16 within tables 0 and 1, 17 within 2 and 3, and 3, 5, 7
+// and 11 across the pairs: each group's 1,155 common residues (not a whole number of the folds'
+// chunks) come round 16 and 17 times. Even speeds leave the odd entries to no column; where they
+// lie far below the rest, the sums of the two groups need 17 bits yet stay far from the bottom.
+TEST(SumRangeTest, GroupsFoldedOverManyRounds) {
+    std::mt19937 random(314160);
+    const auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    const std::array<std::int32_t, kTableCount> lengths{2 * 240, 2 * 1232, 2 * 357, 2 * 935};
+    constexpr std::array<int, 6> kSpreads{60, 100, 16384, 30000, 1 << 22, -30000}; // the last: odd entries far below
+    for (const int spread : kSpreads) {
+        Case c;
+        for (std::size_t t = 0; t < kTableCount; ++t) {
+            c.entries[t].resize(static_cast<std::size_t>(lengths[t]));
+            for (std::size_t k = 0; k < c.entries[t].size(); ++k)
+                c.entries[t][k] = spread > 0 ? pick(-spread, spread) : k % 2 ? spread : pick(20000, -spread);
+            const std::array<std::int32_t, 4> speeds{2, -2, 38, -46}; // twice a number coprime to every period
+            c.input.tables[t] = {c.entries[t], lengths[t], speeds[static_cast<std::size_t>(pick(0, 3))],
+                                 2 * pick(0, lengths[t] / 2 - 1), true};
+        }
+        c.input.columnStep = 2;
+        c.input.lastColumn = 6;
+        ASSERT_EQ(CycleFrames(c.input), 314160u);
         ASSERT_EQ(PreviewSumRange(c.input), walkedRange(c.input)) << "entries within +-" << spread;
     }
 }
