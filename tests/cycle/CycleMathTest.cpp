@@ -51,12 +51,13 @@ TEST(CycleMathTest, RemaindersByMultiplicationMatchDivision) {
     for (const std::uint32_t divisor : {1u, 2u, 3u, 7u, 8175u, 16381u, 65536u, 268140589u, 4294967295u}) {
         const Remainders remainders(divisor);
         for (const std::uint64_t value : {std::uint64_t{0}, std::uint64_t{divisor} - 1, std::uint64_t{divisor},
-                                          std::uint64_t{divisor} + 1, (std::uint64_t{1} << 40) - 1})
+                                          std::uint64_t{divisor} + 1, (std::uint64_t{1} << 32) - 1,
+                                          std::uint64_t{1} << 32, (std::uint64_t{1} << 40) - 1})
             ASSERT_EQ(value % divisor, remainders.of(value)) << value << " mod " << divisor;
         for (int k = 0; k < 20000; ++k) {
             const std::uint64_t quotient = rng() % ((std::uint64_t{1} << 40) / divisor);
             for (const std::uint64_t value : {quotient * divisor, quotient * divisor + divisor - 1,
-                                              rng() % (std::uint64_t{1} << 40)})
+                                              rng() % (std::uint64_t{1} << 40), rng() % (std::uint64_t{1} << 32)})
                 ASSERT_EQ(value % divisor, remainders.of(value)) << value << " mod " << divisor;
         }
     }
