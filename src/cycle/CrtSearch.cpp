@@ -386,17 +386,23 @@ std::optional<std::uint64_t> CrtSearch::throughOther(const Cursor& cursor, std::
     std::optional<std::uint32_t> first; // alpha
     const auto check = [&](std::span<const StepIndex::Step> bucket, std::int64_t lo, std::int64_t hi,
                            std::int32_t otherSum, std::int64_t wrap) {
+        // Only steps before the first hit so far can come before it.
+        if (first)
+            hi = std::min(hi, static_cast<std::int64_t>(*first) + psi - wrap);
         if (lo >= hi)
             return;
         auto s = std::partition_point(bucket.begin(), bucket.end(),
                                       [lo](const StepIndex::Step& c) { return static_cast<std::int64_t>(c.step) < lo; });
+        // What A's combination may add at most, beside the others' sums.
+        const std::int32_t most = beforeD - cursor.constant - otherSum;
         for (; s != bucket.end() && static_cast<std::int64_t>(s->step) < hi; ++s) {
+            if (s->sum > most)
+                continue;
             const auto alpha = static_cast<std::uint32_t>(s->step + wrap - psi);
-            if (first && alpha >= *first)
-                break;
-            const std::int32_t others = cursor.constant + s->sum + otherSum;
-            if (others <= beforeD && others + (checkD ? b.value(1, alpha) : 0) <= threshold_)
-                first = alpha;
+            if (!checkD || cursor.constant + s->sum + otherSum + b.value(1, alpha) <= threshold_) {
+                first = alpha; // the bucket's later steps come later
+                return;
+            }
         }
     };
     for (const StepIndex::Step& other : cursor.other) {
