@@ -79,10 +79,11 @@ struct OrbitReader {
 };
 
 // One straight piece of the N tables' class sums, n group classes whose class extremes stand side
-// by side, folded into the extremes of the n root classes they fall on (apart from the tables).
-template <std::size_t N, class V>
-ONDULIX_WIDE_INTEGER_CLONES void foldPiece(const std::array<const V*, N>& mins, const std::array<const V*, N>& maxs,
-                                           V* __restrict lows, V* __restrict highs, std::size_t n) {
+// by side: folded into the extremes of the n root classes they fall on (Fold), or written there
+// as they are, apart from the tables.
+template <bool Fold, std::size_t N, class V>
+ONDULIX_WIDE_INTEGER_CLONES void combinePiece(const std::array<const V*, N>& mins, const std::array<const V*, N>& maxs,
+                                              V* __restrict lows, V* __restrict highs, std::size_t n) {
     for (std::size_t k = 0; k < n; ++k) {
         V low = 0;
         V high = 0;
@@ -90,24 +91,13 @@ ONDULIX_WIDE_INTEGER_CLONES void foldPiece(const std::array<const V*, N>& mins, 
             low = static_cast<V>(low + mins[t][k]);
             high = static_cast<V>(high + maxs[t][k]);
         }
-        lows[k] = std::min(lows[k], low);
-        highs[k] = std::max(highs[k], high);
-    }
-}
-
-// The N tables' class sums of one straight piece of n group classes, side by side.
-template <std::size_t N, class V>
-ONDULIX_WIDE_INTEGER_CLONES void sumPiece(const std::array<const V*, N>& mins, const std::array<const V*, N>& maxs,
-                                          V* __restrict lows, V* __restrict highs, std::size_t n) {
-    for (std::size_t k = 0; k < n; ++k) {
-        V low = 0;
-        V high = 0;
-        for (std::size_t t = 0; t < N; ++t) {
-            low = static_cast<V>(low + mins[t][k]);
-            high = static_cast<V>(high + maxs[t][k]);
+        if constexpr (Fold) {
+            lows[k] = std::min(lows[k], low);
+            highs[k] = std::max(highs[k], high);
+        } else {
+            lows[k] = low;
+            highs[k] = high;
         }
-        lows[k] = low;
-        highs[k] = high;
     }
 }
 
@@ -162,16 +152,16 @@ void foldSums(const std::array<OrbitReader<V>, N>& atStart, std::int32_t offset,
                     maxs[t] = readers[t].maxs + readers[t].place;
                 }
                 if (these == 1)
-                    foldPiece<N, V>(mins, maxs, blockLow.data() + r, blockHigh.data() + r, piece);
+                    combinePiece<true, N, V>(mins, maxs, blockLow.data() + r, blockHigh.data() + r, piece);
                 else
-                    sumPiece<N, V>(mins, maxs, stretchLow.data() + r, stretchHigh.data() + r, piece);
+                    combinePiece<false, N, V>(mins, maxs, stretchLow.data() + r, stretchHigh.data() + r, piece);
                 for (OrbitReader<V>& reader : readers)
                     reader.advance(piece);
                 r += piece;
             }
             for (std::size_t row = 0; these > 1 && row < these; ++row)
-                foldPiece<1, V>({stretchLow.data() + row * size}, {stretchHigh.data() + row * size}, blockLow.data(),
-                                blockHigh.data(), size);
+                combinePiece<true, 1, V>({stretchLow.data() + row * size}, {stretchHigh.data() + row * size}, blockLow.data(),
+                                        blockHigh.data(), size);
         }
         for (std::size_t r = 0; r < size; ++r) {
             low[block + r] = blockLow[r] + offset;
