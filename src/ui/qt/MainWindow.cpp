@@ -15,6 +15,7 @@
 #include "ui/qt/QtSurface.h"
 #include "ui/qt/QtTextBox.h"
 #include "ui/qt/QtTimer.h"
+#include "ui/qt/VectorState.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -159,6 +160,7 @@ MainWindow::MainWindow(FormServices services, QWidget* parent) : QWidget(parent,
     createControls();
     logic_ = std::make_unique<MainWindowLogic>(controls_, completeServices(std::move(services)));
     // Start-up runs before the window is first shown, so it opens with every box and plot filled.
+    ClearUpperVectorState(); // Qt has built and filled 98 controls by now
     logic_->start();
     setWindowState(Qt::WindowNoState);
 }

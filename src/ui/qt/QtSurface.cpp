@@ -1,5 +1,7 @@
 #include "ui/qt/QtSurface.h"
 
+#include "ui/qt/VectorState.h"
+
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -155,6 +157,7 @@ void QtSurface::noteShown(const QRegion& painted) {
 bool QtSurface::event(QEvent* event) {
     // The tooltip's text is asked for when it is about to show, not kept up to date.
     if (event->type() == QEvent::ToolTip && toolTipSource_) {
+        ClearUpperVectorState();
         const std::string text = toolTipSource_();
         QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), QString::fromStdString(text), this);
         return true;
