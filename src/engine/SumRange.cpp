@@ -330,8 +330,8 @@ struct RoundReads {
     const V* highB;
 };
 
-// The block's extremes over K rounds at once.
-template <class V, std::size_t K>
+// The block's extremes over K rounds at once; the first pass over a block (`Fresh`) starts them.
+template <class V, std::size_t K, bool Fresh>
 [[gnu::always_inline]] inline void foldRoundsOf(const RoundReads<V>* reads, V* __restrict toLow, V* __restrict toHigh,
                                                 std::size_t n) {
     // Held apart from `reads`, which 8-bit stores might change as far as the compiler knows.
@@ -341,8 +341,8 @@ template <class V, std::size_t K>
     // The reads never overlap the block's extremes: no checks of that before the vector loop.
 #pragma GCC ivdep
     for (std::size_t k = 0; k < n; ++k) {
-        V low = toLow[k];
-        V high = toHigh[k];
+        V low = Fresh ? std::numeric_limits<V>::max() : toLow[k];
+        V high = Fresh ? std::numeric_limits<V>::min() : toHigh[k];
         for (std::size_t q = 0; q < K; ++q) {
             low = std::min(low, static_cast<V>(at[q].lowA[k] + at[q].lowB[k]));
             high = std::max(high, static_cast<V>(at[q].highA[k] + at[q].highB[k]));
@@ -353,15 +353,18 @@ template <class V, std::size_t K>
 }
 
 template <class V, std::size_t... K>
-[[gnu::always_inline]] inline void foldRoundsUpTo(const RoundReads<V>* reads, std::size_t rounds, V* toLow, V* toHigh,
-                                                  std::size_t n, std::index_sequence<K...>) {
-    ((rounds == K + 1 ? foldRoundsOf<V, K + 1>(reads, toLow, toHigh, n) : void()), ...);
+[[gnu::always_inline]] inline void foldRoundsUpTo(const RoundReads<V>* reads, std::size_t rounds, bool fresh, V* toLow,
+                                                  V* toHigh, std::size_t n, std::index_sequence<K...>) {
+    ((rounds == K + 1 ? fresh ? foldRoundsOf<V, K + 1, true>(reads, toLow, toHigh, n)
+                              : foldRoundsOf<V, K + 1, false>(reads, toLow, toHigh, n)
+                      : void()),
+     ...);
 }
 
 #define ONDULIX_FOR_EACH_WIDTH(V)                                                                                 \
-    ONDULIX_WIDE_INTEGER_CLONES void foldRounds(const RoundReads<V>* reads, std::size_t rounds, V* toLow,         \
-                                                V* toHigh, std::size_t n) {                                        \
-        foldRoundsUpTo(reads, rounds, toLow, toHigh, n, std::make_index_sequence<kRoundsAtOnce>{});                \
+    ONDULIX_WIDE_INTEGER_CLONES void foldRounds(const RoundReads<V>* reads, std::size_t rounds, bool fresh,       \
+                                                V* toLow, V* toHigh, std::size_t n) {                              \
+        foldRoundsUpTo(reads, rounds, fresh, toLow, toHigh, n, std::make_index_sequence<kRoundsAtOnce>{});         \
     }
 ONDULIX_FOR_EACH_WIDTH(std::int32_t)
 ONDULIX_FOR_EACH_WIDTH(std::int16_t)
@@ -372,8 +375,12 @@ ONDULIX_FOR_EACH_WIDTH(std::int8_t)
 // `modulus`, the lcm of the members' shared parts.
 template <class V>
 void foldGroup(const std::vector<Member<V>>& members, std::uint64_t modulus, ExtremesOf<V>& g) {
-    std::fill(g.low.begin(), g.low.end(), members.empty() ? V{0} : std::numeric_limits<V>::max());
-    std::fill(g.high.begin(), g.high.end(), members.empty() ? V{0} : std::numeric_limits<V>::min());
+    const std::size_t root = g.size();
+    const bool blocks = members.size() == 2 && root >= kFewResidues; // which start the extremes themselves
+    if (!blocks) {
+        std::fill(g.low.begin(), g.low.end(), members.empty() ? V{0} : std::numeric_limits<V>::max());
+        std::fill(g.high.begin(), g.high.end(), members.empty() ? V{0} : std::numeric_limits<V>::min());
+    }
     std::size_t place = 0;
     if (members.size() == 1) {
         const ExtremesOf<V>& m = *members[0].fold;
@@ -387,9 +394,8 @@ void foldGroup(const std::vector<Member<V>>& members, std::uint64_t modulus, Ext
     const ExtremesOf<V>& b = *members[1].fold;
     const std::size_t sizeA = members[0].residues, sizeB = members[1].residues;
     std::size_t ia = members[0].shift, ib = members[1].shift;
-    const std::size_t root = g.size();
     const auto rounds = static_cast<std::size_t>(modulus / root);
-    if (root >= kFewResidues) {
+    if (blocks) {
         // Round u reads the members from u * root + first + shift on: each round moves the
         // places on by the root, each block by the block.
         const std::size_t roundA = root % sizeA, roundB = root % sizeB;
@@ -405,7 +411,7 @@ void foldGroup(const std::vector<Member<V>>& members, std::uint64_t modulus, Ext
                     ia = ia + roundA >= sizeA ? ia + roundA - sizeA : ia + roundA;
                     ib = ib + roundB >= sizeB ? ib + roundB - sizeB : ib + roundB;
                 }
-                foldRounds(reads.data(), together, &g.low[first], &g.high[first], count);
+                foldRounds(reads.data(), together, round == 0, &g.low[first], &g.high[first], count);
                 round += together;
             }
         }
