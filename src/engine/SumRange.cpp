@@ -307,7 +307,7 @@ constexpr std::size_t kFewResidues = 256;
 // streams; shorter blocks start the rounds' streams more often (bench/range-worst --corpus).
 constexpr std::size_t kBlock = 2048;
 // Rounds folded in one pass over a block: each pass loads and stores the block's extremes once,
-// more rounds at once read more streams side by side than the loads keep up with past eight
+// eight at most: with twelve the compiler no longer vectorises the pass, and four do as well
 // (bench/range-worst --corpus: seed 7 case 8485, seed 11 case 3888).
 constexpr std::size_t kRoundsAtOnce = 8;
 
@@ -618,6 +618,7 @@ public:
         ExtremesOf<V> outerFold(root), innerScratch(root);
         std::optional<std::vector<std::int32_t>> folded; // the outer form in outerFold
         std::map<std::vector<std::int32_t>, ExtremesOf<V>> kept;
+        std::vector<ExtremesOf<V>> spare; // kept folds past their last use, whose memory is at hand
         SumRange range{kNoLow, kNoHigh};
         for (const auto& [outerForm, view] : ordered) {
             if (folded != outerForm.key) {
@@ -631,11 +632,22 @@ public:
             else {
                 const bool keep =
                     innerUses[innerForm.key] > 1 && (kept.size() + 1) * root * 2 * sizeof(V) <= kMostKept;
-                ExtremesOf<V>* into = keep ? &kept.try_emplace(innerForm.key, root).first->second : &innerScratch;
+                ExtremesOf<V>* into = &innerScratch;
+                if (keep && spare.empty())
+                    into = &kept.try_emplace(innerForm.key, root).first->second;
+                else if (keep) {
+                    into = &kept.try_emplace(innerForm.key, std::move(spare.back())).first->second;
+                    spare.pop_back();
+                }
                 foldGroupOf(inner, view, *into);
                 innerFold = into;
             }
             addRotated(outerFold, outerForm.shift, *innerFold, innerForm.shift, range, sumsFit_);
+            if (--innerUses[innerForm.key] == 0)
+                if (const auto done = kept.find(innerForm.key); done != kept.end()) {
+                    spare.push_back(std::move(done->second));
+                    kept.erase(done);
+                }
         }
         std::int32_t offsets = 0;
         for (const std::int32_t o : offset_)
