@@ -308,6 +308,15 @@ void CrtSearch::offer(const Cursor& cursor, std::optional<std::uint64_t> h) {
         best_ = hit;
 }
 
+// The first h of the cursor whose frame comes after the best hit so far.
+std::uint64_t CrtSearch::worthSearchingTo(const Cursor& cursor) const {
+    if (!best_)
+        return std::numeric_limits<std::uint64_t>::max();
+    if (best_->frame < cursor.rootClass)
+        return 0;
+    return (best_->frame - cursor.rootClass) / root_ + 1;
+}
+
 // The cursor's first hit with h = round Q_A + from .. round Q_A + to - 1, or further on where the
 // window is too short to be worth searching alone; the cursor then has searched to there. Windows
 // go through A's combinations until a window the other way, long enough to repay its looks into
@@ -321,8 +330,13 @@ std::optional<std::uint64_t> CrtSearch::firstIn(Cursor& cursor, std::uint64_t ro
     from = std::max(from, cursor.searchedTo - std::min(cursor.searchedTo, start));
     const auto combinations = static_cast<double>(cursor.a->size());
     const auto shareOf = [&](std::uint64_t steps) { return static_cast<double>(steps) / static_cast<double>(a_.cycle); };
-    std::uint64_t end = std::min(a_.cycle, std::max(to, from + cursor.fewest));
-    const std::uint64_t otherEnd = std::min(a_.cycle, std::max(to, from + cursor.otherFewest));
+    // A hit past the best so far could not replace it: other cursors' windows stop there.
+    const std::uint64_t worth = worthSearchingTo(cursor);
+    if (worth <= start + from)
+        return std::nullopt;
+    const std::uint64_t last = std::min(a_.cycle, worth - start);
+    std::uint64_t end = std::min(last, std::max(to, from + cursor.fewest));
+    const std::uint64_t otherEnd = std::min(last, std::max(to, from + cursor.otherFewest));
     // The other way costs its looks into the buckets in every window, and its candidates in
     // proportion to the window's share of a round.
     const double otherCost = cursor.otherWindowCost + (cursor.otherRoundCost - cursor.otherWindowCost) *

@@ -28,8 +28,10 @@ public:
     // One table's signed entries in the order the columns read them: lane k holds the entries
     // whose index leaves the remainder k modulo gcd(step, Length), in steps of the column step,
     // followed by as many again as a frame has columns, so that no frame wraps around.
+    // blockLows: the same for the lowest entry each index's column reads in a block of frames.
     struct Strided {
         std::vector<std::int32_t> values;
+        std::vector<std::int32_t> blockLows;
         std::vector<std::int32_t> start; // per index, where column 0 of a frame showing it reads
     };
 
