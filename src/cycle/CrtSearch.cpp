@@ -229,15 +229,19 @@ StepIndex* CrtSearch::indexFor(Group& group, const std::vector<Orbits>& orbits, 
                 return looser->second.get();
         }
     }
-    std::unique_ptr<StepIndex>& index = group.indexes[key];
-    if (!index) {
+    // Only indexes that were made are kept: a looser budget's lookup above takes any it finds.
+    auto index = group.indexes.find(key);
+    if (index == group.indexes.end()) {
         if (indexed_ > limits_.mostIndexedInAll)
             return nullptr;
-        index = std::make_unique<StepIndex>(orderOf(group, orbits, 0, classes[0]), orderOf(group, orbits, 1, classes[1]),
-                                            Pairing{group.shared, phase}, budget, limits_.mostIndexed);
-        indexed_ += index->size();
+        index = group.indexes
+                    .emplace(key, std::make_unique<StepIndex>(orderOf(group, orbits, 0, classes[0]),
+                                                              orderOf(group, orbits, 1, classes[1]),
+                                                              Pairing{group.shared, phase}, budget, limits_.mostIndexed))
+                    .first;
+        indexed_ += index->second->size();
     }
-    return index->usable() ? index.get() : nullptr;
+    return index->second->usable() ? index->second.get() : nullptr;
 }
 
 // A group table's places in one class, in the order an index pairs them.
