@@ -44,6 +44,20 @@ std::size_t placeAmong(std::span<const StepIndex::Step> steps, std::uint64_t ste
         steps.begin());
 }
 
+// The first of the steps, sorted, at or after `from`, by halving without branches: a bucket's
+// comparisons are too irregular to predict, and each look into one would wait on them.
+const StepIndex::Step* firstFrom(std::span<const StepIndex::Step> steps, std::uint32_t from) {
+    if (steps.empty())
+        return steps.data();
+    const StepIndex::Step* base = steps.data();
+    for (std::size_t n = steps.size(); n > 1;) {
+        const std::size_t half = n / 2;
+        base = base[half].step < from ? base + half : base;
+        n -= half;
+    }
+    return base + (base->step < from ? 1 : 0);
+}
+
 } // namespace
 
 CrtSearch::CrtSearch(const SearchPlan& plan, Columns columns, int sign, std::int32_t threshold, SearchLimits limits,
@@ -417,8 +431,7 @@ std::optional<std::uint64_t> CrtSearch::throughOther(const Cursor& cursor, std::
         // The window lies within A's cycle, below 2^32.
         const auto from = static_cast<std::uint32_t>(lo), to = static_cast<std::uint32_t>(hi);
         const StepIndex::Step* const end = bucket.data() + bucket.size();
-        const StepIndex::Step* s = std::partition_point(bucket.data(), end,
-                                                        [from](const StepIndex::Step& c) { return c.step < from; });
+        const StepIndex::Step* s = firstFrom(bucket, from);
         // What A's combination may add at most, beside the others' sums, and with D's entry.
         const std::int32_t most = beforeD - cursor.constant - otherSum;
         const std::int32_t withD = beforeOthers - otherSum;
