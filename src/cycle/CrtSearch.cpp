@@ -429,14 +429,14 @@ std::optional<std::uint64_t> CrtSearch::throughOther(const Cursor& cursor, std::
         if (lo >= hi)
             return;
         // The window lies within A's cycle, below 2^32.
-        const auto from = static_cast<std::uint32_t>(lo), to = static_cast<std::uint32_t>(hi);
+        const auto stepFrom = static_cast<std::uint32_t>(lo), stepTo = static_cast<std::uint32_t>(hi);
         const StepIndex::Step* const end = bucket.data() + bucket.size();
-        const StepIndex::Step* s = firstFrom(bucket, from);
+        const StepIndex::Step* s = firstFrom(bucket, stepFrom);
         // What A's combination may add at most, beside the others' sums, and with D's entry.
         const std::int32_t most = beforeD - cursor.constant - otherSum;
         const std::int32_t withD = beforeOthers - otherSum;
         const auto shift = static_cast<std::uint32_t>(wrap - psi); // alpha = step + shift, modulo 2^32
-        for (; s != end && s->step < to; ++s) {
+        for (; s != end && s->step < stepTo; ++s) {
             if (s->sum > most)
                 continue;
             const std::uint32_t alpha = s->step + shift;
