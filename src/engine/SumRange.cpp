@@ -225,10 +225,12 @@ ONDULIX_FOR_EACH_WIDTH(std::int32_t)
 ONDULIX_FOR_EACH_WIDTH(std::int16_t)
 #undef ONDULIX_FOR_EACH_WIDTH
 
-// The same with the sums in 16 bits, where they fit: twice as many at a time.
-ONDULIX_WIDE_INTEGER_CLONES void extremesOfNarrowSums(const std::int16_t* lowA, const std::int16_t* lowB,
-                                                      const std::int16_t* highA, const std::int16_t* highB,
-                                                      std::size_t n, SumRange& range) {
+// The same with the sums in 16 bits, where they fit: twice as many at a time. The second group's
+// values may be 8-bit ones, as its fold keeps them where they fit, read widened.
+template <class W>
+[[gnu::always_inline]] inline void extremesOfNarrowSumsOf(const std::int16_t* lowA, const W* lowB,
+                                                          const std::int16_t* highA, const W* highB, std::size_t n,
+                                                          SumRange& range) {
     std::int16_t low = std::numeric_limits<std::int16_t>::max();
     std::int16_t high = std::numeric_limits<std::int16_t>::min();
     for (std::size_t k = 0; k < n; ++k) {
@@ -237,6 +239,16 @@ ONDULIX_WIDE_INTEGER_CLONES void extremesOfNarrowSums(const std::int16_t* lowA, 
     }
     range = {std::min<std::int32_t>(range.smallest, low), std::max<std::int32_t>(range.largest, high)};
 }
+
+#define ONDULIX_FOR_EACH_WIDTH(W)                                                                                 \
+    ONDULIX_WIDE_INTEGER_CLONES void extremesOfNarrowSums(const std::int16_t* lowA, const W* lowB,                \
+                                                          const std::int16_t* highA, const W* highB, std::size_t n, \
+                                                          SumRange& range) {                                      \
+        extremesOfNarrowSumsOf(lowA, lowB, highA, highB, n, range);                                               \
+    }
+ONDULIX_FOR_EACH_WIDTH(std::int16_t)
+ONDULIX_FOR_EACH_WIDTH(std::int8_t)
+#undef ONDULIX_FOR_EACH_WIDTH
 
 // The same where the sums need 17 bits, still sixteen at a time: the values moved up by 32768
 // (the smallest sums) or taken from 32767 (the largest) and added without sign, stopping at
@@ -616,13 +628,20 @@ public:
             ++innerUses[formOf(inner, column.second).key];
         const auto root = static_cast<std::size_t>(split_.root);
         ExtremesOf<V> outerFold(root), innerScratch(root);
+        // Where all sums fit in 16 bits, an outer group folded in 8 bits is added as it is: its
+        // offsets are then the same as the 16-bit ones (the middles of the spans).
+        const bool outerNarrow = std::is_same_v<V, std::int16_t> && sumsFit_ && small_[outer] && liftOf(outer) == 0;
+        ExtremesOf<std::int8_t> outerSmallFold(outerNarrow ? root : 0);
         std::optional<std::vector<std::int32_t>> folded; // the outer form in outerFold
         std::map<std::vector<std::int32_t>, ExtremesOf<V>> kept;
         std::vector<ExtremesOf<V>> spare; // kept folds past their last use, whose memory is at hand
         SumRange range{kNoLow, kNoHigh};
         for (const auto& [outerForm, view] : ordered) {
             if (folded != outerForm.key) {
-                foldGroupOf(outer, view, outerFold);
+                if (outerNarrow)
+                    foldGroup(membersOf(outer, view, smallFolds_, smallOffset_), split_.modulus[outer], outerSmallFold);
+                else
+                    foldGroupOf(outer, view, outerFold);
                 folded = outerForm.key;
             }
             const Form innerForm = formOf(inner, view);
@@ -642,7 +661,10 @@ public:
                 foldGroupOf(inner, view, *into);
                 innerFold = into;
             }
-            addRotated(outerFold, outerForm.shift, *innerFold, innerForm.shift, range, sumsFit_);
+            if (outerNarrow)
+                addRotated(*innerFold, innerForm.shift, outerSmallFold, outerForm.shift, range, true);
+            else
+                addRotated(outerFold, outerForm.shift, *innerFold, innerForm.shift, range, sumsFit_);
             if (--innerUses[innerForm.key] == 0)
                 if (const auto done = kept.find(innerForm.key); done != kept.end()) {
                     spare.push_back(std::move(done->second));
@@ -700,26 +722,37 @@ private:
         if (!small_[g])
             return foldGroup(membersOf(g, view, folds_, offset_), split_.modulus[g], into);
         foldGroup(membersOf(g, view, smallFolds_, smallOffset_), split_.modulus[g], smallScratch_);
-        std::int32_t lift = 0;
-        for (const std::size_t t : split_.members[g])
-            lift += smallOffset_[t] - offset_[t];
+        const std::int32_t lift = liftOf(g);
         for (std::size_t r = 0; r < into.size(); ++r) {
             into.low[r] = static_cast<V>(smallScratch_.low[r] + lift);
             into.high[r] = static_cast<V>(smallScratch_.high[r] + lift);
         }
     }
 
+    // What group g's 8-bit folds are less its V folds.
+    std::int32_t liftOf(std::size_t g) const {
+        std::int32_t lift = 0;
+        for (const std::size_t t : split_.members[g])
+            lift += smallOffset_[t] - offset_[t];
+        return lift;
+    }
+
     // The extremes over r of a(r - shiftA) + b(r - shiftB), the folds of forms that the column
     // shows shifted by D_A and D_B.
-    // The sums are formed in V where they fit (`narrow`), in 32 bits otherwise.
-    static void addRotated(const ExtremesOf<V>& a, std::uint64_t shiftA, const ExtremesOf<V>& b,
+    // The sums are formed in V where they fit (`narrow`), in 32 bits otherwise; b's values may
+    // be 8-bit ones where the sums fit in 16 bits.
+    template <class W>
+    static void addRotated(const ExtremesOf<V>& a, std::uint64_t shiftA, const ExtremesOf<W>& b,
                            std::uint64_t shiftB, SumRange& range, bool narrow) {
         const std::size_t root = a.size();
         std::size_t ia = static_cast<std::size_t>((root - shiftA % root) % root);
         std::size_t ib = static_cast<std::size_t>((root - shiftB % root) % root);
         for (std::size_t r = 0; r < root;) {
             const std::size_t n = std::min({root - r, root - ia, root - ib});
-            extremesOfRun(&a.low[ia], &b.low[ib], &a.high[ia], &b.high[ib], n, range, narrow);
+            if constexpr (std::is_same_v<V, W>)
+                extremesOfRun(&a.low[ia], &b.low[ib], &a.high[ia], &b.high[ib], n, range, narrow);
+            else if constexpr (std::is_same_v<V, std::int16_t>)
+                extremesOfNarrowSums(&a.low[ia], &b.low[ib], &a.high[ia], &b.high[ib], n, range);
             r += n;
             ia = ia + n == root ? 0 : ia + n;
             ib = ib + n == root ? 0 : ib + n;
