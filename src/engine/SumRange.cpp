@@ -294,11 +294,6 @@ void extremesOfRun(const V* lowA, const V* lowB, const V* highA, const V* highB,
 template <class V>
 void foldRun(const V* low, const V* high, std::size_t n, ExtremesOf<V>& to, std::size_t& place) {
     const std::size_t root = to.size();
-    if (root == 1) { // one residue: a plain minimum and maximum, not n runs of one
-        to.low[0] = std::min(to.low[0], *std::min_element(low, low + n));
-        to.high[0] = std::max(to.high[0], *std::max_element(high, high + n));
-        return;
-    }
     while (n > 0) {
         const std::size_t piece = std::min(n, root - place);
         keepExtremes(low, high, &to.low[place], &to.high[place], piece);
@@ -309,7 +304,8 @@ void foldRun(const V* low, const V* high, std::size_t n, ExtremesOf<V>& to, std:
     }
 }
 
-// Where the residues are fewer than this, sums are formed this many at a time and then folded;
+// Where the residues are fewer than kFewResidues, sums are formed kRun at a time and folded into
+// up to kRun / root copies of the residues side by side, so that a run is folded in long pieces;
 // otherwise they are folded a block of residues at a time, the block's extremes staying in the
 // first-level cache while every round of the group's residues y = r (mod root) passes over it,
 // several rounds in one pass.
@@ -383,52 +379,22 @@ ONDULIX_FOR_EACH_WIDTH(std::int16_t)
 ONDULIX_FOR_EACH_WIDTH(std::int8_t)
 #undef ONDULIX_FOR_EACH_WIDTH
 
-// (2): G(r), the extremes of the group's sum over its residues y = r (mod g.size()), y below
-// `modulus`, the lcm of the members' shared parts.
+// The extremes over y below `modulus` of the members' sum, y = r (mod g.size()), a run of sums at
+// a time.
 template <class V>
-void foldGroup(const std::vector<Member<V>>& members, std::uint64_t modulus, ExtremesOf<V>& g) {
-    const std::size_t root = g.size();
-    const bool blocks = members.size() == 2 && root >= kFewResidues; // which start the extremes themselves
-    if (!blocks) {
-        std::fill(g.low.begin(), g.low.end(), members.empty() ? V{0} : std::numeric_limits<V>::max());
-        std::fill(g.high.begin(), g.high.end(), members.empty() ? V{0} : std::numeric_limits<V>::min());
-    }
+void foldGroupRuns(const std::vector<Member<V>>& members, std::uint64_t modulus, ExtremesOf<V>& g) {
     std::size_t place = 0;
     if (members.size() == 1) {
         const ExtremesOf<V>& m = *members[0].fold;
         const std::size_t from = members[0].shift;
         foldRun(&m.low[from], &m.high[from], members[0].residues - from, g, place);
         foldRun(m.low.data(), m.high.data(), from, g, place);
-    }
-    if (members.size() != 2)
         return;
+    }
     const ExtremesOf<V>& a = *members[0].fold;
     const ExtremesOf<V>& b = *members[1].fold;
     const std::size_t sizeA = members[0].residues, sizeB = members[1].residues;
     std::size_t ia = members[0].shift, ib = members[1].shift;
-    const auto rounds = static_cast<std::size_t>(modulus / root);
-    if (blocks) {
-        // Round u reads the members from u * root + first + shift on: each round moves the
-        // places on by the root, each block by the block.
-        const std::size_t roundA = root % sizeA, roundB = root % sizeB;
-        std::array<RoundReads<V>, kRoundsAtOnce> reads{};
-        for (std::size_t first = 0; first < root; first += kBlock) {
-            const std::size_t count = std::min(kBlock, root - first);
-            ia = static_cast<std::size_t>((first + members[0].shift) % sizeA);
-            ib = static_cast<std::size_t>((first + members[1].shift) % sizeB);
-            for (std::size_t round = 0; round < rounds;) {
-                const std::size_t together = std::min(kRoundsAtOnce, rounds - round);
-                for (std::size_t q = 0; q < together; ++q) {
-                    reads[q] = {&a.low[ia], &b.low[ib], &a.high[ia], &b.high[ib]};
-                    ia = ia + roundA >= sizeA ? ia + roundA - sizeA : ia + roundA;
-                    ib = ib + roundB >= sizeB ? ib + roundB - sizeB : ib + roundB;
-                }
-                foldRounds(reads.data(), together, round == 0, &g.low[first], &g.high[first], count);
-                round += together;
-            }
-        }
-        return;
-    }
     std::vector<V> low(kRun), high(kRun);
     for (std::uint64_t y = 0; y < modulus;) {
         const std::size_t n = std::min({static_cast<std::size_t>(modulus - y), sizeA - ia, sizeB - ib, kRun});
@@ -438,6 +404,56 @@ void foldGroup(const std::vector<Member<V>>& members, std::uint64_t modulus, Ext
         ia = ia + n == sizeA ? 0 : ia + n;
         ib = ib + n == sizeB ? 0 : ib + n;
         y += n;
+    }
+}
+
+// (2): G(r), the extremes of the group's sum over its residues y = r (mod g.size()), y below
+// `modulus`, the lcm of the members' shared parts.
+template <class V>
+void foldGroup(const std::vector<Member<V>>& members, std::uint64_t modulus, ExtremesOf<V>& g) {
+    const std::size_t root = g.size();
+    if (members.size() != 2 || root < kFewResidues) {
+        std::fill(g.low.begin(), g.low.end(), members.empty() ? V{0} : std::numeric_limits<V>::max());
+        std::fill(g.high.begin(), g.high.end(), members.empty() ? V{0} : std::numeric_limits<V>::min());
+        // Few residues that come round many times would make many short runs: they are folded
+        // into copies side by side, residue r standing at r, r + root, ..., the copies then into g.
+        const auto copies = static_cast<std::size_t>(std::min<std::uint64_t>(kRun / root, modulus / root));
+        if (members.empty() || root >= kFewResidues || copies < 2)
+            return members.empty() ? void() : foldGroupRuns(members, modulus, g);
+        ExtremesOf<V> side(root * copies);
+        foldGroupRuns(members, modulus, side);
+        for (std::size_t left = copies; left > 1;) { // the upper half of the copies onto the lower
+            const std::size_t half = left / 2;
+            keepExtremes(&side.low[(left - half) * root], &side.high[(left - half) * root], side.low.data(),
+                         side.high.data(), half * root);
+            left -= half;
+        }
+        keepExtremes(side.low.data(), side.high.data(), g.low.data(), g.high.data(), root);
+        return;
+    }
+    // Many residues: a block at a time, whose first pass of rounds starts its extremes.
+    const ExtremesOf<V>& a = *members[0].fold;
+    const ExtremesOf<V>& b = *members[1].fold;
+    const std::size_t sizeA = members[0].residues, sizeB = members[1].residues;
+    const auto rounds = static_cast<std::size_t>(modulus / root);
+    // Round u reads the members from u * root + first + shift on: each round moves the places on
+    // by the root, each block by the block.
+    const std::size_t roundA = root % sizeA, roundB = root % sizeB;
+    std::array<RoundReads<V>, kRoundsAtOnce> reads{};
+    for (std::size_t first = 0; first < root; first += kBlock) {
+        const std::size_t count = std::min(kBlock, root - first);
+        auto ia = static_cast<std::size_t>((first + members[0].shift) % sizeA);
+        auto ib = static_cast<std::size_t>((first + members[1].shift) % sizeB);
+        for (std::size_t round = 0; round < rounds;) {
+            const std::size_t together = std::min(kRoundsAtOnce, rounds - round);
+            for (std::size_t q = 0; q < together; ++q) {
+                reads[q] = {&a.low[ia], &b.low[ib], &a.high[ia], &b.high[ib]};
+                ia = ia + roundA >= sizeA ? ia + roundA - sizeA : ia + roundA;
+                ib = ib + roundB >= sizeB ? ib + roundB - sizeB : ib + roundB;
+            }
+            foldRounds(reads.data(), together, round == 0, &g.low[first], &g.high[first], count);
+            round += together;
+        }
     }
 }
 
