@@ -41,23 +41,24 @@ IndexValues indexValuesOf(const TickedTable& t, int sign) {
     // The lowest over each stretch of `reach` indices around the table, by a queue of the indices
     // whose entries rise, then moved to the stretch's first index a block from each index reads.
     const auto width = static_cast<std::int32_t>(reach);
+    std::vector<std::int32_t> around(v.entries); // the table and the stretch past its end
+    around.insert(around.end(), v.entries.begin(), v.entries.begin() + width - 1);
     std::vector<std::int32_t> lowestFrom(static_cast<std::size_t>(length));
-    std::vector<std::int32_t> rising; // indices into the table read twice round
+    std::vector<std::int32_t> rising; // indices into `around`
     std::size_t head = 0;
     for (std::int32_t k = 0; k < length + width - 1; ++k) {
-        const std::int32_t e = at(v.entries, k % length);
-        while (rising.size() > head && at(v.entries, rising.back() % length) >= e)
+        while (rising.size() > head && at(around, rising.back()) >= at(around, k))
             rising.pop_back();
         rising.push_back(k);
         if (rising[head] <= k - width)
             ++head;
         if (k >= width - 1)
-            at(lowestFrom, k - width + 1) = at(v.entries, rising[head] % length);
+            at(lowestFrom, k - width + 1) = at(around, rising[head]);
     }
     const std::int32_t back = step < 0 ? width - 1 : 0; // from the index back to its stretch's first
     v.blockLows.resize(static_cast<std::size_t>(length));
     for (std::int32_t i = 0; i < length; ++i)
-        at(v.blockLows, i) = at(lowestFrom, (i - back + length) % length);
+        at(v.blockLows, i) = at(lowestFrom, i >= back ? i - back : i - back + length);
     return v;
 }
 
