@@ -108,7 +108,8 @@ QPushButton* makeButton(const LayoutItem& item, QWidget* parent) {
 // lays out its empty text in the default font before it takes its own, which loads a font engine
 // (a good part of start-up) for a face the window never shows. Only the default changes, and only
 // for the while: no widget is told, and later windows such as the message boxes get the
-// platform's font as before.
+// platform's font as before. (Qt then counts the default as the program's own, so a change of
+// the desktop's font while the program runs no longer reaches those later windows.)
 class DefaultFontWhileBuilding {
 public:
     explicit DefaultFontWhileBuilding(const QFont& font) : saved_(QGuiApplication::font()) {
