@@ -29,36 +29,40 @@ struct IndexValues {
 
 IndexValues indexValuesOf(const TickedTable& t, int sign) {
     const std::int32_t length = t.motion.length;
-    IndexValues v;
+    IndexValues v{std::vector<std::int32_t>(static_cast<std::size_t>(length)), {}};
     for (std::int32_t i = 0; i < length; ++i)
-        v.entries.push_back(sign * t.entry(i));
+        at(v.entries, i) = sign * t.entry(i);
     const std::int32_t step = t.motion.step <= length / 2 ? t.motion.step : t.motion.step - length;
     const std::int64_t reach = std::int64_t{std::abs(step)} * (kBlockFrames - 1) + 1;
     if (reach >= length) {
         v.blockLows.assign(static_cast<std::size_t>(length), *std::min_element(v.entries.begin(), v.entries.end()));
         return v;
     }
-    // The lowest over each stretch of `reach` indices around the table, by a queue of the indices
-    // whose entries rise, then moved to the stretch's first index a block from each index reads.
+    // The lowest over each stretch of `reach` indices around the table: cut into pieces of that
+    // size, the table read on past its end, a stretch is the end of one piece and the start of
+    // the next, so it takes the lower of the lowest from its start to its piece's end and the
+    // lowest from the next piece's start to its own end.
     const auto width = static_cast<std::int32_t>(reach);
-    std::vector<std::int32_t> around(v.entries); // the table and the stretch past its end
+    std::vector<std::int32_t> around(v.entries);
     around.insert(around.end(), v.entries.begin(), v.entries.begin() + width - 1);
-    std::vector<std::int32_t> lowestFrom(static_cast<std::size_t>(length));
-    std::vector<std::int32_t> rising; // indices into `around`
-    std::size_t head = 0;
-    for (std::int32_t k = 0; k < length + width - 1; ++k) {
-        while (rising.size() > head && at(around, rising.back()) >= at(around, k))
-            rising.pop_back();
-        rising.push_back(k);
-        if (rising[head] <= k - width)
-            ++head;
-        if (k >= width - 1)
-            at(lowestFrom, k - width + 1) = at(around, rising[head]);
+    const auto size = static_cast<std::int32_t>(around.size());
+    std::vector<std::int32_t> toPieceEnd(around.size()), fromPieceStart(around.size());
+    for (std::int32_t piece = 0; piece < size; piece += width) {
+        const std::int32_t end = std::min(size, piece + width);
+        at(fromPieceStart, piece) = at(around, piece);
+        for (std::int32_t k = piece + 1; k < end; ++k)
+            at(fromPieceStart, k) = std::min(at(fromPieceStart, k - 1), at(around, k));
+        at(toPieceEnd, end - 1) = at(around, end - 1);
+        for (std::int32_t k = end - 2; k >= piece; --k)
+            at(toPieceEnd, k) = std::min(at(toPieceEnd, k + 1), at(around, k));
     }
-    const std::int32_t back = step < 0 ? width - 1 : 0; // from the index back to its stretch's first
+    // A block from index i reads the stretch from i on, or the one ending at i for a step back.
+    const std::int32_t back = step < 0 ? width - 1 : 0;
     v.blockLows.resize(static_cast<std::size_t>(length));
-    for (std::int32_t i = 0; i < length; ++i)
-        at(v.blockLows, i) = at(lowestFrom, i >= back ? i - back : i - back + length);
+    for (std::int32_t i = 0; i < length; ++i) {
+        const std::int32_t first = i >= back ? i - back : i - back + length;
+        at(v.blockLows, i) = std::min(at(toPieceEnd, first), at(fromPieceStart, first + width - 1));
+    }
     return v;
 }
 

@@ -11,10 +11,12 @@ namespace {
 
 using testing::pick;
 
-// How the tables of a case are drawn: lengths, speeds, and entries at random or as a smooth wave.
+// How the tables of a case are drawn: lengths, speeds, and entries at random, as a smooth wave or
+// as rare dips in a flat line.
+enum class Entries { Random, Wave, Dips };
 struct Shape {
     std::int32_t shortest, longest, fastest;
-    bool smooth;
+    Entries entries;
     std::int32_t lowestLimit;
 };
 
@@ -35,10 +37,19 @@ void checkAgainstPlainSums(std::mt19937& rng, int cases, Shape shape) {
             table.ticked = t < tables;
             std::vector<std::int32_t>& entries = c.entries[static_cast<std::size_t>(t)];
             entries.resize(static_cast<std::size_t>(table.Length));
-            const double turn = shape.smooth ? 6.283185307179586 * pick(rng, 1, 3) / table.Length : 0.0;
+            const double turn = shape.entries == Entries::Wave ? 6.283185307179586 * pick(rng, 1, 3) / table.Length : 0.0;
             for (std::size_t i = 0; i < entries.size(); ++i)
-                entries[i] = shape.smooth ? static_cast<std::int32_t>(std::lround(20 * std::sin(turn * static_cast<double>(i))))
-                                          : pick(rng, -20, 20);
+                switch (shape.entries) {
+                case Entries::Random:
+                    entries[i] = pick(rng, -20, 20);
+                    break;
+                case Entries::Wave:
+                    entries[i] = static_cast<std::int32_t>(std::lround(20 * std::sin(turn * static_cast<double>(i))));
+                    break;
+                case Entries::Dips:
+                    entries[i] = pick(rng, 0, 299) == 0 ? pick(rng, -20, -1) : 0;
+                    break;
+                }
         }
         c.attach();
         for (const engine::PreviewCycleTable& table : c.input.tables)
@@ -70,14 +81,16 @@ void checkAgainstPlainSums(std::mt19937& rng, int cases, Shape shape) {
 
 TEST(FrameWalkTest, FindsTheFirstHitOfPlainSums) {
     std::mt19937 rng(3);
-    checkAgainstPlainSums(rng, 300, {1, 50, 60, false, -60});
+    checkAgainstPlainSums(rng, 300, {1, 50, 60, Entries::Random, -60});
 }
 
-// Long smooth tables at low speeds, whose blocks of frames mostly hold no hit and are passed over
-// by their bounds, walked either way round.
+// Long tables at low speeds, whose blocks of frames mostly hold no hit and are passed over by
+// their bounds, walked either way round: smooth waves, and dips that a block's first or last
+// frame alone may see.
 TEST(FrameWalkTest, PassesOverOnlyBlocksWithoutAHit) {
     std::mt19937 rng(5);
-    checkAgainstPlainSums(rng, 200, {200, 3000, 4, true, -50});
+    checkAgainstPlainSums(rng, 200, {200, 3000, 4, Entries::Wave, -50});
+    checkAgainstPlainSums(rng, 200, {200, 3000, 4, Entries::Dips, -25});
 }
 
 TEST(FrameWalkTest, StopsOnceItsDeadlineHasPassed) {
