@@ -76,6 +76,20 @@ void checkAgainstPlainSums(std::mt19937& rng, int cases, Shape shape) {
             ASSERT_EQ(expected->frame, found->frame);
             ASSERT_EQ(expected->column, found->column);
         }
+        // Held to a number of column sums, the walk finds the hit or stops short of it, at most a
+        // block of 512 frames' worth before the sums run out.
+        std::mt19937 sums(static_cast<std::uint32_t>(n));
+        const auto most = static_cast<std::uint64_t>(pick(sums, 0, 3000)) * static_cast<std::uint64_t>(columns.count);
+        const FrameWalk::Stop stop = walk.firstWithin(limit, from, to, most, Deadline());
+        ASSERT_LE(stop.sums, most);
+        if (stop.hit) {
+            ASSERT_EQ(expected->frame, stop.hit->frame);
+            ASSERT_EQ(expected->column, stop.hit->column);
+        } else {
+            ASSERT_TRUE(!expected || expected->frame >= stop.reached) << stop.reached;
+            ASSERT_TRUE(stop.reached >= std::min(to, cycle) || stop.sums + 600 * static_cast<std::uint64_t>(columns.count) > most)
+                << "stopped at " << stop.reached << " with " << stop.sums << " of " << most << " sums";
+        }
     }
 }
 
