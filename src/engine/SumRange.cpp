@@ -225,10 +225,12 @@ ONDULIX_FOR_EACH_WIDTH(std::int32_t)
 ONDULIX_FOR_EACH_WIDTH(std::int16_t)
 #undef ONDULIX_FOR_EACH_WIDTH
 
-// The same with the sums in 16 bits, where they fit: twice as many at a time.
-ONDULIX_WIDE_INTEGER_CLONES void extremesOfNarrowSums(const std::int16_t* lowA, const std::int16_t* lowB,
-                                                      const std::int16_t* highA, const std::int16_t* highB,
-                                                      std::size_t n, SumRange& range) {
+// The same with the sums in 16 bits, where they fit: twice as many at a time. The second group's
+// values may be 8-bit ones, as its fold keeps them where they fit, read widened.
+template <class W>
+[[gnu::always_inline]] inline void extremesOfNarrowSumsOf(const std::int16_t* lowA, const W* lowB,
+                                                          const std::int16_t* highA, const W* highB, std::size_t n,
+                                                          SumRange& range) {
     std::int16_t low = std::numeric_limits<std::int16_t>::max();
     std::int16_t high = std::numeric_limits<std::int16_t>::min();
     for (std::size_t k = 0; k < n; ++k) {
@@ -237,6 +239,16 @@ ONDULIX_WIDE_INTEGER_CLONES void extremesOfNarrowSums(const std::int16_t* lowA, 
     }
     range = {std::min<std::int32_t>(range.smallest, low), std::max<std::int32_t>(range.largest, high)};
 }
+
+#define ONDULIX_FOR_EACH_WIDTH(W)                                                                                 \
+    ONDULIX_WIDE_INTEGER_CLONES void extremesOfNarrowSums(const std::int16_t* lowA, const W* lowB,                \
+                                                          const std::int16_t* highA, const W* highB, std::size_t n, \
+                                                          SumRange& range) {                                      \
+        extremesOfNarrowSumsOf(lowA, lowB, highA, highB, n, range);                                               \
+    }
+ONDULIX_FOR_EACH_WIDTH(std::int16_t)
+ONDULIX_FOR_EACH_WIDTH(std::int8_t)
+#undef ONDULIX_FOR_EACH_WIDTH
 
 // The same where the sums need 17 bits, still sixteen at a time: the values moved up by 32768
 // (the smallest sums) or taken from 32767 (the largest) and added without sign, stopping at
@@ -282,11 +294,6 @@ void extremesOfRun(const V* lowA, const V* lowB, const V* highA, const V* highB,
 template <class V>
 void foldRun(const V* low, const V* high, std::size_t n, ExtremesOf<V>& to, std::size_t& place) {
     const std::size_t root = to.size();
-    if (root == 1) { // one residue: a plain minimum and maximum, not n runs of one
-        to.low[0] = std::min(to.low[0], *std::min_element(low, low + n));
-        to.high[0] = std::max(to.high[0], *std::max_element(high, high + n));
-        return;
-    }
     while (n > 0) {
         const std::size_t piece = std::min(n, root - place);
         keepExtremes(low, high, &to.low[place], &to.high[place], piece);
@@ -297,7 +304,8 @@ void foldRun(const V* low, const V* high, std::size_t n, ExtremesOf<V>& to, std:
     }
 }
 
-// Where the residues are fewer than this, sums are formed this many at a time and then folded;
+// Where the residues are fewer than kFewResidues, sums are formed kRun at a time and folded into
+// up to kRun / root copies of the residues side by side, so that a run is folded in long pieces;
 // otherwise they are folded a block of residues at a time, the block's extremes staying in the
 // first-level cache while every round of the group's residues y = r (mod root) passes over it,
 // several rounds in one pass.
@@ -371,52 +379,22 @@ ONDULIX_FOR_EACH_WIDTH(std::int16_t)
 ONDULIX_FOR_EACH_WIDTH(std::int8_t)
 #undef ONDULIX_FOR_EACH_WIDTH
 
-// (2): G(r), the extremes of the group's sum over its residues y = r (mod g.size()), y below
-// `modulus`, the lcm of the members' shared parts.
+// The extremes over y below `modulus` of the members' sum, y = r (mod g.size()), a run of sums at
+// a time.
 template <class V>
-void foldGroup(const std::vector<Member<V>>& members, std::uint64_t modulus, ExtremesOf<V>& g) {
-    const std::size_t root = g.size();
-    const bool blocks = members.size() == 2 && root >= kFewResidues; // which start the extremes themselves
-    if (!blocks) {
-        std::fill(g.low.begin(), g.low.end(), members.empty() ? V{0} : std::numeric_limits<V>::max());
-        std::fill(g.high.begin(), g.high.end(), members.empty() ? V{0} : std::numeric_limits<V>::min());
-    }
+void foldGroupRuns(const std::vector<Member<V>>& members, std::uint64_t modulus, ExtremesOf<V>& g) {
     std::size_t place = 0;
     if (members.size() == 1) {
         const ExtremesOf<V>& m = *members[0].fold;
         const std::size_t from = members[0].shift;
         foldRun(&m.low[from], &m.high[from], members[0].residues - from, g, place);
         foldRun(m.low.data(), m.high.data(), from, g, place);
-    }
-    if (members.size() != 2)
         return;
+    }
     const ExtremesOf<V>& a = *members[0].fold;
     const ExtremesOf<V>& b = *members[1].fold;
     const std::size_t sizeA = members[0].residues, sizeB = members[1].residues;
     std::size_t ia = members[0].shift, ib = members[1].shift;
-    const auto rounds = static_cast<std::size_t>(modulus / root);
-    if (blocks) {
-        // Round u reads the members from u * root + first + shift on: each round moves the
-        // places on by the root, each block by the block.
-        const std::size_t roundA = root % sizeA, roundB = root % sizeB;
-        std::array<RoundReads<V>, kRoundsAtOnce> reads{};
-        for (std::size_t first = 0; first < root; first += kBlock) {
-            const std::size_t count = std::min(kBlock, root - first);
-            ia = static_cast<std::size_t>((first + members[0].shift) % sizeA);
-            ib = static_cast<std::size_t>((first + members[1].shift) % sizeB);
-            for (std::size_t round = 0; round < rounds;) {
-                const std::size_t together = std::min(kRoundsAtOnce, rounds - round);
-                for (std::size_t q = 0; q < together; ++q) {
-                    reads[q] = {&a.low[ia], &b.low[ib], &a.high[ia], &b.high[ib]};
-                    ia = ia + roundA >= sizeA ? ia + roundA - sizeA : ia + roundA;
-                    ib = ib + roundB >= sizeB ? ib + roundB - sizeB : ib + roundB;
-                }
-                foldRounds(reads.data(), together, round == 0, &g.low[first], &g.high[first], count);
-                round += together;
-            }
-        }
-        return;
-    }
     std::vector<V> low(kRun), high(kRun);
     for (std::uint64_t y = 0; y < modulus;) {
         const std::size_t n = std::min({static_cast<std::size_t>(modulus - y), sizeA - ia, sizeB - ib, kRun});
@@ -426,6 +404,56 @@ void foldGroup(const std::vector<Member<V>>& members, std::uint64_t modulus, Ext
         ia = ia + n == sizeA ? 0 : ia + n;
         ib = ib + n == sizeB ? 0 : ib + n;
         y += n;
+    }
+}
+
+// (2): G(r), the extremes of the group's sum over its residues y = r (mod g.size()), y below
+// `modulus`, the lcm of the members' shared parts.
+template <class V>
+void foldGroup(const std::vector<Member<V>>& members, std::uint64_t modulus, ExtremesOf<V>& g) {
+    const std::size_t root = g.size();
+    if (members.size() != 2 || root < kFewResidues) {
+        std::fill(g.low.begin(), g.low.end(), members.empty() ? V{0} : std::numeric_limits<V>::max());
+        std::fill(g.high.begin(), g.high.end(), members.empty() ? V{0} : std::numeric_limits<V>::min());
+        // Few residues that come round many times would make many short runs: they are folded
+        // into copies side by side, residue r standing at r, r + root, ..., the copies then into g.
+        const auto copies = static_cast<std::size_t>(std::min<std::uint64_t>(kRun / root, modulus / root));
+        if (members.empty() || root >= kFewResidues || copies < 2)
+            return members.empty() ? void() : foldGroupRuns(members, modulus, g);
+        ExtremesOf<V> side(root * copies);
+        foldGroupRuns(members, modulus, side);
+        for (std::size_t left = copies; left > 1;) { // the upper half of the copies onto the lower
+            const std::size_t half = left / 2;
+            keepExtremes(&side.low[(left - half) * root], &side.high[(left - half) * root], side.low.data(),
+                         side.high.data(), half * root);
+            left -= half;
+        }
+        keepExtremes(side.low.data(), side.high.data(), g.low.data(), g.high.data(), root);
+        return;
+    }
+    // Many residues: a block at a time, whose first pass of rounds starts its extremes.
+    const ExtremesOf<V>& a = *members[0].fold;
+    const ExtremesOf<V>& b = *members[1].fold;
+    const std::size_t sizeA = members[0].residues, sizeB = members[1].residues;
+    const auto rounds = static_cast<std::size_t>(modulus / root);
+    // Round u reads the members from u * root + first + shift on: each round moves the places on
+    // by the root, each block by the block.
+    const std::size_t roundA = root % sizeA, roundB = root % sizeB;
+    std::array<RoundReads<V>, kRoundsAtOnce> reads{};
+    for (std::size_t first = 0; first < root; first += kBlock) {
+        const std::size_t count = std::min(kBlock, root - first);
+        auto ia = static_cast<std::size_t>((first + members[0].shift) % sizeA);
+        auto ib = static_cast<std::size_t>((first + members[1].shift) % sizeB);
+        for (std::size_t round = 0; round < rounds;) {
+            const std::size_t together = std::min(kRoundsAtOnce, rounds - round);
+            for (std::size_t q = 0; q < together; ++q) {
+                reads[q] = {&a.low[ia], &b.low[ib], &a.high[ia], &b.high[ib]};
+                ia = ia + roundA >= sizeA ? ia + roundA - sizeA : ia + roundA;
+                ib = ib + roundB >= sizeB ? ib + roundB - sizeB : ib + roundB;
+            }
+            foldRounds(reads.data(), together, round == 0, &g.low[first], &g.high[first], count);
+            round += together;
+        }
     }
 }
 
@@ -616,13 +644,20 @@ public:
             ++innerUses[formOf(inner, column.second).key];
         const auto root = static_cast<std::size_t>(split_.root);
         ExtremesOf<V> outerFold(root), innerScratch(root);
+        // Where all sums fit in 16 bits, an outer group folded in 8 bits is added as it is: its
+        // offsets are then the same as the 16-bit ones (the middles of the spans).
+        const bool outerNarrow = std::is_same_v<V, std::int16_t> && sumsFit_ && small_[outer] && liftOf(outer) == 0;
+        ExtremesOf<std::int8_t> outerSmallFold(outerNarrow ? root : 0);
         std::optional<std::vector<std::int32_t>> folded; // the outer form in outerFold
         std::map<std::vector<std::int32_t>, ExtremesOf<V>> kept;
         std::vector<ExtremesOf<V>> spare; // kept folds past their last use, whose memory is at hand
         SumRange range{kNoLow, kNoHigh};
         for (const auto& [outerForm, view] : ordered) {
             if (folded != outerForm.key) {
-                foldGroupOf(outer, view, outerFold);
+                if (outerNarrow)
+                    foldGroup(membersOf(outer, view, smallFolds_, smallOffset_), split_.modulus[outer], outerSmallFold);
+                else
+                    foldGroupOf(outer, view, outerFold);
                 folded = outerForm.key;
             }
             const Form innerForm = formOf(inner, view);
@@ -642,7 +677,10 @@ public:
                 foldGroupOf(inner, view, *into);
                 innerFold = into;
             }
-            addRotated(outerFold, outerForm.shift, *innerFold, innerForm.shift, range, sumsFit_);
+            if (outerNarrow)
+                addRotated(*innerFold, innerForm.shift, outerSmallFold, outerForm.shift, range, true);
+            else
+                addRotated(outerFold, outerForm.shift, *innerFold, innerForm.shift, range, sumsFit_);
             if (--innerUses[innerForm.key] == 0)
                 if (const auto done = kept.find(innerForm.key); done != kept.end()) {
                     spare.push_back(std::move(done->second));
@@ -700,26 +738,37 @@ private:
         if (!small_[g])
             return foldGroup(membersOf(g, view, folds_, offset_), split_.modulus[g], into);
         foldGroup(membersOf(g, view, smallFolds_, smallOffset_), split_.modulus[g], smallScratch_);
-        std::int32_t lift = 0;
-        for (const std::size_t t : split_.members[g])
-            lift += smallOffset_[t] - offset_[t];
+        const std::int32_t lift = liftOf(g);
         for (std::size_t r = 0; r < into.size(); ++r) {
             into.low[r] = static_cast<V>(smallScratch_.low[r] + lift);
             into.high[r] = static_cast<V>(smallScratch_.high[r] + lift);
         }
     }
 
+    // What group g's 8-bit folds are less its V folds.
+    std::int32_t liftOf(std::size_t g) const {
+        std::int32_t lift = 0;
+        for (const std::size_t t : split_.members[g])
+            lift += smallOffset_[t] - offset_[t];
+        return lift;
+    }
+
     // The extremes over r of a(r - shiftA) + b(r - shiftB), the folds of forms that the column
     // shows shifted by D_A and D_B.
-    // The sums are formed in V where they fit (`narrow`), in 32 bits otherwise.
-    static void addRotated(const ExtremesOf<V>& a, std::uint64_t shiftA, const ExtremesOf<V>& b,
+    // The sums are formed in V where they fit (`narrow`), in 32 bits otherwise; b's values may
+    // be 8-bit ones where the sums fit in 16 bits.
+    template <class W>
+    static void addRotated(const ExtremesOf<V>& a, std::uint64_t shiftA, const ExtremesOf<W>& b,
                            std::uint64_t shiftB, SumRange& range, bool narrow) {
         const std::size_t root = a.size();
         std::size_t ia = static_cast<std::size_t>((root - shiftA % root) % root);
         std::size_t ib = static_cast<std::size_t>((root - shiftB % root) % root);
         for (std::size_t r = 0; r < root;) {
             const std::size_t n = std::min({root - r, root - ia, root - ib});
-            extremesOfRun(&a.low[ia], &b.low[ib], &a.high[ia], &b.high[ib], n, range, narrow);
+            if constexpr (std::is_same_v<V, W>)
+                extremesOfRun(&a.low[ia], &b.low[ib], &a.high[ia], &b.high[ib], n, range, narrow);
+            else if constexpr (std::is_same_v<V, std::int16_t>)
+                extremesOfNarrowSums(&a.low[ia], &b.low[ib], &a.high[ia], &b.high[ib], n, range);
             r += n;
             ia = ia + n == root ? 0 : ia + n;
             ib = ib + n == root ? 0 : ib + n;
