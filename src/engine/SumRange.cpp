@@ -54,9 +54,10 @@
 // 2^16 + 193 (3 * 2^21 + 2^14) for three, 2^15 + 193 * 2^16 for two. The cheapest split stays
 // far below that: Q_A = M / n_cd and Q_B = M / n_ab for groups {a, b} and {c, d}, and a group has
 // at most as many forms as residues its two tables share (n_ab times the spreads), so
-// F_A Q_A + F_B Q_B is about 2 M where every pair of tables shares its own factor. The worst we could construct, six coprime factors near 25, one per pair, has
-// M near 2.4 * 10^8 and costs some 5 * 10^8 steps; bench/range-worst searches for slow cases, and
-// bench/run holds the slowest it found to a target.
+// F_A Q_A + F_B Q_B is about 2 M where every pair of tables shares its own factor. The worst we
+// could construct, six coprime factors near 25, one per pair, has M near 2.4 * 10^8 and costs
+// some 5 * 10^8 steps; bench/range-worst searches for slow cases, and bench/run holds the slowest
+// it found to a target.
 // Memory: the folds of each table's cosets, at most 2 * 4 * 2^14 values (and once more in 8 bits,
 // each running on by a block), of one group's forms, kept up to 32 MB.
 
