@@ -704,18 +704,23 @@ private:
         return normalFormOf(tables_, split_.members[g], view, split_.root);
     }
 
-    // A table's extremes over a coset in W, less its offset, and kBlock values more from the start.
+    // A table's extremes over a coset in W, less its offset, and as many values more from the
+    // start as a block of the groups' residues reads past the end.
     template <class W>
     const ExtremesOf<W>& foldOf(std::map<std::pair<std::size_t, std::int32_t>, ExtremesOf<W>>& folds, std::size_t t,
                                 std::int32_t coset, std::int32_t offset) {
         auto [place, added] = folds.try_emplace({t, coset});
         if (added) {
             const Extremes& wide = tables_[t].foldOf(coset);
-            ExtremesOf<W>& narrow = place->second;
             const std::size_t residues = wide.size();
-            for (std::size_t k = 0; k < residues + kBlock; ++k) {
-                narrow.low.push_back(static_cast<W>(wide.low[k % residues] - offset));
-                narrow.high.push_back(static_cast<W>(wide.high[k % residues] - offset));
+            const std::size_t total = residues + static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, split_.root));
+            ExtremesOf<W>& narrow = place->second;
+            narrow.low.resize(total);
+            narrow.high.resize(total);
+            for (std::size_t k = 0; k < total; ++k) {
+                const std::size_t from = k < residues ? k : k - residues; // k - residues is below k
+                narrow.low[k] = k < residues ? static_cast<W>(wide.low[k] - offset) : narrow.low[from];
+                narrow.high[k] = k < residues ? static_cast<W>(wide.high[k] - offset) : narrow.high[from];
             }
         }
         return place->second;
