@@ -11,10 +11,12 @@ namespace {
 
 using testing::pick;
 
-// How the tables of a case are drawn: lengths, speeds, and entries at random or as a smooth wave.
+// How the tables of a case are drawn: lengths, speeds, and entries at random, as a smooth wave or
+// as rare dips in a flat line.
+enum class Entries { Random, Wave, Dips };
 struct Shape {
     std::int32_t shortest, longest, fastest;
-    bool smooth;
+    Entries entries;
     std::int32_t lowestLimit;
 };
 
@@ -35,10 +37,19 @@ void checkAgainstPlainSums(std::mt19937& rng, int cases, Shape shape) {
             table.ticked = t < tables;
             std::vector<std::int32_t>& entries = c.entries[static_cast<std::size_t>(t)];
             entries.resize(static_cast<std::size_t>(table.Length));
-            const double turn = shape.smooth ? 6.283185307179586 * pick(rng, 1, 3) / table.Length : 0.0;
+            const double turn = shape.entries == Entries::Wave ? 6.283185307179586 * pick(rng, 1, 3) / table.Length : 0.0;
             for (std::size_t i = 0; i < entries.size(); ++i)
-                entries[i] = shape.smooth ? static_cast<std::int32_t>(std::lround(20 * std::sin(turn * static_cast<double>(i))))
-                                          : pick(rng, -20, 20);
+                switch (shape.entries) {
+                case Entries::Random:
+                    entries[i] = pick(rng, -20, 20);
+                    break;
+                case Entries::Wave:
+                    entries[i] = static_cast<std::int32_t>(std::lround(20 * std::sin(turn * static_cast<double>(i))));
+                    break;
+                case Entries::Dips:
+                    entries[i] = pick(rng, 0, 299) == 0 ? pick(rng, -20, -1) : 0;
+                    break;
+                }
         }
         c.attach();
         for (const engine::PreviewCycleTable& table : c.input.tables)
@@ -65,19 +76,35 @@ void checkAgainstPlainSums(std::mt19937& rng, int cases, Shape shape) {
             ASSERT_EQ(expected->frame, found->frame);
             ASSERT_EQ(expected->column, found->column);
         }
+        // Held to a number of column sums, the walk finds the hit or stops short of it, at most a
+        // block of 512 frames' worth before the sums run out.
+        std::mt19937 sums(static_cast<std::uint32_t>(n));
+        const auto most = static_cast<std::uint64_t>(pick(sums, 0, 3000)) * static_cast<std::uint64_t>(columns.count);
+        const FrameWalk::Stop stop = walk.firstWithin(limit, from, to, most, Deadline());
+        ASSERT_LE(stop.sums, most);
+        if (stop.hit) {
+            ASSERT_EQ(expected->frame, stop.hit->frame);
+            ASSERT_EQ(expected->column, stop.hit->column);
+        } else {
+            ASSERT_TRUE(!expected || expected->frame >= stop.reached) << stop.reached;
+            ASSERT_TRUE(stop.reached >= std::min(to, cycle) || stop.sums + 600 * static_cast<std::uint64_t>(columns.count) > most)
+                << "stopped at " << stop.reached << " with " << stop.sums << " of " << most << " sums";
+        }
     }
 }
 
 TEST(FrameWalkTest, FindsTheFirstHitOfPlainSums) {
     std::mt19937 rng(3);
-    checkAgainstPlainSums(rng, 300, {1, 50, 60, false, -60});
+    checkAgainstPlainSums(rng, 300, {1, 50, 60, Entries::Random, -60});
 }
 
-// Long smooth tables at low speeds, whose blocks of frames mostly hold no hit and are passed over
-// by their bounds, walked either way round.
+// Long tables at low speeds, whose blocks of frames mostly hold no hit and are passed over by
+// their bounds, walked either way round: smooth waves, and dips that a block's first or last
+// frame alone may see.
 TEST(FrameWalkTest, PassesOverOnlyBlocksWithoutAHit) {
     std::mt19937 rng(5);
-    checkAgainstPlainSums(rng, 200, {200, 3000, 4, true, -50});
+    checkAgainstPlainSums(rng, 200, {200, 3000, 4, Entries::Wave, -50});
+    checkAgainstPlainSums(rng, 200, {200, 3000, 4, Entries::Dips, -25});
 }
 
 TEST(FrameWalkTest, StopsOnceItsDeadlineHasPassed) {
