@@ -4,9 +4,10 @@
 // lines for RangeCorpus.cpp, whose fixed corpus bench/run holds to its target. Run through
 // bench/range-worst.
 //
-//     ondulix_range_worst [--cases N] [--seed S] [--corpus]
+//     ondulix_range_worst [--cases N] [--seed S] [--corpus] [--case NAME [N]]
 //
-// --corpus times the fixed corpus instead.
+// --corpus times the fixed corpus instead; --case computes one of its cases N times (default 1),
+// each time printed, for a profiler.
 
 #include "RangeCorpus.h"
 
@@ -93,6 +94,19 @@ int timeCorpus() {
     return 0;
 }
 
+// One case of the corpus, its range computed `runs` times, each time printed.
+int timeCase(const std::string& name, int runs) {
+    for (const RangeCase& c : bench::RangeCorpus())
+        if (c.name == name) {
+            const bench::RangeInput input(c);
+            for (int r = 0; r < runs; ++r)
+                std::cout << std::fixed << std::setprecision(3) << bench::RangeMilliseconds(input, 1) << " ms\n";
+            return 0;
+        }
+    std::cerr << "no case named " << name << "\n";
+    return 2;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -101,12 +115,14 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--corpus") == 0)
             return timeCorpus();
+        if (std::strcmp(argv[i], "--case") == 0 && i + 1 < argc)
+            return timeCase(argv[i + 1], i + 2 < argc ? std::stoi(argv[i + 2]) : 1);
         if (std::strcmp(argv[i], "--cases") == 0 && i + 1 < argc)
             cases = std::stoi(argv[++i]);
         else if (std::strcmp(argv[i], "--seed") == 0 && i + 1 < argc)
             seed = static_cast<unsigned>(std::stoul(argv[++i]));
         else {
-            std::cerr << "usage: ondulix_range_worst [--cases N] [--seed S] [--corpus]\n";
+            std::cerr << "usage: ondulix_range_worst [--cases N] [--seed S] [--corpus] [--case NAME [N]]\n";
             return 2;
         }
     }

@@ -6,6 +6,8 @@
 #include <array>
 #include <limits>
 #include <numeric>
+#include <type_traits>
+#include <variant>
 
 namespace ondulix::cycle {
 namespace {
@@ -25,15 +27,16 @@ void forEachStraightRun(std::size_t size, std::uint64_t shiftA, std::uint64_t sh
 
 // How many of n sums of two values side by side are at most the threshold (`sign` +1) or at least
 // its negative (-1): the root classes whose smallest signed sum reaches it.
-ONDULIX_WIDE_INTEGER_CLONES std::size_t countReachingSums(const std::int32_t* a, const std::int32_t* b,
-                                                          std::size_t n, int sign, std::int32_t threshold) {
+template <class A, class B>
+ONDULIX_WIDE_INTEGER_CLONES std::size_t countReachingSums(const A* a, const B* b, std::size_t n, int sign,
+                                                          std::int32_t threshold) {
     std::size_t count = 0;
     if (sign > 0)
         for (std::size_t r = 0; r < n; ++r)
-            count += a[r] + b[r] <= threshold ? 1 : 0;
+            count += std::int32_t{a[r]} + b[r] <= threshold ? 1 : 0;
     else
         for (std::size_t r = 0; r < n; ++r)
-            count += a[r] + b[r] >= -threshold ? 1 : 0;
+            count += std::int32_t{a[r]} + b[r] >= -threshold ? 1 : 0;
     return count;
 }
 
@@ -43,14 +46,14 @@ ONDULIX_WIDE_INTEGER_CLONES std::size_t countReachingSums(const std::int32_t* a,
 constexpr std::size_t kScanBlock = 256;
 
 // The smallest of n sums of lows side by side, and the largest of the sums of highs.
-ONDULIX_WIDE_INTEGER_CLONES void extremesOfSums(const std::int32_t* lowsA, const std::int32_t* lowsB,
-                                                const std::int32_t* highsA, const std::int32_t* highsB,
+template <class A, class B>
+ONDULIX_WIDE_INTEGER_CLONES void extremesOfSums(const A* lowsA, const B* lowsB, const A* highsA, const B* highsB,
                                                 std::size_t n, std::int32_t& smallest, std::int32_t& largest) {
     std::int32_t low = smallest;
     std::int32_t high = largest;
     for (std::size_t r = 0; r < n; ++r) {
-        low = std::min(low, lowsA[r] + lowsB[r]);
-        high = std::max(high, highsA[r] + highsB[r]);
+        low = std::min(low, std::int32_t{lowsA[r]} + lowsB[r]);
+        high = std::max(high, std::int32_t{highsA[r]} + highsB[r]);
     }
     smallest = low;
     largest = high;
@@ -110,11 +113,10 @@ constexpr std::size_t kFoldBlock = 2048;
 // The N tables' class sums over the group classes 0 .. modulus - 1 (a multiple of the root
 // classes, low.size() of them), folded onto the root classes block by block: group class
 // r + root k is root class r, and each block of root classes takes its group classes k after k in
-// straight pieces, each ending where an orbit wraps. The class extremes are the readers' in V, less
-// offsets that add up to `offset`.
+// straight pieces, each ending where an orbit wraps. The class extremes are the readers', in V.
 template <std::size_t N, class V>
-void foldSums(const std::array<OrbitReader<V>, N>& atStart, std::int32_t offset, std::uint64_t modulus,
-              std::span<std::int32_t> low, std::span<std::int32_t> high) {
+void foldSums(const std::array<OrbitReader<V>, N>& atStart, std::uint64_t modulus, std::span<V> low,
+              std::span<V> high) {
     const std::size_t root = low.size();
     const std::uint64_t folds = modulus / root;
     std::array<V, kFoldBlock> blockLow, blockHigh, stretchLow, stretchHigh;
@@ -163,31 +165,24 @@ void foldSums(const std::array<OrbitReader<V>, N>& atStart, std::int32_t offset,
                 combinePiece<true, 1, V>({stretchLow.data() + row * size}, {stretchHigh.data() + row * size}, blockLow.data(),
                                         blockHigh.data(), size);
         }
-        for (std::size_t r = 0; r < size; ++r) {
-            low[block + r] = blockLow[r] + offset;
-            high[block + r] = blockHigh[r] + offset;
-        }
+        std::copy_n(blockLow.begin(), size, low.begin() + static_cast<std::ptrdiff_t>(block));
+        std::copy_n(blockHigh.begin(), size, high.begin() + static_cast<std::ptrdiff_t>(block));
     }
 }
 
-// The N tables' class sums folded onto the root classes, in 16 bits where the narrow orbits are
-// given.
-template <std::size_t N>
+// The N tables' class sums folded onto the root classes: in 16 bits from the narrow orbits, less
+// their offsets, or in 32 from the tables' own.
+template <std::size_t N, class V>
 void foldSums(std::span<const TickedTable> tables, std::span<const NarrowOrbits> narrow, std::int32_t x,
-              std::uint64_t modulus, std::span<std::int32_t> low, std::span<std::int32_t> high) {
-    if (!narrow.empty()) {
-        std::array<OrbitReader<std::int16_t>, N> readers;
-        std::int32_t offset = 0;
-        for (std::size_t t = 0; t < N; ++t) {
-            readers[t] = OrbitReader<std::int16_t>(tables[t], narrow[t].mins.data(), narrow[t].maxs.data(), x);
-            offset += narrow[t].offset;
-        }
-        return foldSums<N, std::int16_t>(readers, offset, modulus, low, high);
+              std::uint64_t modulus, std::span<V> low, std::span<V> high) {
+    std::array<OrbitReader<V>, N> readers;
+    for (std::size_t t = 0; t < N; ++t) {
+        if constexpr (std::is_same_v<V, std::int16_t>)
+            readers[t] = OrbitReader<V>(tables[t], narrow[t].mins.data(), narrow[t].maxs.data(), x);
+        else
+            readers[t] = OrbitReader<V>(tables[t], tables[t].orbitMin.data(), tables[t].orbitMax.data(), x);
     }
-    std::array<OrbitReader<std::int32_t>, N> readers;
-    for (std::size_t t = 0; t < N; ++t)
-        readers[t] = OrbitReader<std::int32_t>(tables[t], tables[t].orbitMin.data(), tables[t].orbitMax.data(), x);
-    return foldSums<N, std::int32_t>(readers, 0, modulus, low, high);
+    return foldSums<N, V>(readers, modulus, low, high);
 }
 
 // The group's class extremes less the middle of each table's span, in 16 bits, where every sum of
@@ -238,8 +233,16 @@ ClassExtremes::ClassExtremes(const engine::PreviewCycleInput& input, const Table
             group.tables.emplace_back(*ticked[member], group.modulus);
         group.columnClasses = ColumnClassesOf(group.tables, columns);
         group.narrow = narrowOrbitsOf(group.tables);
-        scratchLow_[g].resize(static_cast<std::size_t>(root_));
-        scratchHigh_[g].resize(static_cast<std::size_t>(root_));
+        if (group.narrow.empty())
+            group.folds = Folds<std::int32_t>{};
+        for (const NarrowOrbits& n : group.narrow)
+            group.offset += n.offset;
+        std::visit(
+            [&](auto& folds) {
+                folds.scratchLow.resize(static_cast<std::size_t>(root_));
+                folds.scratchHigh.resize(static_cast<std::size_t>(root_));
+            },
+            group.folds);
     }
     keepFoldsThatFit(mostKept);
     columnLow_.assign(static_cast<std::size_t>(columns.count), 0);
@@ -250,12 +253,17 @@ ClassExtremes::ClassExtremes(const engine::PreviewCycleInput& input, const Table
                   [&](std::int32_t column, const Fold& a, const Fold& b) {
                       std::int32_t low = std::numeric_limits<std::int32_t>::max();
                       std::int32_t high = std::numeric_limits<std::int32_t>::min();
-                      forEachStraightRun(root, a.shift, b.shift,
-                                         [&](std::size_t, std::size_t ia, std::size_t ib, std::size_t n) {
-                          extremesOfSums(&a.low[ia], &b.low[ib], &a.high[ia], &b.high[ib], n, low, high);
-                      });
-                      at(columnLow_, column) = low;
-                      at(columnHigh_, column) = high;
+                      std::visit(
+                          [&](const auto& va, const auto& vb) {
+                              forEachStraightRun(root, a.shift, b.shift,
+                                                 [&](std::size_t, std::size_t ia, std::size_t ib, std::size_t n) {
+                                  extremesOfSums(&va.low[ia], &vb.low[ib], &va.high[ia], &vb.high[ib], n, low,
+                                                 high);
+                              });
+                          },
+                          a.values, b.values);
+                      at(columnLow_, column) = low + a.offset + b.offset;
+                      at(columnHigh_, column) = high + a.offset + b.offset;
                   });
 }
 
@@ -273,21 +281,22 @@ std::int32_t ClassExtremes::columnLow(int sign, std::int32_t column) const {
 
 std::uint64_t ClassExtremes::countReaching(int sign, std::int32_t threshold) {
     std::uint64_t count = 0;
-    forEachReachingColumn(sign, threshold, [&](std::int32_t, const std::int32_t* a, const std::int32_t* b, std::size_t,
-                                               std::size_t n) { count += countReachingSums(a, b, n, sign, threshold); });
+    forEachReachingColumn(sign, threshold,
+                          [&](std::int32_t, const auto* a, const auto* b, std::int32_t within, std::size_t,
+                              std::size_t n) { count += countReachingSums(a, b, n, sign, within); });
     return count;
 }
 
 void ClassExtremes::forEachReaching(int sign, std::int32_t threshold,
                                     const std::function<void(std::int32_t, std::uint64_t)>& visit) {
-    forEachReachingColumn(sign, threshold, [&](std::int32_t column, const std::int32_t* a, const std::int32_t* b,
+    forEachReachingColumn(sign, threshold, [&](std::int32_t column, const auto* a, const auto* b, std::int32_t within,
                                                std::size_t r, std::size_t n) {
         for (std::size_t block = 0; block < n; block += kScanBlock) {
             const std::size_t end = std::min(n, block + kScanBlock);
-            if (countReachingSums(a + block, b + block, end - block, sign, threshold) == 0)
+            if (countReachingSums(a + block, b + block, end - block, sign, within) == 0)
                 continue;
             for (std::size_t k = block; k < end; ++k)
-                if (sign * (a[k] + b[k]) <= threshold)
+                if (sign * (a[k] + b[k]) <= within)
                     visit(column, r + k);
         }
     });
@@ -295,48 +304,66 @@ void ClassExtremes::forEachReaching(int sign, std::int32_t threshold,
 
 // For each column that reaches the threshold, the straight runs of its root classes r .. r + n - 1
 // with the two groups' smallest sums there (their largest, for sign -1) side by side, in the order
-// of the root classes.
+// of the root classes, less the folds' offsets, and the threshold that their signed sum is then
+// held to.
 template <class Each>
 void ClassExtremes::forEachReachingColumn(int sign, std::int32_t threshold, Each each) {
     const auto root = static_cast<std::size_t>(root_);
     forEachColumn([&](std::int32_t column) { return columnLow(sign, column) <= threshold; },
                   [&](std::int32_t column, const Fold& a, const Fold& b) {
-                      const std::int32_t* lowsA = (sign > 0 ? a.low : a.high).data();
-                      const std::int32_t* lowsB = (sign > 0 ? b.low : b.high).data();
-                      forEachStraightRun(root, a.shift, b.shift,
-                                         [&](std::size_t r, std::size_t ia, std::size_t ib, std::size_t n) {
-                                             each(column, lowsA + ia, lowsB + ib, r, n);
-                                         });
+                      const std::int32_t within = threshold - sign * (a.offset + b.offset);
+                      std::visit(
+                          [&](const auto& va, const auto& vb) {
+                              const auto* lowsA = (sign > 0 ? va.low : va.high).data();
+                              const auto* lowsB = (sign > 0 ? vb.low : vb.high).data();
+                              forEachStraightRun(root, a.shift, b.shift,
+                                                 [&](std::size_t r, std::size_t ia, std::size_t ib, std::size_t n) {
+                                                     each(column, lowsA + ia, lowsB + ib, within, r, n);
+                                                 });
+                          },
+                          a.values, b.values);
                   });
 }
 
 ClassExtremes::Fold ClassExtremes::foldOf(std::size_t g, std::int32_t column) {
     Group& group = groups_[g];
     const std::int32_t representative = group.columnClasses.representative(column);
-    const std::uint64_t shift = group.columnClasses.shiftOf(column, group.modulus) % root_;
-    if (!group.lows.empty()) {
-        const auto root = static_cast<std::size_t>(root_);
-        const std::size_t first = static_cast<std::size_t>(representative) * root;
-        return {std::span(group.lows).subspan(first, root), std::span(group.highs).subspan(first, root), shift};
-    }
-    fold(group, columns_.x(representative), scratchLow_[g], scratchHigh_[g]);
-    return {scratchLow_[g], scratchHigh_[g], shift};
+    Fold result{{}, group.offset, group.columnClasses.shiftOf(column, group.modulus) % root_};
+    std::visit(
+        [&](auto& folds) {
+            using V = typename decltype(folds.scratchLow)::value_type;
+            if (!folds.lows.empty()) {
+                const auto root = static_cast<std::size_t>(root_);
+                const std::size_t first = static_cast<std::size_t>(representative) * root;
+                result.values = Values<V>{std::span<const V>(folds.lows).subspan(first, root),
+                                        std::span<const V>(folds.highs).subspan(first, root)};
+                return;
+            }
+            fold<V>(group, columns_.x(representative), folds.scratchLow, folds.scratchHigh);
+            result.values = Values<V>{folds.scratchLow, folds.scratchHigh};
+        },
+        group.folds);
+    return result;
 }
 
 // The group's class sums over all group classes m folded onto m mod R: group class r + R k is the
 // root class r with the k-th choice of the factors the group keeps to itself.
-void ClassExtremes::fold(const Group& group, std::int32_t x, std::span<std::int32_t> low,
-                         std::span<std::int32_t> high) {
+template <class V>
+void ClassExtremes::fold(const Group& group, std::int32_t x, std::span<V> low, std::span<V> high) {
     switch (group.tables.size()) {
     case 0:
         std::fill(low.begin(), low.end(), 0);
         std::fill(high.begin(), high.end(), 0);
         return;
     case 1:
-        return foldSums<1>(group.tables, group.narrow, x, group.modulus, low, high);
+        return foldSums<1, V>(group.tables, group.narrow, x, group.modulus, low, high);
     default:
-        return foldSums<2>(group.tables, group.narrow, x, group.modulus, low, high);
+        return foldSums<2, V>(group.tables, group.narrow, x, group.modulus, low, high);
     }
+}
+
+bool ClassExtremes::kept(const Group& group) {
+    return std::visit([](const auto& folds) { return !folds.lows.empty(); }, group.folds);
 }
 
 // Keeps the folds of the groups that fold several group classes onto each root class, as long as
@@ -357,11 +384,17 @@ void ClassExtremes::keepFoldsThatFit(std::size_t mostKept) {
         kept += need(g);
         const std::size_t representatives = representativesOf(group.columnClasses, columns_);
         const auto root = static_cast<std::size_t>(root_);
-        group.lows.resize(representatives * root);
-        group.highs.resize(representatives * root);
-        for (std::size_t r = 0; r < representatives; ++r)
-            fold(group, columns_.x(static_cast<std::int32_t>(r)), std::span(group.lows).subspan(r * root, root),
-                 std::span(group.highs).subspan(r * root, root));
+        std::visit(
+            [&](auto& folds) {
+                using V = typename decltype(folds.scratchLow)::value_type;
+                folds.lows.resize(representatives * root);
+                folds.highs.resize(representatives * root);
+                for (std::size_t r = 0; r < representatives; ++r)
+                    fold<V>(group, columns_.x(static_cast<std::int32_t>(r)),
+                            std::span<V>(folds.lows).subspan(r * root, root),
+                            std::span<V>(folds.highs).subspan(r * root, root));
+            },
+            group.folds);
     }
 }
 
@@ -369,7 +402,7 @@ void ClassExtremes::forEachColumn(const std::function<bool(std::int32_t)>& wante
                                   const std::function<void(std::int32_t, const Fold&, const Fold&)>& each) {
     // Columns in the order of the representatives of a group whose folds are not kept, so that
     // each of them is folded once.
-    const std::size_t unkept = groups_[1].lows.empty() ? 1 : 0;
+    const std::size_t unkept = kept(groups_[1]) ? 0 : 1;
     std::vector<std::int32_t> order(static_cast<std::size_t>(columns_.count));
     std::iota(order.begin(), order.end(), 0);
     const ColumnClasses& classes = groups_[unkept].columnClasses;
@@ -384,7 +417,7 @@ void ClassExtremes::forEachColumn(const std::function<bool(std::int32_t)>& wante
         for (std::size_t g = 0; g < 2; ++g) {
             Group& group = groups_[g];
             const std::int32_t representative = group.columnClasses.representative(column);
-            if (group.lows.empty() && folded[g] == representative) {
+            if (!kept(group) && folded[g] == representative) {
                 folds[g].shift = group.columnClasses.shiftOf(column, group.modulus) % root_;
                 continue;
             }

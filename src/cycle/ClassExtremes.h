@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <variant>
 #include <vector>
 
 namespace ondulix::cycle {
@@ -49,25 +50,41 @@ public:
                          const std::function<void(std::int32_t, std::uint64_t)>& visit);
 
 private:
+    // A group's folds in V: per representative column, the folds over the root classes, one after
+    // the other, empty when not kept; and one fold made when needed.
+    template <class V>
+    struct Folds {
+        LargeBuffer<V> lows, highs;
+        std::vector<V> scratchLow, scratchHigh;
+    };
+
     struct Group {
         std::vector<TickedTable> tables; // classes with respect to the group modulus
         std::uint64_t modulus = 1;
         ColumnClasses columnClasses;
         std::vector<NarrowOrbits> narrow; // per table, where the group's sums fit in 16 bits
-        // Per representative column, the folds over the root classes, one after the other; empty
-        // when not kept.
-        LargeBuffer<std::int32_t> lows, highs;
+        // In 16 bits less the narrow orbits' offsets where the group's sums fit, which halves the
+        // memory the kept folds take and the system clears for them: many_root_classes keeps 27 MB.
+        std::variant<Folds<std::int16_t>, Folds<std::int32_t>> folds;
+        std::int32_t offset = 0; // of every fold entry
     };
 
-    // One group's extremes for one column, over the root classes: entry r belongs to root class
-    // r - shift (mod R).
+    // One group's extremes for one column, over the root classes, each `offset` less than it is:
+    // entry r belongs to root class r - shift (mod R).
+    template <class V>
+    struct Values {
+        std::span<const V> low, high;
+    };
     struct Fold {
-        std::span<const std::int32_t> low, high;
+        std::variant<Values<std::int16_t>, Values<std::int32_t>> values;
+        std::int32_t offset = 0;
         std::uint64_t shift = 0;
     };
 
     Fold foldOf(std::size_t g, std::int32_t column);
-    void fold(const Group& group, std::int32_t x, std::span<std::int32_t> low, std::span<std::int32_t> high);
+    template <class V>
+    void fold(const Group& group, std::int32_t x, std::span<V> low, std::span<V> high);
+    static bool kept(const Group& group);
     void keepFoldsThatFit(std::size_t mostKept);
     template <class Each>
     void forEachReachingColumn(int sign, std::int32_t threshold, Each each);
@@ -81,7 +98,6 @@ private:
     std::array<Group, 2> groups_;
     std::vector<std::int32_t> columnLow_;  // per column, the smallest sum
     std::vector<std::int32_t> columnHigh_; // and the largest
-    std::array<std::vector<std::int32_t>, 2> scratchLow_, scratchHigh_;
 };
 
 } // namespace ondulix::cycle

@@ -44,6 +44,20 @@ std::size_t placeAmong(std::span<const StepIndex::Step> steps, std::uint64_t ste
         steps.begin());
 }
 
+// The first of the steps, sorted, at or after `from`, by halving without branches: a bucket's
+// comparisons are too irregular to predict, and each look into one would wait on them.
+const StepIndex::Step* firstFrom(std::span<const StepIndex::Step> steps, std::uint32_t from) {
+    if (steps.empty())
+        return steps.data();
+    const StepIndex::Step* base = steps.data();
+    for (std::size_t n = steps.size(); n > 1;) {
+        const std::size_t half = n / 2;
+        base = base[half].step < from ? base + half : base;
+        n -= half;
+    }
+    return base + (base->step < from ? 1 : 0);
+}
+
 } // namespace
 
 CrtSearch::CrtSearch(const SearchPlan& plan, Columns columns, int sign, std::int32_t threshold, SearchLimits limits,
@@ -229,15 +243,19 @@ StepIndex* CrtSearch::indexFor(Group& group, const std::vector<Orbits>& orbits, 
                 return looser->second.get();
         }
     }
-    std::unique_ptr<StepIndex>& index = group.indexes[key];
-    if (!index) {
+    // Only indexes that were made are kept: a looser budget's lookup above takes any it finds.
+    auto index = group.indexes.find(key);
+    if (index == group.indexes.end()) {
         if (indexed_ > limits_.mostIndexedInAll)
             return nullptr;
-        index = std::make_unique<StepIndex>(orderOf(group, orbits, 0, classes[0]), orderOf(group, orbits, 1, classes[1]),
-                                            Pairing{group.shared, phase}, budget, limits_.mostIndexed);
-        indexed_ += index->size();
+        index = group.indexes
+                    .emplace(key, std::make_unique<StepIndex>(orderOf(group, orbits, 0, classes[0]),
+                                                              orderOf(group, orbits, 1, classes[1]),
+                                                              Pairing{group.shared, phase}, budget, limits_.mostIndexed))
+                    .first;
+        indexed_ += index->second->size();
     }
-    return index->usable() ? index.get() : nullptr;
+    return index->second->usable() ? index->second.get() : nullptr;
 }
 
 // A group table's places in one class, in the order an index pairs them.
@@ -308,6 +326,15 @@ void CrtSearch::offer(const Cursor& cursor, std::optional<std::uint64_t> h) {
         best_ = hit;
 }
 
+// The first h of the cursor whose frame comes after the best hit so far.
+std::uint64_t CrtSearch::worthSearchingTo(const Cursor& cursor) const {
+    if (!best_)
+        return std::numeric_limits<std::uint64_t>::max();
+    if (best_->frame < cursor.rootClass)
+        return 0;
+    return (best_->frame - cursor.rootClass) / root_ + 1;
+}
+
 // The cursor's first hit with h = round Q_A + from .. round Q_A + to - 1, or further on where the
 // window is too short to be worth searching alone; the cursor then has searched to there. Windows
 // go through A's combinations until a window the other way, long enough to repay its looks into
@@ -321,8 +348,13 @@ std::optional<std::uint64_t> CrtSearch::firstIn(Cursor& cursor, std::uint64_t ro
     from = std::max(from, cursor.searchedTo - std::min(cursor.searchedTo, start));
     const auto combinations = static_cast<double>(cursor.a->size());
     const auto shareOf = [&](std::uint64_t steps) { return static_cast<double>(steps) / static_cast<double>(a_.cycle); };
-    std::uint64_t end = std::min(a_.cycle, std::max(to, from + cursor.fewest));
-    const std::uint64_t otherEnd = std::min(a_.cycle, std::max(to, from + cursor.otherFewest));
+    // A hit past the best so far could not replace it: other cursors' windows stop there.
+    const std::uint64_t worth = worthSearchingTo(cursor);
+    if (worth <= start + from)
+        return std::nullopt;
+    const std::uint64_t last = std::min(a_.cycle, worth - start);
+    std::uint64_t end = std::min(last, std::max(to, from + cursor.fewest));
+    const std::uint64_t otherEnd = std::min(last, std::max(to, from + cursor.otherFewest));
     // The other way costs its looks into the buckets in every window, and its candidates in
     // proportion to the window's share of a round.
     const double otherCost = cursor.otherWindowCost + (cursor.otherRoundCost - cursor.otherWindowCost) *
@@ -384,6 +416,11 @@ std::optional<std::uint64_t> CrtSearch::throughOther(const Cursor& cursor, std::
     const std::int64_t earlyFrom = std::max<std::int64_t>(lateFrom - cycle, 0);
     const std::int64_t earlyTo = std::min(psi + static_cast<std::int64_t>(to) - cycle, psi);
     std::optional<std::uint32_t> first; // alpha
+    // D's entry alpha steps into the round, and what it leaves for the others.
+    const std::int32_t* const dValues = checkD ? b.values[1] : nullptr;
+    const Remainders dPlaces = b.choices[1];
+    const std::uint64_t dStart = b.start[1];
+    const std::int32_t beforeOthers = threshold_ - cursor.constant;
     const auto check = [&](std::span<const StepIndex::Step> bucket, std::int64_t lo, std::int64_t hi,
                            std::int32_t otherSum, std::int64_t wrap) {
         // Only steps before the first hit so far can come before it.
@@ -391,28 +428,36 @@ std::optional<std::uint64_t> CrtSearch::throughOther(const Cursor& cursor, std::
             hi = std::min(hi, static_cast<std::int64_t>(*first) + psi - wrap);
         if (lo >= hi)
             return;
-        auto s = std::partition_point(bucket.begin(), bucket.end(),
-                                      [lo](const StepIndex::Step& c) { return static_cast<std::int64_t>(c.step) < lo; });
-        // What A's combination may add at most, beside the others' sums.
+        // The window lies within A's cycle, below 2^32.
+        const auto stepFrom = static_cast<std::uint32_t>(lo), stepTo = static_cast<std::uint32_t>(hi);
+        const StepIndex::Step* const end = bucket.data() + bucket.size();
+        const StepIndex::Step* s = firstFrom(bucket, stepFrom);
+        // What A's combination may add at most, beside the others' sums, and with D's entry.
         const std::int32_t most = beforeD - cursor.constant - otherSum;
-        for (; s != bucket.end() && static_cast<std::int64_t>(s->step) < hi; ++s) {
+        const std::int32_t withD = beforeOthers - otherSum;
+        const auto shift = static_cast<std::uint32_t>(wrap - psi); // alpha = step + shift, modulo 2^32
+        for (; s != end && s->step < stepTo; ++s) {
             if (s->sum > most)
                 continue;
-            const auto alpha = static_cast<std::uint32_t>(s->step + wrap - psi);
-            if (!checkD || cursor.constant + s->sum + otherSum + b.value(1, alpha) <= threshold_) {
+            const std::uint32_t alpha = s->step + shift;
+            if (!checkD || s->sum + dValues[dPlaces.of(dStart + alpha)] <= withD) {
                 first = alpha; // the bucket's later steps come later
                 return;
             }
         }
     };
+    // Windows that do not reach around past psi have no early steps, nor late ones past it.
+    const bool anyLate = lateFrom < lateTo, anyEarly = earlyFrom < earlyTo;
     for (const StepIndex::Step& other : cursor.other) {
         // alpha = the other way's step - its step at the round's start, modulo the bucket modulus ...
         const std::uint32_t alpha = other.step >= start ? other.step - start : other.step + modulus - start;
         // ... so A's step leaves this remainder, or this one for steps before psi.
         const std::uint32_t late = alpha + psiShift >= modulus ? alpha + psiShift - modulus : alpha + psiShift;
-        const std::uint32_t early = late >= cycleShift ? late - cycleShift : late + modulus - cycleShift;
-        check(cursor.a->bucket(late), lateFrom, lateTo, other.sum, 0);
-        check(cursor.a->bucket(early), earlyFrom, earlyTo, other.sum, cycle);
+        if (anyLate)
+            check(cursor.a->bucket(late), lateFrom, lateTo, other.sum, 0);
+        if (anyEarly)
+            check(cursor.a->bucket(late >= cycleShift ? late - cycleShift : late + modulus - cycleShift), earlyFrom,
+                  earlyTo, other.sum, cycle);
     }
     if (!first)
         return std::nullopt;

@@ -124,6 +124,7 @@ private:
     StepIndex* roundIndexOfB(const Cursor& cursor);
     std::optional<std::uint64_t> settle(const Cursor& cursor, std::uint64_t round, StepIndex& b) const;
     void offer(const Cursor& cursor, std::optional<std::uint64_t> h);
+    std::uint64_t worthSearchingTo(const Cursor& cursor) const;
 
     RoundOfB roundOfB(const Cursor& cursor, std::uint64_t round) const;
     std::span<const StepIndex::Step> reachingPlacesOfC(std::int32_t cClass, std::int32_t budget);

@@ -47,18 +47,20 @@ std::optional<std::uint64_t> framesPerColumnStep(const std::vector<TickedTable>&
     return frames.residue;
 }
 
-// Searches estimated to cost less than this go without a walk first; longer walks than this go
-// without finishing (in column sums, which the walk adds many at a time, so that one costs less
-// than a unit of the search's estimate: 2^27 of them take about 45 ms, 25 ms with AVX2).
+// Searches estimated to cost less than this go without a walk first; walks that would add more
+// than this go without finishing (in column sums, which the walk adds many at a time, so that one
+// costs less than a unit of the search's estimate: 2^27 of them take about 45 ms, 25 ms with
+// AVX2; a block of frames the walk passes over costs a frame's).
 // What the rows of bench/run (ondulix_cycle_perf) did with a quarter and four times each constant
 // in this folder, one at a time, is said beside it; "no row moved" is beyond the noise of a shared
 // machine, about a third.
 // kWorthWalking trades a walk that finds nothing against a search slow to find an early hit: a
 // quarter of it makes primes_full_amplitude 1.9 times slower, four times it twice_primes 0.6.
 constexpr double kWorthWalking = 1 << 18;
-// kLongestWalk trades the time a fruitless walk loses against hits a walk finds sooner than the
-// search: a quarter of it makes wide_group_a 7 times slower.
-constexpr double kLongestWalk = 1 << 27;
+// kLongestWalk trades the time a fruitless walk loses, about a millisecond, against hits a walk
+// finds sooner than the search: a quarter of it makes wide_group_a 80 times slower (its walk
+// adds 2 million column sums), four times it twice_primes_amplitude_16 1.1 times slower.
+constexpr double kLongestWalk = 1 << 22;
 
 // Setting up a root class of columns takes 2 to 3 us, in which the walk adds about this many
 // column sums: the plan counts a microsecond, which ranks the splits well but would stop the walk
@@ -113,15 +115,17 @@ std::optional<Hit> CycleAnalysis::firstHit(int sign, std::int32_t limit) {
         goal.reachingColumns += extremes_.columnLow(sign, column) <= limit ? 1 : 0;
     const SearchPlan plan = PlanSearch(input_, splits_, goal, limits_);
     // A hit that comes early is found sooner by walking the frames: a walk as long as the search
-    // is estimated to take, up to a few tens of milliseconds, costs at most that much more where
-    // it finds nothing. Cheap searches only look at the first few frames.
+    // is estimated to take, up to about a millisecond, costs at most that much more where it
+    // finds nothing. Cheap searches only look at the first few frames.
     const double walk = plan.cost + plan.cursors * kColumnSumsPerCursor;
-    const auto frames = plan.cost < kWorthWalking
-                            ? kEarlyFrames
-                            : static_cast<std::uint64_t>(std::min(walk, kLongestWalk) / columns_.count);
-    if (frames > kEarlyFrames)
-        if (const auto hit = walkOf(sign).first(limit, kEarlyFrames, frames, deadline_))
-            return hit;
+    std::uint64_t walked = kEarlyFrames;
+    if (plan.cost >= kWorthWalking) {
+        const FrameWalk::Stop stop = walkOf(sign).firstWithin(
+            limit, kEarlyFrames, cycle_, static_cast<std::uint64_t>(std::min(walk, kLongestWalk)), deadline_);
+        if (stop.hit)
+            return stop.hit;
+        walked = stop.reached;
+    }
     CrtSearch search(plan, columns_, sign, limit, limits_, deadline_);
     switch (search.run(extremes_)) {
     case CrtSearch::Outcome::Found:
@@ -131,7 +135,7 @@ std::optional<Hit> CycleAnalysis::firstHit(int sign, std::int32_t limit) {
     case CrtSearch::Outcome::TooLarge:
         break;
     }
-    return walkOf(sign).first(limit, std::max(frames, kEarlyFrames), cycle_, deadline_);
+    return walkOf(sign).first(limit, walked, cycle_, deadline_);
 }
 
 // Column k shows in frame f what column 0 shows in frame f + D k, so all columns see column 0's

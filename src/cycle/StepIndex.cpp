@@ -11,10 +11,6 @@
 namespace ondulix::cycle {
 namespace {
 
-// Ranges of steps up to this size are sorted by insertion, larger ones by std::sort; a quarter or
-// four times it moved no row of bench/run (ondulix_cycle_perf).
-constexpr std::ptrdiff_t kSmallRange = 16;
-
 // The one place worth 0 of a missing table.
 constexpr std::array<std::int32_t, 1> kNoTable{0};
 
@@ -44,10 +40,10 @@ StepIndex::StepIndex(const PlaceOrder& first, const PlaceOrder& second, Pairing 
     // The first table's places that can reach the budget with the second's smallest entry.
     const std::int32_t secondLowest = second.values()[second.byValue().front()];
     const std::span<const std::uint32_t> firstByValue = first.byValue();
-    reaching_ = firstByValue.first(static_cast<std::size_t>(
-        std::partition_point(firstByValue.begin(), firstByValue.end(),
-                             [&](std::uint32_t i) { return first.values()[i] + secondLowest <= budget; }) -
-        firstByValue.begin()));
+    reaching_.assign(firstByValue.begin(),
+                     std::partition_point(firstByValue.begin(), firstByValue.end(),
+                                          [&](std::uint32_t i) { return first.values()[i] + secondLowest <= budget; }));
+    std::sort(reaching_.begin(), reaching_.end());
     // Counted first: loose budgets combine too much to index.
     lowest_ = budget + 1;
     forEachCombination([&](std::uint32_t i, std::span<const std::uint32_t> seconds) {
@@ -58,7 +54,7 @@ StepIndex::StepIndex(const PlaceOrder& first, const PlaceOrder& second, Pairing 
 }
 
 // Calls visit(i, js) for each of the first table's places i that can reach the budget, in the
-// order of their entries, with the second's places j that complete it within the budget: those
+// order of the places, with the second's places j that complete it within the budget: those
 // with j - phase = i (mod shared), in the order of their entries.
 template <class Visit>
 void StepIndex::forEachCombination(Visit&& visit) const {
@@ -75,15 +71,16 @@ void StepIndex::forEachCombination(Visit&& visit) const {
     }
 }
 
-// The combinations by step, written into ranges of the step's leading bits, a few combinations
-// each: one pass over the combinations works out their steps and counts them per range, another
-// over those steps writes each into its range, and each range is then sorted.
+// The combinations by step. With i = r + shared a and j - phase = r + shared b, the step is
+// i + firstSize * t with t = (b - a) / (firstSize / shared) modulo secondSize / shared: its turn
+// t, then its first place i, orders it. One pass over the combinations counts them per turn,
+// another writes each into its turn's stretch, where they come in the order of i: no sorting is
+// needed. A step is worked out twice, which costs less than writing it down and reading it back
+// in fresh memory, which the system clears page by page first.
 LargeBuffer<StepIndex::Step> StepIndex::layOutBySteps() const {
     const std::span<const std::int32_t> first = first_.values(), second = second_.values();
-    // With i = r + shared a and j - phase = r + shared b, the step is i + firstSize * t with
-    // t = (b - a) / (firstSize / shared) modulo secondSize / shared. Where the combinations
-    // outnumber the places, each place's share is worked out once, so that a combination costs a
-    // subtraction instead of four divisions.
+    // Where the combinations outnumber the places, each place's share is worked out once, so that
+    // a combination costs a subtraction instead of four divisions.
     const std::uint32_t turns = secondSize_ / shared_;
     const auto firstShareOf = [&](std::uint32_t i) {
         return static_cast<std::uint32_t>(i / shared_ % turns * std::uint64_t{inverse_} % turns);
@@ -96,48 +93,22 @@ LargeBuffer<StepIndex::Step> StepIndex::layOutBySteps() const {
     if (combinations_ > second.size())
         for (std::uint32_t j = 0; j < second.size(); ++j)
             secondShare.push_back(secondShareOf(j));
+    // Calls visit(turn, step) for each combination.
     const auto forEachStep = [&](auto&& visit) {
         forEachCombination([&](std::uint32_t i, std::span<const std::uint32_t> seconds) {
             const std::uint32_t a = firstShareOf(i);
             for (const std::uint32_t j : seconds) {
                 const std::uint32_t b = secondShare.empty() ? secondShareOf(j) : secondShare[j];
-                visit(Step{i + firstSize_ * (b >= a ? b - a : b + turns - a), first[i] + second[j]});
+                const std::uint32_t turn = b >= a ? b - a : b + turns - a;
+                visit(turn, Step{i + firstSize_ * turn, first[i] + second[j]});
             }
         });
     };
-    const auto stepBits = static_cast<std::uint32_t>(std::bit_width(cycle() - 1));
-    const auto rangeBits = static_cast<std::uint32_t>(
-        std::clamp(static_cast<int>(std::bit_width(combinations_)) - 3, 0, static_cast<int>(stepBits)));
-    const std::uint32_t shift = stepBits - rangeBits;
-    const std::uint32_t ranges = std::uint32_t{1} << rangeBits;
-    const auto rangeOf = [shift](std::uint32_t step) { return step >> shift; };
-    std::vector<std::uint32_t> starts(static_cast<std::size_t>(ranges) + 1, 0);
-    LargeBuffer<Step> found(combinations_);
-    std::size_t count = 0;
-    forEachStep([&](Step s) {
-        found[count++] = s;
-        ++starts[rangeOf(s.step) + 1];
-    });
+    std::vector<std::uint32_t> starts(static_cast<std::size_t>(turns) + 1, 0);
+    forEachStep([&](std::uint32_t turn, Step) { ++starts[turn + 1]; });
     std::partial_sum(starts.begin(), starts.end(), starts.begin());
     LargeBuffer<Step> steps(combinations_);
-    for (const Step& s : found)
-        steps[starts[rangeOf(s.step)]++] = s;
-    // Each start has moved on to where the next range begins.
-    std::copy_backward(starts.begin(), starts.end() - 1, starts.end());
-    starts[0] = 0;
-    // Ranges are small on average, but a budget that only crests reach, walked at low speeds,
-    // gathers whole diagonals of combinations into a few of them.
-    const auto byStep = [](const Step& p, const Step& q) { return p.step < q.step; };
-    for (std::size_t range = 0; range < ranges; ++range) {
-        const auto begin = steps.begin() + starts[range], end = steps.begin() + starts[range + 1];
-        if (end - begin > kSmallRange) {
-            std::sort(begin, end, byStep);
-            continue;
-        }
-        for (auto s = begin; s != end; ++s)
-            for (auto t = s; t != begin && byStep(*t, *(t - 1)); --t)
-                std::iter_swap(t, t - 1);
-    }
+    forEachStep([&](std::uint32_t turn, Step s) { steps[starts[turn]++] = s; });
     return steps;
 }
 
@@ -154,22 +125,23 @@ void StepIndex::fillBuckets(std::uint32_t modulus) {
     const LargeBuffer<Step>& steps = bySteps();
     // The steps come in order, so each remainder is the step less the last multiple of the modulus
     // reached, which moves on by a division only where the steps leave its stretch.
+    // Two passes, one to count the buckets and one to deal the steps out, each working the
+    // remainders out as it goes.
     const Remainders remainders(modulus);
-    LargeBuffer<std::uint32_t> bucketOf(steps.size());
-    std::uint32_t base = 0;
+    const auto forEachBucket = [&](auto&& visit) {
+        std::uint32_t base = 0;
+        for (const Step& s : steps) {
+            if (s.step - base >= modulus)
+                base = s.step - remainders.of(s.step);
+            visit(s.step - base, s);
+        }
+    };
     bucketStarts_.assign(static_cast<std::size_t>(modulus) + 1, 0);
-    for (std::size_t k = 0; k < steps.size(); ++k) {
-        const std::uint32_t step = steps[k].step;
-        if (step - base >= modulus)
-            base = step - remainders.of(step);
-        bucketOf[k] = step - base;
-        ++bucketStarts_[bucketOf[k] + 1];
-    }
+    forEachBucket([&](std::uint32_t bucket, const Step&) { ++bucketStarts_[bucket + 1]; });
     std::partial_sum(bucketStarts_.begin(), bucketStarts_.end(), bucketStarts_.begin());
     bucketed_.resize(steps.size());
     std::vector<std::uint32_t> fill(bucketStarts_.begin(), bucketStarts_.end() - 1);
-    for (std::size_t k = 0; k < steps.size(); ++k)
-        bucketed_[fill[bucketOf[k]]++] = steps[k];
+    forEachBucket([&](std::uint32_t bucket, const Step& s) { bucketed_[fill[bucket]++] = s; });
 }
 
 std::uint32_t StepIndex::stepOf(std::uint32_t i, std::uint32_t j) const {

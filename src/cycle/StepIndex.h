@@ -110,7 +110,7 @@ private:
     std::int32_t budget_;
     std::size_t combinations_ = 0;
     std::int32_t lowest_ = 0;
-    std::span<const std::uint32_t> reaching_; // the first table's places that can reach the budget
+    std::vector<std::uint32_t> reaching_; // the first table's places that can reach the budget, in order
     bool usable_ = false;
     LargeBuffer<Step> bySteps_;
     LargeBuffer<Step> bucketed_;

@@ -37,9 +37,10 @@ TickedTable::TickedTable(const engine::PreviewCycleTable& t, std::uint64_t share
     classStep = motion.step % classCount;
     classMin_.assign(static_cast<std::size_t>(classCount), std::numeric_limits<std::int32_t>::max());
     classMax_.assign(static_cast<std::size_t>(classCount), std::numeric_limits<std::int32_t>::min());
-    for (std::int32_t i = 0; i < motion.length; ++i) {
-        at(classMin_, i % classCount) = std::min(at(classMin_, i % classCount), entry(i));
-        at(classMax_, i % classCount) = std::max(at(classMax_, i % classCount), entry(i));
+    // Index i is in class i mod classCount: the classes come round one after the other.
+    for (std::int32_t i = 0, c = 0; i < motion.length; ++i, c = c + 1 == classCount ? 0 : c + 1) {
+        at(classMin_, c) = std::min(at(classMin_, c), entry(i));
+        at(classMax_, c) = std::max(at(classMax_, c), entry(i));
     }
 
     const std::int32_t orbits = std::gcd(classStep, classCount);
@@ -48,10 +49,12 @@ TickedTable::TickedTable(const engine::PreviewCycleTable& t, std::uint64_t share
     orbitMax.resize(classMax_.size());
     classPlace.resize(classMin_.size());
     for (std::int32_t o = 0; o < orbits; ++o)
-        for (std::int32_t i = 0, c = o; i < classOrbit; ++i, c = (c + classStep) % classCount) {
+        for (std::int32_t i = 0, c = o; i < classOrbit; ++i) {
             at(orbitMin, o * classOrbit + i) = at(classMin_, c);
             at(orbitMax, o * classOrbit + i) = at(classMax_, c);
             at(classPlace, c) = o * classOrbit + i;
+            c += classStep;
+            c -= c >= classCount ? classCount : 0;
         }
 }
 
@@ -83,7 +86,8 @@ Orbits OrbitsOf(const TickedTable& t, std::uint64_t stride, int sign) {
         for (std::int32_t place = c * t.choices; place < (c + 1) * t.choices; ++place) {
             at(orbits.values, place) = sign * t.entry(index);
             at(orbits.position, index) = place;
-            index = (index + indexStride) % length;
+            index += indexStride;
+            index -= index >= length ? length : 0;
         }
     }
     return orbits;

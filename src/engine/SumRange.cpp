@@ -3,6 +3,7 @@
 #include "engine/FrameArithmetic.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 #include <map>
 #include <numeric>
@@ -10,6 +11,7 @@
 #include <set>
 #include <span>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 // How the range is found, and what it costs.
@@ -36,25 +38,28 @@
 // columns, and the cheapest split by that count is taken. The groups' folds take 16-bit values
 // where the tables' spans allow (always for the window's own sines), twice as many per step, and
 // a pair of tables whose spans add up to at most 252 is folded in 8 bits, twice as many again.
-// Where a group's residues come round many times (Q / R rounds), a chunk of residues is folded
-// in registers over every round before it is stored. The sums of the two groups are compared in
-// 16 bits as well where they need 17, exactly but for runs whose every sum lies near the top,
-// which are compared again in 32 bits. None of this changes the number of steps below.
+// A group's residues are folded a block at a time, several of their Q / R rounds in one pass over
+// the block, so that the block's extremes are loaded and stored once for all of them. The sums of
+// the two groups are compared in 16 bits as well where they need 17, exactly but for runs whose
+// every sum lies near the top, which are compared again in 32 bits. Fewer than 256 residues are
+// folded into copies of them side by side, at most 4096 values, which are then folded into each
+// other: at most 2 * 4096 steps more per fold, counted below.
 //
 // The bound. Cut every frame modulus into layers by prime and power, each shared by a set S of
 // at least two tables, of n_S residues: then lcm(h) = M = prod n_S and h_t = prod over S holding t
 // of n_S, so prod h_t >= M^2 and M <= 2^28 for four tables of at most 16384 frames (2^21 for three,
 // 2^14 for two). As Q_A, Q_B and R divide M and F_g and K are at most the K columns a frame draws
-// (193 at most), the range costs at most 4 * 2^14 steps of (1) and K * 3 M of (2): at most
-// 2^16 + 193 * 3 * 2^28 for four tables, 2^16 + 193 * 3 * 2^21 for three, 2^15 + 193 * 3 * 2^14 for
-// two. The cheapest split stays far below that: Q_A = M / n_cd and Q_B = M / n_ab for groups
-// {a, b} and {c, d}, and a group has at most as many forms as residues its two tables share
-// (n_ab times the spreads), so F_A Q_A + F_B Q_B is about 2 M where every pair of tables shares
-// its own factor. The worst we could construct, six coprime factors near 25, one per pair, has
-// M near 2.4 * 10^8 and costs some 5 * 10^8 steps; bench/range-worst searches for slow cases, and
-// bench/run holds the slowest it found to a target.
-// Memory: the folds of each table's cosets, at most 2 * 4 * 2^14 values (and once more in 8 bits),
-// of one group's forms, kept up to 32 MB, and where the rounds read their members, 32 KB.
+// (193 at most), the range costs at most 4 * 2^14 steps of (1) and K (3 M + 2^14) of (2) with
+// the copies of two folds: at most 2^16 + 193 (3 * 2^28 + 2^14) for four tables,
+// 2^16 + 193 (3 * 2^21 + 2^14) for three, 2^15 + 193 * 2^16 for two. The cheapest split stays
+// far below that: Q_A = M / n_cd and Q_B = M / n_ab for groups {a, b} and {c, d}, and a group has
+// at most as many forms as residues its two tables share (n_ab times the spreads), so
+// F_A Q_A + F_B Q_B is about 2 M where every pair of tables shares its own factor. The worst we
+// could construct, six coprime factors near 25, one per pair, has M near 2.4 * 10^8 and costs
+// some 5 * 10^8 steps; bench/range-worst searches for slow cases, and bench/run holds the slowest
+// it found to a target.
+// Memory: the folds of each table's cosets, at most 2 * 4 * 2^14 values (and once more in 8 bits,
+// each running on by a block), of one group's forms, kept up to 32 MB.
 
 namespace ondulix::engine {
 namespace {
@@ -190,15 +195,6 @@ template <class V>
 }
 
 template <class V>
-[[gnu::always_inline]] inline void foldSumsOf(const V* lowA, const V* lowB, const V* highA, const V* highB,
-                                              V* __restrict toLow, V* __restrict toHigh, std::size_t n) {
-    for (std::size_t k = 0; k < n; ++k) {
-        toLow[k] = std::min(toLow[k], static_cast<V>(lowA[k] + lowB[k]));
-        toHigh[k] = std::max(toHigh[k], static_cast<V>(highA[k] + highB[k]));
-    }
-}
-
-template <class V>
 [[gnu::always_inline]] inline void extremesOfSumsOf(const V* lowA, const V* lowB, const V* highA, const V* highB,
                                                     std::size_t n, SumRange& range) {
     std::int32_t low = range.smallest;
@@ -216,10 +212,6 @@ template <class V>
     }                                                                                                              \
     ONDULIX_WIDE_INTEGER_CLONES void keepExtremes(const V* low, const V* high, V* toLow, V* toHigh, std::size_t n) { \
         keepExtremesOf(low, high, toLow, toHigh, n);                                                               \
-    }                                                                                                              \
-    ONDULIX_WIDE_INTEGER_CLONES void foldSums(const V* lowA, const V* lowB, const V* highA, const V* highB,         \
-                                              V* toLow, V* toHigh, std::size_t n) {                                \
-        foldSumsOf(lowA, lowB, highA, highB, toLow, toHigh, n);                                                    \
     }
 ONDULIX_FOR_EACH_WIDTH(std::int32_t)
 ONDULIX_FOR_EACH_WIDTH(std::int16_t)
@@ -236,10 +228,12 @@ ONDULIX_FOR_EACH_WIDTH(std::int32_t)
 ONDULIX_FOR_EACH_WIDTH(std::int16_t)
 #undef ONDULIX_FOR_EACH_WIDTH
 
-// The same with the sums in 16 bits, where they fit: twice as many at a time.
-ONDULIX_WIDE_INTEGER_CLONES void extremesOfNarrowSums(const std::int16_t* lowA, const std::int16_t* lowB,
-                                                      const std::int16_t* highA, const std::int16_t* highB,
-                                                      std::size_t n, SumRange& range) {
+// The same with the sums in 16 bits, where they fit: twice as many at a time. The second group's
+// values may be 8-bit ones, as its fold keeps them where they fit, read widened.
+template <class W>
+[[gnu::always_inline]] inline void extremesOfNarrowSumsOf(const std::int16_t* lowA, const W* lowB,
+                                                          const std::int16_t* highA, const W* highB, std::size_t n,
+                                                          SumRange& range) {
     std::int16_t low = std::numeric_limits<std::int16_t>::max();
     std::int16_t high = std::numeric_limits<std::int16_t>::min();
     for (std::size_t k = 0; k < n; ++k) {
@@ -248,6 +242,16 @@ ONDULIX_WIDE_INTEGER_CLONES void extremesOfNarrowSums(const std::int16_t* lowA, 
     }
     range = {std::min<std::int32_t>(range.smallest, low), std::max<std::int32_t>(range.largest, high)};
 }
+
+#define ONDULIX_FOR_EACH_WIDTH(W)                                                                                 \
+    ONDULIX_WIDE_INTEGER_CLONES void extremesOfNarrowSums(const std::int16_t* lowA, const W* lowB,                \
+                                                          const std::int16_t* highA, const W* highB, std::size_t n, \
+                                                          SumRange& range) {                                      \
+        extremesOfNarrowSumsOf(lowA, lowB, highA, highB, n, range);                                               \
+    }
+ONDULIX_FOR_EACH_WIDTH(std::int16_t)
+ONDULIX_FOR_EACH_WIDTH(std::int8_t)
+#undef ONDULIX_FOR_EACH_WIDTH
 
 // The same where the sums need 17 bits, still sixteen at a time: the values moved up by 32768
 // (the smallest sums) or taken from 32767 (the largest) and added without sign, stopping at
@@ -293,11 +297,6 @@ void extremesOfRun(const V* lowA, const V* lowB, const V* highA, const V* highB,
 template <class V>
 void foldRun(const V* low, const V* high, std::size_t n, ExtremesOf<V>& to, std::size_t& place) {
     const std::size_t root = to.size();
-    if (root == 1) { // one residue: a plain minimum and maximum, not n runs of one
-        to.low[0] = std::min(to.low[0], *std::min_element(low, low + n));
-        to.high[0] = std::max(to.high[0], *std::max_element(high, high + n));
-        return;
-    }
     while (n > 0) {
         const std::size_t piece = std::min(n, root - place);
         keepExtremes(low, high, &to.low[place], &to.high[place], piece);
@@ -308,23 +307,23 @@ void foldRun(const V* low, const V* high, std::size_t n, ExtremesOf<V>& to, std:
     }
 }
 
-// Where the residues are fewer than this, sums are formed this many at a time and then folded;
-// otherwise they are folded a chunk of residues at a time, the chunk's extremes held in registers
-// while every round of the group's residues y = r (mod root) passes over it.
+// Where the residues are fewer than kFewResidues, sums are formed kRun at a time and folded into
+// up to kRun / root copies of the residues side by side, so that a run is folded in long pieces;
+// otherwise they are folded a block of residues at a time, the block's extremes staying in the
+// first-level cache while every round of the group's residues y = r (mod root) passes over it,
+// several rounds in one pass.
 constexpr std::size_t kRun = 4096;
 constexpr std::size_t kFewResidues = 256;
-// 64 residues are four 32-byte registers of 16-bit sums (two of 8-bit) for the smallest and as
-// many for the largest: twice that would not fit the sixteen registers (bench/run's range row).
-constexpr std::size_t kChunk = 64;
-// Rounds taken at once: their places in the members' folds are kept, kRounds * 8 bytes.
-constexpr std::size_t kRounds = 4096;
-// Fewer rounds than this pass over a block of residues in memory instead: the chunk's registers
-// would be loaded and stored again after too few of them (bench/range-worst --corpus: seed 11).
-constexpr std::size_t kManyRounds = 16;
+// A block's 16-bit extremes take 8 KB: it stays in the first-level cache beside the rounds'
+// streams; shorter blocks start the rounds' streams more often (bench/range-worst --corpus).
 constexpr std::size_t kBlock = 2048;
+// Rounds folded in one pass over a block: each pass loads and stores the block's extremes once,
+// eight at most: with twelve the compiler no longer vectorises the pass, and four do as well
+// (bench/range-worst --corpus: seed 7 case 8485, seed 11 case 3888).
+constexpr std::size_t kRoundsAtOnce = 8;
 
 // One table of a group as a form shows it: its extremes over `residues` residues, read from
-// `shift` on. The fold runs on by kChunk values that repeat it from its start, so that a chunk
+// `shift` on. The fold runs on by kBlock values that repeat it from its start, so that a block
 // read from any residue needs no wrapping.
 template <class V>
 struct Member {
@@ -333,121 +332,72 @@ struct Member {
     std::size_t shift;
 };
 
-// Where a round of the group's residues reads its two members in the chunk at hand.
-struct RoundPlaces {
-    std::uint32_t a = 0;
-    std::uint32_t b = 0;
+// Where one round reads both members' folds for the block at hand.
+template <class V>
+struct RoundReads {
+    const V* lowA;
+    const V* lowB;
+    const V* highA;
+    const V* highB;
 };
 
-// The chunk's extremes over `rounds` rounds, each reading both members' folds from its places,
-// which then move on by a chunk (`stepA`, `stepB`: kChunk modulo the members' residues).
-template <class V>
-[[gnu::always_inline]] inline void foldChunkOf(const V* lowA, const V* highA, const V* lowB, const V* highB,
-                                               RoundPlaces* places, std::size_t rounds, std::uint32_t stepA,
-                                               std::uint32_t residuesA, std::uint32_t stepB,
-                                               std::uint32_t residuesB, V* toLow, V* toHigh) {
-    V low[kChunk], high[kChunk];
-    for (std::size_t k = 0; k < kChunk; ++k) {
-        low[k] = toLow[k];
-        high[k] = toHigh[k];
-    }
-    for (std::size_t u = 0; u < rounds; ++u) {
-        const std::uint32_t ia = places[u].a, ib = places[u].b;
-        for (std::size_t k = 0; k < kChunk; ++k) {
-            low[k] = std::min(low[k], static_cast<V>(lowA[ia + k] + lowB[ib + k]));
-            high[k] = std::max(high[k], static_cast<V>(highA[ia + k] + highB[ib + k]));
+// The block's extremes over K rounds at once; the first pass over a block (`Fresh`) starts them.
+template <class V, std::size_t K, bool Fresh>
+[[gnu::always_inline]] inline void foldRoundsOf(const RoundReads<V>* reads, V* __restrict toLow, V* __restrict toHigh,
+                                                std::size_t n) {
+    // Held apart from `reads`, which 8-bit stores might change as far as the compiler knows.
+    const std::array<RoundReads<V>, K> at = [&]<std::size_t... Q>(std::index_sequence<Q...>) {
+        return std::array<RoundReads<V>, K>{reads[Q]...};
+    }(std::make_index_sequence<K>{});
+    // The reads never overlap the block's extremes: no checks of that before the vector loop.
+#pragma GCC ivdep
+    for (std::size_t k = 0; k < n; ++k) {
+        V low = Fresh ? std::numeric_limits<V>::max() : toLow[k];
+        V high = Fresh ? std::numeric_limits<V>::min() : toHigh[k];
+        for (std::size_t q = 0; q < K; ++q) {
+            low = std::min(low, static_cast<V>(at[q].lowA[k] + at[q].lowB[k]));
+            high = std::max(high, static_cast<V>(at[q].highA[k] + at[q].highB[k]));
         }
-        places[u].a = ia + stepA >= residuesA ? ia + stepA - residuesA : ia + stepA;
-        places[u].b = ib + stepB >= residuesB ? ib + stepB - residuesB : ib + stepB;
-    }
-    for (std::size_t k = 0; k < kChunk; ++k) {
-        toLow[k] = low[k];
-        toHigh[k] = high[k];
+        toLow[k] = low;
+        toHigh[k] = high;
     }
 }
 
+template <class V, std::size_t... K>
+[[gnu::always_inline]] inline void foldRoundsUpTo(const RoundReads<V>* reads, std::size_t rounds, bool fresh, V* toLow,
+                                                  V* toHigh, std::size_t n, std::index_sequence<K...>) {
+    ((rounds == K + 1 ? fresh ? foldRoundsOf<V, K + 1, true>(reads, toLow, toHigh, n)
+                              : foldRoundsOf<V, K + 1, false>(reads, toLow, toHigh, n)
+                      : void()),
+     ...);
+}
+
 #define ONDULIX_FOR_EACH_WIDTH(V)                                                                                 \
-    ONDULIX_WIDE_INTEGER_CLONES void foldChunk(const V* lowA, const V* highA, const V* lowB, const V* highB,        \
-                                               RoundPlaces* places, std::size_t rounds, std::uint32_t stepA,       \
-                                               std::uint32_t residuesA, std::uint32_t stepB,                       \
-                                               std::uint32_t residuesB, V* toLow, V* toHigh) {                     \
-        foldChunkOf(lowA, highA, lowB, highB, places, rounds, stepA, residuesA, stepB, residuesB, toLow, toHigh);  \
+    ONDULIX_WIDE_INTEGER_CLONES void foldRounds(const RoundReads<V>* reads, std::size_t rounds, bool fresh,       \
+                                                V* toLow, V* toHigh, std::size_t n) {                              \
+        foldRoundsUpTo(reads, rounds, fresh, toLow, toHigh, n, std::make_index_sequence<kRoundsAtOnce>{});         \
     }
 ONDULIX_FOR_EACH_WIDTH(std::int32_t)
 ONDULIX_FOR_EACH_WIDTH(std::int16_t)
 ONDULIX_FOR_EACH_WIDTH(std::int8_t)
 #undef ONDULIX_FOR_EACH_WIDTH
 
-// (2): G(r), the extremes of the group's sum over its residues y = r (mod g.size()), y below
-// `modulus`, the lcm of the members' shared parts.
+// The extremes over y below `modulus` of the members' sum, y = r (mod g.size()), a run of sums at
+// a time.
 template <class V>
-void foldGroup(const std::vector<Member<V>>& members, std::uint64_t modulus, ExtremesOf<V>& g) {
-    std::fill(g.low.begin(), g.low.end(), members.empty() ? V{0} : std::numeric_limits<V>::max());
-    std::fill(g.high.begin(), g.high.end(), members.empty() ? V{0} : std::numeric_limits<V>::min());
+void foldGroupRuns(const std::vector<Member<V>>& members, std::uint64_t modulus, ExtremesOf<V>& g) {
     std::size_t place = 0;
     if (members.size() == 1) {
         const ExtremesOf<V>& m = *members[0].fold;
         const std::size_t from = members[0].shift;
         foldRun(&m.low[from], &m.high[from], members[0].residues - from, g, place);
         foldRun(m.low.data(), m.high.data(), from, g, place);
-    }
-    if (members.size() != 2)
         return;
+    }
     const ExtremesOf<V>& a = *members[0].fold;
     const ExtremesOf<V>& b = *members[1].fold;
     const std::size_t sizeA = members[0].residues, sizeB = members[1].residues;
     std::size_t ia = members[0].shift, ib = members[1].shift;
-    const std::size_t root = g.size();
-    const auto rounds = static_cast<std::size_t>(modulus / root);
-    if (root >= kFewResidues && rounds < kManyRounds) {
-        // Residues a block at a time, each block's extremes staying in the first-level cache
-        // while the rounds pass over it.
-        for (std::size_t first = 0; first < root; first += kBlock) {
-            const std::size_t count = std::min(kBlock, root - first);
-            for (std::size_t round = 0; round < rounds; ++round) {
-                const std::uint64_t y = static_cast<std::uint64_t>(round) * root + first;
-                ia = static_cast<std::size_t>((y + members[0].shift) % sizeA);
-                ib = static_cast<std::size_t>((y + members[1].shift) % sizeB);
-                for (std::size_t done = 0; done < count;) {
-                    const std::size_t n = std::min({count - done, sizeA - ia, sizeB - ib});
-                    foldSums(&a.low[ia], &b.low[ib], &a.high[ia], &b.high[ib], &g.low[first + done],
-                             &g.high[first + done], n);
-                    ia = ia + n == sizeA ? 0 : ia + n;
-                    ib = ib + n == sizeB ? 0 : ib + n;
-                    done += n;
-                }
-            }
-        }
-        return;
-    }
-    if (root >= kFewResidues) {
-        const auto residuesA = static_cast<std::uint32_t>(sizeA), residuesB = static_cast<std::uint32_t>(sizeB);
-        const auto stepA = static_cast<std::uint32_t>(kChunk % sizeA);
-        const auto stepB = static_cast<std::uint32_t>(kChunk % sizeB);
-        std::vector<RoundPlaces> places(std::min(rounds, kRounds));
-        ExtremesOf<V> last(kChunk); // the residues past the last whole chunk, and as many unused
-        for (std::size_t first = 0; first < rounds; first += places.size()) {
-            const std::size_t count = std::min(places.size(), rounds - first);
-            for (std::size_t u = 0; u < count; ++u) {
-                const std::uint64_t y = static_cast<std::uint64_t>(first + u) * root;
-                places[u] = {static_cast<std::uint32_t>((y + members[0].shift) % sizeA),
-                             static_cast<std::uint32_t>((y + members[1].shift) % sizeB)};
-            }
-            std::size_t r = 0;
-            for (; r + kChunk <= root; r += kChunk)
-                foldChunk(a.low.data(), a.high.data(), b.low.data(), b.high.data(), places.data(), count, stepA,
-                          residuesA, stepB, residuesB, &g.low[r], &g.high[r]);
-            if (r < root) {
-                std::copy(g.low.begin() + static_cast<std::ptrdiff_t>(r), g.low.end(), last.low.begin());
-                std::copy(g.high.begin() + static_cast<std::ptrdiff_t>(r), g.high.end(), last.high.begin());
-                foldChunk(a.low.data(), a.high.data(), b.low.data(), b.high.data(), places.data(), count, stepA,
-                          residuesA, stepB, residuesB, last.low.data(), last.high.data());
-                std::copy_n(last.low.begin(), root - r, g.low.begin() + static_cast<std::ptrdiff_t>(r));
-                std::copy_n(last.high.begin(), root - r, g.high.begin() + static_cast<std::ptrdiff_t>(r));
-            }
-        }
-        return;
-    }
     std::vector<V> low(kRun), high(kRun);
     for (std::uint64_t y = 0; y < modulus;) {
         const std::size_t n = std::min({static_cast<std::size_t>(modulus - y), sizeA - ia, sizeB - ib, kRun});
@@ -457,6 +407,56 @@ void foldGroup(const std::vector<Member<V>>& members, std::uint64_t modulus, Ext
         ia = ia + n == sizeA ? 0 : ia + n;
         ib = ib + n == sizeB ? 0 : ib + n;
         y += n;
+    }
+}
+
+// (2): G(r), the extremes of the group's sum over its residues y = r (mod g.size()), y below
+// `modulus`, the lcm of the members' shared parts.
+template <class V>
+void foldGroup(const std::vector<Member<V>>& members, std::uint64_t modulus, ExtremesOf<V>& g) {
+    const std::size_t root = g.size();
+    if (members.size() != 2 || root < kFewResidues) {
+        std::fill(g.low.begin(), g.low.end(), members.empty() ? V{0} : std::numeric_limits<V>::max());
+        std::fill(g.high.begin(), g.high.end(), members.empty() ? V{0} : std::numeric_limits<V>::min());
+        // Few residues that come round many times would make many short runs: they are folded
+        // into copies side by side, residue r standing at r, r + root, ..., the copies then into g.
+        const auto copies = static_cast<std::size_t>(std::min<std::uint64_t>(kRun / root, modulus / root));
+        if (members.empty() || root >= kFewResidues || copies < 2)
+            return members.empty() ? void() : foldGroupRuns(members, modulus, g);
+        ExtremesOf<V> side(root * copies);
+        foldGroupRuns(members, modulus, side);
+        for (std::size_t left = copies; left > 1;) { // the upper half of the copies onto the lower
+            const std::size_t half = left / 2;
+            keepExtremes(&side.low[(left - half) * root], &side.high[(left - half) * root], side.low.data(),
+                         side.high.data(), half * root);
+            left -= half;
+        }
+        keepExtremes(side.low.data(), side.high.data(), g.low.data(), g.high.data(), root);
+        return;
+    }
+    // Many residues: a block at a time, whose first pass of rounds starts its extremes.
+    const ExtremesOf<V>& a = *members[0].fold;
+    const ExtremesOf<V>& b = *members[1].fold;
+    const std::size_t sizeA = members[0].residues, sizeB = members[1].residues;
+    const auto rounds = static_cast<std::size_t>(modulus / root);
+    // Round u reads the members from u * root + first + shift on: each round moves the places on
+    // by the root, each block by the block.
+    const std::size_t roundA = root % sizeA, roundB = root % sizeB;
+    std::array<RoundReads<V>, kRoundsAtOnce> reads{};
+    for (std::size_t first = 0; first < root; first += kBlock) {
+        const std::size_t count = std::min(kBlock, root - first);
+        auto ia = static_cast<std::size_t>((first + members[0].shift) % sizeA);
+        auto ib = static_cast<std::size_t>((first + members[1].shift) % sizeB);
+        for (std::size_t round = 0; round < rounds;) {
+            const std::size_t together = std::min(kRoundsAtOnce, rounds - round);
+            for (std::size_t q = 0; q < together; ++q) {
+                reads[q] = {&a.low[ia], &b.low[ib], &a.high[ia], &b.high[ib]};
+                ia = ia + roundA >= sizeA ? ia + roundA - sizeA : ia + roundA;
+                ib = ib + roundB >= sizeB ? ib + roundB - sizeB : ib + roundB;
+            }
+            foldRounds(reads.data(), together, round == 0, &g.low[first], &g.high[first], count);
+            round += together;
+        }
     }
 }
 
@@ -621,8 +621,7 @@ template <class V>
 class SplitRange {
 public:
     SplitRange(std::vector<Walker>& tables, const Split& split, std::vector<std::int32_t> offset, bool sumsFit)
-        : tables_(tables), split_(split), offset_(std::move(offset)), sumsFit_(sumsFit),
-          smallScratch_(static_cast<std::size_t>(split.root)) {
+        : tables_(tables), split_(split), offset_(std::move(offset)), sumsFit_(sumsFit) {
         for (const Walker& w : tables_)
             smallOffset_.push_back(w.lowest() + (w.highest() - w.lowest()) / 2);
         for (std::size_t g = 0; g < 2; ++g) {
@@ -646,27 +645,53 @@ public:
         for (const auto& column : ordered)
             ++innerUses[formOf(inner, column.second).key];
         const auto root = static_cast<std::size_t>(split_.root);
-        ExtremesOf<V> outerFold(root), innerScratch(root);
+        // The buffers are made as they are first needed: fresh memory costs as it is first touched.
+        ExtremesOf<V> outerFold, innerScratch;
+        // Where all sums fit in 16 bits, an outer group folded in 8 bits is added as it is: its
+        // offsets are then the same as the 16-bit ones (the middles of the spans).
+        const bool outerNarrow = std::is_same_v<V, std::int16_t> && sumsFit_ && small_[outer] && liftOf(outer) == 0;
+        ExtremesOf<std::int8_t> outerSmallFold(outerNarrow ? root : 0);
         std::optional<std::vector<std::int32_t>> folded; // the outer form in outerFold
         std::map<std::vector<std::int32_t>, ExtremesOf<V>> kept;
+        std::vector<ExtremesOf<V>> spare; // kept folds past their last use, whose memory is at hand
         SumRange range{kNoLow, kNoHigh};
         for (const auto& [outerForm, view] : ordered) {
             if (folded != outerForm.key) {
-                foldGroupOf(outer, view, outerFold);
+                if (outerNarrow)
+                    foldGroup(membersOf(outer, view, smallFolds_, smallOffset_), split_.modulus[outer],
+                              outerSmallFold);
+                else
+                    foldGroupOf(outer, view, sized(outerFold, root));
                 folded = outerForm.key;
             }
             const Form innerForm = formOf(inner, view);
-            const ExtremesOf<V>* innerFold = &innerScratch;
+            const ExtremesOf<V>* innerFold = nullptr;
             if (const auto found = kept.find(innerForm.key); found != kept.end())
                 innerFold = &found->second;
             else {
                 const bool keep =
                     innerUses[innerForm.key] > 1 && (kept.size() + 1) * root * 2 * sizeof(V) <= kMostKept;
-                ExtremesOf<V>* into = keep ? &kept.try_emplace(innerForm.key, root).first->second : &innerScratch;
+                ExtremesOf<V>* into = nullptr;
+                if (!keep)
+                    into = &sized(innerScratch, root);
+                else if (spare.empty())
+                    into = &kept.try_emplace(innerForm.key, root).first->second;
+                else {
+                    into = &kept.try_emplace(innerForm.key, std::move(spare.back())).first->second;
+                    spare.pop_back();
+                }
                 foldGroupOf(inner, view, *into);
                 innerFold = into;
             }
-            addRotated(outerFold, outerForm.shift, *innerFold, innerForm.shift, range, sumsFit_);
+            if (outerNarrow)
+                addRotated(*innerFold, innerForm.shift, outerSmallFold, outerForm.shift, range, true);
+            else
+                addRotated(outerFold, outerForm.shift, *innerFold, innerForm.shift, range, sumsFit_);
+            if (--innerUses[innerForm.key] == 0)
+                if (const auto done = kept.find(innerForm.key); done != kept.end()) {
+                    spare.push_back(std::move(done->second));
+                    kept.erase(done);
+                }
         }
         std::int32_t offsets = 0;
         for (const std::int32_t o : offset_)
@@ -679,18 +704,23 @@ private:
         return normalFormOf(tables_, split_.members[g], view, split_.root);
     }
 
-    // A table's extremes over a coset in W, less its offset, and kChunk values more from the start.
+    // A table's extremes over a coset in W, less its offset, and as many values more from the
+    // start as a block of the groups' residues reads past the end.
     template <class W>
     const ExtremesOf<W>& foldOf(std::map<std::pair<std::size_t, std::int32_t>, ExtremesOf<W>>& folds, std::size_t t,
                                 std::int32_t coset, std::int32_t offset) {
         auto [place, added] = folds.try_emplace({t, coset});
         if (added) {
             const Extremes& wide = tables_[t].foldOf(coset);
-            ExtremesOf<W>& narrow = place->second;
             const std::size_t residues = wide.size();
-            for (std::size_t k = 0; k < residues + kChunk; ++k) {
-                narrow.low.push_back(static_cast<W>(wide.low[k % residues] - offset));
-                narrow.high.push_back(static_cast<W>(wide.high[k % residues] - offset));
+            const std::size_t total = residues + static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, split_.root));
+            ExtremesOf<W>& narrow = place->second;
+            narrow.low.resize(total);
+            narrow.high.resize(total);
+            for (std::size_t k = 0; k < total; ++k) {
+                const std::size_t from = k < residues ? k : k - residues; // k - residues is below k
+                narrow.low[k] = k < residues ? static_cast<W>(wide.low[k] - offset) : narrow.low[from];
+                narrow.high[k] = k < residues ? static_cast<W>(wide.high[k] - offset) : narrow.high[from];
             }
         }
         return place->second;
@@ -718,27 +748,46 @@ private:
     void foldGroupOf(std::size_t g, const ColumnView& view, ExtremesOf<V>& into) {
         if (!small_[g])
             return foldGroup(membersOf(g, view, folds_, offset_), split_.modulus[g], into);
-        foldGroup(membersOf(g, view, smallFolds_, smallOffset_), split_.modulus[g], smallScratch_);
-        std::int32_t lift = 0;
-        for (const std::size_t t : split_.members[g])
-            lift += smallOffset_[t] - offset_[t];
+        foldGroup(membersOf(g, view, smallFolds_, smallOffset_), split_.modulus[g],
+                  sized(smallScratch_, into.size()));
+        const std::int32_t lift = liftOf(g);
         for (std::size_t r = 0; r < into.size(); ++r) {
             into.low[r] = static_cast<V>(smallScratch_.low[r] + lift);
             into.high[r] = static_cast<V>(smallScratch_.high[r] + lift);
         }
     }
 
+    template <class W>
+    static ExtremesOf<W>& sized(ExtremesOf<W>& buffer, std::size_t size) {
+        if (buffer.size() != size)
+            buffer = ExtremesOf<W>(size);
+        return buffer;
+    }
+
+    // What group g's 8-bit folds are less its V folds.
+    std::int32_t liftOf(std::size_t g) const {
+        std::int32_t lift = 0;
+        for (const std::size_t t : split_.members[g])
+            lift += smallOffset_[t] - offset_[t];
+        return lift;
+    }
+
     // The extremes over r of a(r - shiftA) + b(r - shiftB), the folds of forms that the column
     // shows shifted by D_A and D_B.
-    // The sums are formed in V where they fit (`narrow`), in 32 bits otherwise.
-    static void addRotated(const ExtremesOf<V>& a, std::uint64_t shiftA, const ExtremesOf<V>& b,
+    // The sums are formed in V where they fit (`narrow`), in 32 bits otherwise; b's values may
+    // be 8-bit ones where the sums fit in 16 bits.
+    template <class W>
+    static void addRotated(const ExtremesOf<V>& a, std::uint64_t shiftA, const ExtremesOf<W>& b,
                            std::uint64_t shiftB, SumRange& range, bool narrow) {
         const std::size_t root = a.size();
         std::size_t ia = static_cast<std::size_t>((root - shiftA % root) % root);
         std::size_t ib = static_cast<std::size_t>((root - shiftB % root) % root);
         for (std::size_t r = 0; r < root;) {
             const std::size_t n = std::min({root - r, root - ia, root - ib});
-            extremesOfRun(&a.low[ia], &b.low[ib], &a.high[ia], &b.high[ib], n, range, narrow);
+            if constexpr (std::is_same_v<V, W>)
+                extremesOfRun(&a.low[ia], &b.low[ib], &a.high[ia], &b.high[ib], n, range, narrow);
+            else if constexpr (std::is_same_v<V, std::int16_t>)
+                extremesOfNarrowSums(&a.low[ia], &b.low[ib], &a.high[ia], &b.high[ib], n, range);
             r += n;
             ia = ia + n == root ? 0 : ia + n;
             ib = ib + n == root ? 0 : ib + n;

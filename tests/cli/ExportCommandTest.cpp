@@ -376,14 +376,14 @@ TEST(ExportCommand, CheckEdges) {
         << wide.out;
 }
 
-// Four prime lengths near 16384 and a top edge half a unit inside the smallest sum: a cycle of
-// 7 * 10^16 frames whose first frames take the search far longer than a second.
+// Three lengths near 16384 and edges half a unit to three units inside the extremes: a cycle of
+// 1.2 * 10^14 frames whose sums first pass the edges beyond frame 10^8, which takes the search
+// seconds.
 const std::vector<std::string_view> kSlowCheck{
-    "--preview", "steps=191,top=-102.5,on=1111",
-    "--sin1",    "length=16383,offset=-13648,speed=1,min=-24,max=24",
-    "--sin2",    "length=16381,offset=10234,speed=2,min=-48,max=48",
-    "--sin3",    "length=16363,offset=1080,speed=2,min=-16,max=16",
-    "--sin4",    "length=16379,offset=-7591,speed=1,min=-16,max=16"};
+    "--preview", "steps=16384,top=-95.5,bottom=93,on=0111",
+    "--sin2",    "length=16337,offset=-3489,speed=-1,min=-32,max=32",
+    "--sin3",    "length=14576,offset=-899,speed=-7,min=-32,max=32",
+    "--sin4",    "length=16335,offset=10852,speed=-1,min=-32,max=32"};
 
 std::vector<std::string_view> slowCheck(std::vector<std::string_view> options) {
     options.insert(options.end(), kSlowCheck.begin(), kSlowCheck.end());
@@ -394,14 +394,14 @@ TEST(ExportCommand, CheckBeyondItsBudgetGivesTheExactVerdictAndSaysWhichFirstFra
     const CommandRun text(slowCheck({"--check", "--check-budget", "0.01"}));
     EXPECT_EQ(kExitLeavesBounds, text.status);
     EXPECT_EQ("", text.err); // not a terminal: no progress
-    EXPECT_EQ("The sum leaves -102.5 to 512: it passes the top edge.\n"
-              "It runs from -104 to 104.\n"
-              "Smallest sum -104; its first frame was not settled within the time budget of 0.01 s.\n"
-              "Largest sum 104; its first frame was not settled within the time budget of 0.01 s.\n"
-              "Past the top edge (-102.5): yes; its first frame was not settled within the time budget of 0.01 s.\n"
-              "Past the bottom edge (512): never.\n"
-              "Over the whole cycle of 71925709542752571 frames; columns 0 to 191 in steps of 1; tables taking "
-              "part: 1, 2, 3, 4.\n"
+    EXPECT_EQ("The sum leaves -95.5 to 93: it passes both edges.\n"
+              "It runs from -96 to 96.\n"
+              "Smallest sum -96; its first frame was not settled within the time budget of 0.01 s.\n"
+              "Largest sum 96; its first frame was not settled within the time budget of 0.01 s.\n"
+              "Past the top edge (-95.5): yes; its first frame was not settled within the time budget of 0.01 s.\n"
+              "Past the bottom edge (93): yes; its first frame was not settled within the time budget of 0.01 s.\n"
+              "Over the whole cycle of 124474326704640 frames; columns 0 to 16384 in steps of 128; tables "
+              "taking part: 2, 3, 4.\n"
               "The verdict and the sums are exact; the search for first frames stopped at its time budget "
               "(--check-budget SECONDS, 0 for no limit).\n",
               text.out);
@@ -409,10 +409,11 @@ TEST(ExportCommand, CheckBeyondItsBudgetGivesTheExactVerdictAndSaysWhichFirstFra
     const CommandRun json(slowCheck({"--check=json", "--check-budget=0.01"}));
     EXPECT_EQ(kExitLeavesBounds, json.status);
     const std::string reason = R"("frame":null,"column":null,"reason":"not settled within the time budget of 0.01 s"})";
-    EXPECT_NE(std::string::npos, json.out.find(R"("smallest":{"sum":-104,)" + reason)) << json.out;
-    EXPECT_NE(std::string::npos, json.out.find(R"("largest":{"sum":104,)" + reason)) << json.out;
+    EXPECT_NE(std::string::npos, json.out.find(R"("smallest":{"sum":-96,)" + reason)) << json.out;
+    EXPECT_NE(std::string::npos, json.out.find(R"("largest":{"sum":96,)" + reason)) << json.out;
     EXPECT_NE(std::string::npos, json.out.find(R"("pastTop":{"sum":null,)" + reason)) << json.out;
-    EXPECT_NE(std::string::npos, json.out.find(R"("pastBottom":null,"settled":false})")) << json.out;
+    EXPECT_NE(std::string::npos, json.out.find(R"("pastBottom":{"sum":null,)" + reason + R"(,"settled":false})"))
+        << json.out;
 }
 
 // On a terminal, past the quiet time, one line of progress that each report rewrites and that is
@@ -426,7 +427,7 @@ TEST(ExportCommand, CheckShowsItsProgressOnATerminal) {
     EXPECT_NE(std::string::npos, run.err.find(" s of 0.7 s")) << run.err;
     EXPECT_TRUE(run.err.ends_with("\r\033[K")) << run.err;
     EXPECT_EQ(std::string::npos, run.err.find('\n')) << run.err;
-    EXPECT_TRUE(run.out.starts_with("The sum leaves -102.5 to 512")) << run.out;
+    EXPECT_TRUE(run.out.starts_with("The sum leaves -95.5 to 93")) << run.out;
 
     // A check quicker than the usual half second shows none.
     EXPECT_EQ("", CommandRun({"--check"}, std::nullopt, {.errIsTerminal = true}).err);

@@ -4,17 +4,26 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace ondulix::cycle {
 namespace {
 
 using testing::pick;
 
+// How the tables of a case are drawn: lengths, speeds, and entries at random, as a smooth wave or
+// as rare dips in a flat line.
+enum class Entries { Random, Wave, Dips };
+struct Shape {
+    std::int32_t shortest, longest, fastest;
+    Entries entries;
+    std::int32_t lowestLimit;
+};
+
 // The walk against frames summed one by one: from any frame, to any frame, with the entries
-// taken either way, for one to four tables and few to many columns; and a deadline that has
-// passed stops it.
-TEST(FrameWalkTest, FindsTheFirstHitOfPlainSums) {
-    std::mt19937 rng(3);
-    for (int n = 0; n < 300; ++n) {
+// taken either way, for one to four tables and few to many columns.
+void checkAgainstPlainSums(std::mt19937& rng, int cases, Shape shape) {
+    for (int n = 0; n < cases; ++n) {
         SCOPED_TRACE("case " + std::to_string(n));
         testing::Tables c;
         const std::int32_t tables = pick(rng, 0, 4);
@@ -22,13 +31,25 @@ TEST(FrameWalkTest, FindsTheFirstHitOfPlainSums) {
         std::vector<TickedTable> ticked;
         for (std::int32_t t = 0; t < engine::kTableCount; ++t) {
             engine::PreviewCycleTable& table = c.input.tables[static_cast<std::size_t>(t)];
-            table.Length = pick(rng, 1, 50);
-            table.Speed = pick(rng, -60, 60);
+            table.Length = pick(rng, shape.shortest, shape.longest);
+            table.Speed = pick(rng, -shape.fastest, shape.fastest);
             table.Position = pick(rng, -100, 100);
             table.ticked = t < tables;
-            c.entries[static_cast<std::size_t>(t)].resize(static_cast<std::size_t>(table.Length));
-            for (std::int32_t& e : c.entries[static_cast<std::size_t>(t)])
-                e = pick(rng, -20, 20);
+            std::vector<std::int32_t>& entries = c.entries[static_cast<std::size_t>(t)];
+            entries.resize(static_cast<std::size_t>(table.Length));
+            const double turn = shape.entries == Entries::Wave ? 6.283185307179586 * pick(rng, 1, 3) / table.Length : 0.0;
+            for (std::size_t i = 0; i < entries.size(); ++i)
+                switch (shape.entries) {
+                case Entries::Random:
+                    entries[i] = pick(rng, -20, 20);
+                    break;
+                case Entries::Wave:
+                    entries[i] = static_cast<std::int32_t>(std::lround(20 * std::sin(turn * static_cast<double>(i))));
+                    break;
+                case Entries::Dips:
+                    entries[i] = pick(rng, 0, 299) == 0 ? pick(rng, -20, -1) : 0;
+                    break;
+                }
         }
         c.attach();
         for (const engine::PreviewCycleTable& table : c.input.tables)
@@ -41,7 +62,7 @@ TEST(FrameWalkTest, FindsTheFirstHitOfPlainSums) {
         const Columns columns{engine::ColumnCount(c.input), c.input.columnStep};
         const int sign = n % 2 == 0 ? 1 : -1;
         const FrameWalk walk(ticked, columns, sign, cycle);
-        const std::int32_t limit = pick(rng, -60, 10);
+        const std::int32_t limit = pick(rng, shape.lowestLimit, 10);
         const std::uint64_t from = static_cast<std::uint64_t>(pick(rng, 0, 20));
         const std::uint64_t to = from + static_cast<std::uint64_t>(pick(rng, 0, 3000));
         std::optional<Hit> expected;
@@ -55,7 +76,35 @@ TEST(FrameWalkTest, FindsTheFirstHitOfPlainSums) {
             ASSERT_EQ(expected->frame, found->frame);
             ASSERT_EQ(expected->column, found->column);
         }
+        // Held to a number of column sums, the walk finds the hit or stops short of it, at most a
+        // block of 512 frames' worth before the sums run out.
+        std::mt19937 sums(static_cast<std::uint32_t>(n));
+        const auto most = static_cast<std::uint64_t>(pick(sums, 0, 3000)) * static_cast<std::uint64_t>(columns.count);
+        const FrameWalk::Stop stop = walk.firstWithin(limit, from, to, most, Deadline());
+        ASSERT_LE(stop.sums, most);
+        if (stop.hit) {
+            ASSERT_EQ(expected->frame, stop.hit->frame);
+            ASSERT_EQ(expected->column, stop.hit->column);
+        } else {
+            ASSERT_TRUE(!expected || expected->frame >= stop.reached) << stop.reached;
+            ASSERT_TRUE(stop.reached >= std::min(to, cycle) || stop.sums + 600 * static_cast<std::uint64_t>(columns.count) > most)
+                << "stopped at " << stop.reached << " with " << stop.sums << " of " << most << " sums";
+        }
     }
+}
+
+TEST(FrameWalkTest, FindsTheFirstHitOfPlainSums) {
+    std::mt19937 rng(3);
+    checkAgainstPlainSums(rng, 300, {1, 50, 60, Entries::Random, -60});
+}
+
+// Long tables at low speeds, whose blocks of frames mostly hold no hit and are passed over by
+// their bounds, walked either way round: smooth waves, and dips that a block's first or last
+// frame alone may see.
+TEST(FrameWalkTest, PassesOverOnlyBlocksWithoutAHit) {
+    std::mt19937 rng(5);
+    checkAgainstPlainSums(rng, 200, {200, 3000, 4, Entries::Wave, -50});
+    checkAgainstPlainSums(rng, 200, {200, 3000, 4, Entries::Dips, -25});
 }
 
 TEST(FrameWalkTest, StopsOnceItsDeadlineHasPassed) {

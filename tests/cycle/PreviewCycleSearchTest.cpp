@@ -53,12 +53,13 @@ PreviewCycleReport walkWholeCycle(const engine::PreviewCycleInput& in) {
 }
 
 // The ways the search's limits send it: the built-in ones; indexes of a few combinations, which
-// leave walking the frames; few in all indexes; one root class of columns at a time; no class
-// extremes kept, which folds them again for every search.
+// leave walking the frames; few in all indexes, or none past the first; one root class of columns
+// at a time; no class extremes kept, which folds them again for every search.
 const std::vector<SearchLimits> kLimits{
     SearchLimits{},
     SearchLimits{4, std::size_t{1} << 24, std::size_t{1} << 14, std::size_t{1} << 24},
     SearchLimits{std::size_t{1} << 20, 64, std::size_t{1} << 14, std::size_t{1} << 24},
+    SearchLimits{std::size_t{1} << 20, 0, std::size_t{1} << 14, std::size_t{1} << 24},
     SearchLimits{std::size_t{1} << 20, std::size_t{1} << 24, 1, std::size_t{1} << 24},
     SearchLimits{std::size_t{1} << 20, std::size_t{1} << 24, std::size_t{1} << 14, 0},
 };

@@ -21,6 +21,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -103,6 +104,25 @@ QPushButton* makeButton(const LayoutItem& item, QWidget* parent) {
     button->setGeometry(toPixels(item.rect));
     return button;
 }
+
+// The application's default font is the window's own while the controls are made. A line edit
+// lays out its empty text in the default font before it takes its own, which loads a font engine
+// (a good part of start-up) for a face the window never shows. Only the default changes, and only
+// for the while: no widget is told, and later windows such as the message boxes get the
+// platform's font as before. (Qt then counts the default as the program's own, so a change of
+// the desktop's font while the program runs no longer reaches those later windows.)
+class DefaultFontWhileBuilding {
+public:
+    explicit DefaultFontWhileBuilding(const QFont& font) : saved_(QGuiApplication::font()) {
+        QGuiApplication::setFont(font.resolve(saved_));
+    }
+    ~DefaultFontWhileBuilding() { QGuiApplication::setFont(saved_); }
+    DefaultFontWhileBuilding(const DefaultFontWhileBuilding&) = delete;
+    DefaultFontWhileBuilding& operator=(const DefaultFontWhileBuilding&) = delete;
+
+private:
+    const QFont saved_;
+};
 
 } // namespace
 
@@ -190,7 +210,10 @@ void MainWindow::createControls() {
     MainWindowFonts fonts = MainWindowFonts::choose();
     setFont(fonts.dialog);
     Factory factory(*this, fonts);
-    controls_ = BuildForm(factory);
+    {
+        const DefaultFontWhileBuilding defaultFont(fonts.dialog);
+        controls_ = BuildForm(factory);
+    }
     setTabOrder();
     centreOnScreen();
 }

@@ -94,14 +94,22 @@ struct MainWindowFonts::Measures {
     std::optional<std::pair<int, int>> ink; // the first and last column drawn, from x = 0
 };
 
+// Found by the text, then the font: a font's key is a string put together at each call, which
+// cost as much as the look-ups themselves.
+struct MainWindowFonts::Measured {
+    QString text;
+    QFont font;
+    Measures measures;
+};
+
 MainWindowFonts::Measures& MainWindowFonts::measures(const QFont& font, const QString& text) {
-    const auto [place, added] = measured_.try_emplace({font.key(), text});
-    if (added) {
-        const QFontMetrics metrics(font);
-        place->second.height = metrics.height();
-        place->second.boxes = metrics.boundingRect(text);
-    }
-    return place->second;
+    const auto found = std::find_if(measured_.begin(), measured_.end(),
+                                    [&](const Measured& m) { return m.text == text && m.font == font; });
+    if (found != measured_.end())
+        return found->measures;
+    const QFontMetrics metrics(font);
+    return measured_.emplace_back(Measured{text, font, {metrics.height(), metrics.boundingRect(text), {}, {}}})
+        .measures;
 }
 
 int MainWindowFonts::advanceOf(const QFont& font, const QString& text) {

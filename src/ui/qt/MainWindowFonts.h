@@ -5,7 +5,7 @@
 #include <QFont>
 #include <QString>
 
-#include <map>
+#include <list>
 #include <utility>
 
 namespace ondulix::ui::qt {
@@ -36,13 +36,14 @@ public:
 
 private:
     struct Measures;
+    struct Measured;
 
     Measures& measures(const QFont& font, const QString& text);
     int advanceOf(const QFont& font, const QString& text);
     std::pair<int, int> inkColumns(const QFont& font, const QString& text);
     bool captionFits(const QFont& font, const LayoutItem& item, const QString& text);
 
-    std::map<std::pair<QString, QString>, Measures> measured_; // by the font's key and the text
+    std::list<Measured> measured_; // each text measured in each font: a few dozen
 };
 
 } // namespace ondulix::ui::qt
