@@ -18,6 +18,7 @@
 #include "ServerPreview.h"
 #include "StartUpMeasure.h"
 #include "WindowMeasures.h"
+#include "ui/qt/VectorState.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -206,6 +207,8 @@ void addSaveRow(PerfReport& report, MeasuredWindow& window) {
 // in processor time (median of 5 runs), so that a busy machine does not make it slow.
 void addSumRangeRow(PerfReport& report) {
     step("the exact sum range over its corpus");
+    // As the window computes it for its tooltip: after clearing the vector state Qt leaves.
+    ondulix::ui::qt::ClearUpperVectorState();
     const std::vector<RangeCase>& corpus = RangeCorpus();
     double slowest = 0.0;
     std::string which;
