@@ -57,12 +57,19 @@ void PreviewColumnSums(const TableSet& set, const PreviewView& view, const Parti
             continue;
         const std::int32_t length = set.tables[t].Length;
         const std::int32_t* entries = set.values.row(static_cast<int>(t)).data();
-        std::int32_t cursor = set.preview.Position[t];
-        for (std::int32_t& sum : sums) {
-            if (cursor < 0 || cursor >= length) // a division only where the cursor leaves the table
-                cursor = WrapIndex(cursor, length);
-            sum += entries[cursor];
-            cursor += step;
+        if (length < 1) // only before start-up has given every table its length
+            continue;
+        // In runs that stay inside the table, so that the loop over a run has no branch; a
+        // division only where a run ends.
+        std::int32_t cursor = WrapIndex(set.preview.Position[t], length);
+        for (std::size_t column = 0; column < columns;) {
+            const auto left = static_cast<std::size_t>((length - 1 - cursor) / step) + 1;
+            const std::size_t run = std::min(columns - column, left);
+            const std::int32_t* entry = entries + cursor;
+            for (std::size_t i = 0; i < run; ++i)
+                sums[column + i] += entry[i * static_cast<std::size_t>(step)];
+            column += run;
+            cursor = WrapIndex(static_cast<std::int64_t>(cursor) + static_cast<std::int64_t>(run) * step, length);
         }
     }
 }
