@@ -44,6 +44,29 @@ void PreviewView::placeColumns() {
     columnStep_ = std::max(1, RoundHalfEven(lastColumn_ / kColumnsAcross));
 }
 
+void PreviewColumnSums(const TableSet& set, const PreviewView& view, const Participation& ticked,
+                       std::vector<std::int32_t>& sums) {
+    // Columns x = 0, step, ... while x <= lastColumn; none where the preview has no width.
+    const std::int32_t step = view.columnStep();
+    const double last = view.lastColumn();
+    const std::size_t columns = last >= 0.0 ? static_cast<std::size_t>(last) / static_cast<std::size_t>(step) + 1 : 0;
+    sums.assign(columns, 0);
+    // Table by table, so that each walk keeps its cursor, length and entries at hand.
+    for (std::size_t t = 0; t < ticked.size(); ++t) {
+        if (!ticked[t])
+            continue;
+        const std::int32_t length = set.tables[t].Length;
+        const std::int32_t* entries = set.values.row(static_cast<int>(t)).data();
+        std::int32_t cursor = set.preview.Position[t];
+        for (std::int32_t& sum : sums) {
+            if (cursor < 0 || cursor >= length) // a division only where the cursor leaves the table
+                cursor = WrapIndex(cursor, length);
+            sum += entries[cursor];
+            cursor += step;
+        }
+    }
+}
+
 void AdvancePositions(TableSet& set) {
     for (std::size_t t = 0; t < set.tables.size(); ++t) {
         std::int32_t& position = set.preview.Position[t];

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace ondulix::engine {
 
@@ -86,35 +87,11 @@ inline std::int32_t WrapIndex(std::int64_t index, std::int32_t length) {
     return r < 0 ? r + length : r;
 }
 
-// One frame's sums, column by column: visit(x, sum) for x = 0, step, ... up to the last column,
-// where sum adds entry (Position + x) mod Length of every ticked table. Reads the tables, the
-// positions and the entries; changes nothing.
-template <class Visit>
-void ForEachPreviewColumn(const TableSet& set, const PreviewView& view, const Participation& ticked, Visit&& visit) {
-    const int step = view.columnStep();
-    const double last = view.lastColumn();
-    // Copies the visit cannot reach: the compiler keeps them at hand across its calls instead of
-    // reading the set again for every column.
-    std::array<std::int32_t, kTableCount> cursor = set.preview.Position;
-    std::array<std::int32_t, kTableCount> length{};
-    std::array<const std::int32_t*, kTableCount> entries{};
-    const Participation taking = ticked;
-    for (std::size_t t = 0; t < cursor.size(); ++t) {
-        length[t] = set.tables[t].Length;
-        entries[t] = set.values.row(static_cast<int>(t)).data();
-    }
-    for (std::int32_t x = 0; x <= last; x += step) {
-        std::int32_t sum = 0;
-        for (std::size_t t = 0; t < cursor.size(); ++t) {
-            if (cursor[t] < 0 || cursor[t] >= length[t]) // a division only where the cursor leaves the table
-                cursor[t] = WrapIndex(cursor[t], length[t]);
-            if (taking[t])
-                sum += entries[t][cursor[t]];
-            cursor[t] += step; // every table walks on, taking part or not
-        }
-        visit(x, sum);
-    }
-}
+// One frame's sums, column by column: for x = 0, step, ... up to the last column, the sum of
+// entry (Position + x) mod Length of every ticked table, into `sums` (resized to the columns).
+// Reads the tables, the positions and the entries; changes nothing.
+void PreviewColumnSums(const TableSet& set, const PreviewView& view, const Participation& ticked,
+                       std::vector<std::int32_t>& sums);
 
 // After a frame: every table's position moves on by its Speed, wrapped into its length, whether
 // the table takes part or not.

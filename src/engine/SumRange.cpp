@@ -41,20 +41,23 @@
 // A group's residues are folded a block at a time, several of their Q / R rounds in one pass over
 // the block, so that the block's extremes are loaded and stored once for all of them. The sums of
 // the two groups are compared in 16 bits as well where they need 17, exactly but for runs whose
-// every sum lies near the top, which are compared again in 32 bits. None of this changes the number of steps below.
+// every sum lies near the top, which are compared again in 32 bits. Fewer than 256 residues are
+// folded into copies of them side by side, at most 4096 values, which are then folded into each
+// other: at most 2 * 4096 steps more per fold, counted below.
 //
 // The bound. Cut every frame modulus into layers by prime and power, each shared by a set S of
 // at least two tables, of n_S residues: then lcm(h) = M = prod n_S and h_t = prod over S holding t
 // of n_S, so prod h_t >= M^2 and M <= 2^28 for four tables of at most 16384 frames (2^21 for three,
 // 2^14 for two). As Q_A, Q_B and R divide M and F_g and K are at most the K columns a frame draws
-// (193 at most), the range costs at most 4 * 2^14 steps of (1) and K * 3 M of (2): at most
-// 2^16 + 193 * 3 * 2^28 for four tables, 2^16 + 193 * 3 * 2^21 for three, 2^15 + 193 * 3 * 2^14 for
-// two. The cheapest split stays far below that: Q_A = M / n_cd and Q_B = M / n_ab for groups
-// {a, b} and {c, d}, and a group has at most as many forms as residues its two tables share
-// (n_ab times the spreads), so F_A Q_A + F_B Q_B is about 2 M where every pair of tables shares
-// its own factor. The worst we could construct, six coprime factors near 25, one per pair, has
-// M near 2.4 * 10^8 and costs some 5 * 10^8 steps; bench/range-worst searches for slow cases, and
-// bench/run holds the slowest it found to a target.
+// (193 at most), the range costs at most 4 * 2^14 steps of (1) and K (3 M + 2^14) of (2) with
+// the copies of two folds: at most 2^16 + 193 (3 * 2^28 + 2^14) for four tables,
+// 2^16 + 193 (3 * 2^21 + 2^14) for three, 2^15 + 193 * 2^16 for two. The cheapest split stays
+// far below that: Q_A = M / n_cd and Q_B = M / n_ab for groups {a, b} and {c, d}, and a group has
+// at most as many forms as residues its two tables share (n_ab times the spreads), so
+// F_A Q_A + F_B Q_B is about 2 M where every pair of tables shares its own factor. The worst we
+// could construct, six coprime factors near 25, one per pair, has M near 2.4 * 10^8 and costs
+// some 5 * 10^8 steps; bench/range-worst searches for slow cases, and bench/run holds the slowest
+// it found to a target.
 // Memory: the folds of each table's cosets, at most 2 * 4 * 2^14 values (and once more in 8 bits,
 // each running on by a block), of one group's forms, kept up to 32 MB.
 
@@ -618,8 +621,7 @@ template <class V>
 class SplitRange {
 public:
     SplitRange(std::vector<Walker>& tables, const Split& split, std::vector<std::int32_t> offset, bool sumsFit)
-        : tables_(tables), split_(split), offset_(std::move(offset)), sumsFit_(sumsFit),
-          smallScratch_(static_cast<std::size_t>(split.root)) {
+        : tables_(tables), split_(split), offset_(std::move(offset)), sumsFit_(sumsFit) {
         for (const Walker& w : tables_)
             smallOffset_.push_back(w.lowest() + (w.highest() - w.lowest()) / 2);
         for (std::size_t g = 0; g < 2; ++g) {
@@ -643,7 +645,8 @@ public:
         for (const auto& column : ordered)
             ++innerUses[formOf(inner, column.second).key];
         const auto root = static_cast<std::size_t>(split_.root);
-        ExtremesOf<V> outerFold(root), innerScratch(root);
+        // The buffers are made as they are first needed: fresh memory costs as it is first touched.
+        ExtremesOf<V> outerFold, innerScratch;
         // Where all sums fit in 16 bits, an outer group folded in 8 bits is added as it is: its
         // offsets are then the same as the 16-bit ones (the middles of the spans).
         const bool outerNarrow = std::is_same_v<V, std::int16_t> && sumsFit_ && small_[outer] && liftOf(outer) == 0;
@@ -655,22 +658,25 @@ public:
         for (const auto& [outerForm, view] : ordered) {
             if (folded != outerForm.key) {
                 if (outerNarrow)
-                    foldGroup(membersOf(outer, view, smallFolds_, smallOffset_), split_.modulus[outer], outerSmallFold);
+                    foldGroup(membersOf(outer, view, smallFolds_, smallOffset_), split_.modulus[outer],
+                              outerSmallFold);
                 else
-                    foldGroupOf(outer, view, outerFold);
+                    foldGroupOf(outer, view, sized(outerFold, root));
                 folded = outerForm.key;
             }
             const Form innerForm = formOf(inner, view);
-            const ExtremesOf<V>* innerFold = &innerScratch;
+            const ExtremesOf<V>* innerFold = nullptr;
             if (const auto found = kept.find(innerForm.key); found != kept.end())
                 innerFold = &found->second;
             else {
                 const bool keep =
                     innerUses[innerForm.key] > 1 && (kept.size() + 1) * root * 2 * sizeof(V) <= kMostKept;
-                ExtremesOf<V>* into = &innerScratch;
-                if (keep && spare.empty())
+                ExtremesOf<V>* into = nullptr;
+                if (!keep)
+                    into = &sized(innerScratch, root);
+                else if (spare.empty())
                     into = &kept.try_emplace(innerForm.key, root).first->second;
-                else if (keep) {
+                else {
                     into = &kept.try_emplace(innerForm.key, std::move(spare.back())).first->second;
                     spare.pop_back();
                 }
@@ -698,18 +704,23 @@ private:
         return normalFormOf(tables_, split_.members[g], view, split_.root);
     }
 
-    // A table's extremes over a coset in W, less its offset, and kBlock values more from the start.
+    // A table's extremes over a coset in W, less its offset, and as many values more from the
+    // start as a block of the groups' residues reads past the end.
     template <class W>
     const ExtremesOf<W>& foldOf(std::map<std::pair<std::size_t, std::int32_t>, ExtremesOf<W>>& folds, std::size_t t,
                                 std::int32_t coset, std::int32_t offset) {
         auto [place, added] = folds.try_emplace({t, coset});
         if (added) {
             const Extremes& wide = tables_[t].foldOf(coset);
-            ExtremesOf<W>& narrow = place->second;
             const std::size_t residues = wide.size();
-            for (std::size_t k = 0; k < residues + kBlock; ++k) {
-                narrow.low.push_back(static_cast<W>(wide.low[k % residues] - offset));
-                narrow.high.push_back(static_cast<W>(wide.high[k % residues] - offset));
+            const std::size_t total = residues + static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, split_.root));
+            ExtremesOf<W>& narrow = place->second;
+            narrow.low.resize(total);
+            narrow.high.resize(total);
+            for (std::size_t k = 0; k < total; ++k) {
+                const std::size_t from = k < residues ? k : k - residues; // k - residues is below k
+                narrow.low[k] = k < residues ? static_cast<W>(wide.low[k] - offset) : narrow.low[from];
+                narrow.high[k] = k < residues ? static_cast<W>(wide.high[k] - offset) : narrow.high[from];
             }
         }
         return place->second;
@@ -737,12 +748,20 @@ private:
     void foldGroupOf(std::size_t g, const ColumnView& view, ExtremesOf<V>& into) {
         if (!small_[g])
             return foldGroup(membersOf(g, view, folds_, offset_), split_.modulus[g], into);
-        foldGroup(membersOf(g, view, smallFolds_, smallOffset_), split_.modulus[g], smallScratch_);
+        foldGroup(membersOf(g, view, smallFolds_, smallOffset_), split_.modulus[g],
+                  sized(smallScratch_, into.size()));
         const std::int32_t lift = liftOf(g);
         for (std::size_t r = 0; r < into.size(); ++r) {
             into.low[r] = static_cast<V>(smallScratch_.low[r] + lift);
             into.high[r] = static_cast<V>(smallScratch_.high[r] + lift);
         }
+    }
+
+    template <class W>
+    static ExtremesOf<W>& sized(ExtremesOf<W>& buffer, std::size_t size) {
+        if (buffer.size() != size)
+            buffer = ExtremesOf<W>(size);
+        return buffer;
     }
 
     // What group g's 8-bit folds are less its V folds.

@@ -18,19 +18,23 @@ void ComputeTable(TableSet& set, int table) {
     const double halfRange = static_cast<double>(t.Range) / 2.0;
     const double origin = static_cast<double>(t.Origin);
 
-    // The angles first, in a loop of their own: it vectorises, and keeps the divisions off the
-    // path of the sine calls. Each lane rounds exactly as the scalar expression would.
+    // Three loops: the angles, their sines, then the entries. The first and the last vectorise
+    // (each lane rounds exactly as the scalar expression would), and the sine calls in between
+    // have nothing to wait for but their own stores: together they take little more than the
+    // sines alone.
     const auto count = static_cast<std::size_t>(t.Length) + 1;
-    std::array<double, kMaxLength + 1> angles;
+    std::array<double, kMaxLength + 1> waves; // the angles, then their sines
     for (std::size_t x = 0; x < count; ++x) {
         const std::int32_t n = t.Offset + static_cast<std::int32_t>(x);
         // Multiply before dividing: the other grouping changes the last bits of the angle.
-        angles[x] = (static_cast<double>(n) * periodAngle) / length;
+        waves[x] = (static_cast<double>(n) * periodAngle) / length;
     }
+    for (std::size_t x = 0; x < count; ++x)
+        waves[x] = std::sin(waves[x]);
 
     auto row = set.values.row(table);
     for (std::size_t x = 0; x < count; ++x)
-        row[x] = RoundHalfEven(origin + halfRange * std::sin(angles[x]));
+        row[x] = RoundHalfEven(origin + halfRange * waves[x]);
 }
 
 } // namespace ondulix::engine

@@ -4,6 +4,7 @@
 #include "toolkit/UserScale.h"
 
 #include <functional>
+#include <span>
 #include <string>
 
 namespace ondulix::toolkit {
@@ -27,6 +28,22 @@ public:
     // precision) in `colour`: what line(x, top, x, top + height, colour) draws. The preview wipes
     // each of its columns so before drawing the column's point.
     virtual void wipeColumn(float x, Colour colour) = 0;
+
+    // One column of a preview frame: the column at x, and the height of its dot where it has one.
+    struct ColumnDot {
+        float x = 0.0f;
+        float y = 0.0f;
+        bool dotted = false;
+    };
+    // Wipes each column in `wipe` and puts its dot in `dot`, column after column: what
+    // wipeColumn() and point() draw, said for a whole preview frame at once, 500 times a second.
+    virtual void wipeColumnsAndDot(std::span<const ColumnDot> columns, Colour wipe, Colour dot) {
+        for (const ColumnDot& column : columns) {
+            wipeColumn(column.x, wipe);
+            if (column.dotted)
+                point(column.x, column.y, dot);
+        }
+    }
 
     // Bracket a burst of primitives drawn in one go, such as one preview frame: a backend may
     // prepare its picture once before the burst and publish it once after it, instead of at

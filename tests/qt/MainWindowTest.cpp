@@ -221,10 +221,12 @@ TEST_F(MainWindowTest, TheTooltipAnswersForTheCycleFromThePositionsReached) {
         std::int32_t low = std::numeric_limits<std::int32_t>::max();
         std::int32_t high = std::numeric_limits<std::int32_t>::min();
         for (int frame = 0; frame < 8; ++frame) {
-            engine::ForEachPreviewColumn(set, view, {true, false, false, false}, [&](std::int32_t, std::int32_t sum) {
+            std::vector<std::int32_t> sums;
+            engine::PreviewColumnSums(set, view, {true, false, false, false}, sums);
+            for (const std::int32_t sum : sums) {
                 low = std::min(low, sum);
                 high = std::max(high, sum);
-            });
+            }
             engine::AdvancePositions(set);
         }
         const bool top = low < -80, bottom = high > 80;

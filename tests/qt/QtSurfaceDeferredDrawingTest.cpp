@@ -73,34 +73,80 @@ struct MirroredBox {
         everyFrame.setScale(scale);
     }
     void apply(const DrawOp& op) {
-        for (QtSurface* surface : {&shown, &everyFrame}) {
-            if (op.kind != DrawOp::Kind::Clear && op.scale != surface->scale())
-                surface->setScale(op.scale);
-            switch (op.kind) {
-            case DrawOp::Kind::Clear: surface->clear(); break;
-            case DrawOp::Kind::Point: surface->point(op.x1, op.y1, op.colour); break;
-            case DrawOp::Kind::Line: surface->line(op.x1, op.y1, op.x2, op.y2, op.colour); break;
-            case DrawOp::Kind::Wipe: // the line it stands for, where each primitive is drawn alone
-                if (surface == &shown)
-                    surface->wipeColumn(op.x1, op.colour);
-                else
-                    surface->line(op.x1, op.y1, op.x2, op.y2, op.colour);
-                break;
-            }
+        apply(shown, op);
+        apply(everyFrame, op);
+    }
+    void apply(QtSurface& surface, const DrawOp& op) {
+        if (op.kind != DrawOp::Kind::Clear && op.scale != surface.scale())
+            surface.setScale(op.scale);
+        switch (op.kind) {
+        case DrawOp::Kind::Clear: surface.clear(); break;
+        case DrawOp::Kind::Point: surface.point(op.x1, op.y1, op.colour); break;
+        case DrawOp::Kind::Line: surface.line(op.x1, op.y1, op.x2, op.y2, op.colour); break;
+        case DrawOp::Kind::Wipe: // the line it stands for, where each primitive is drawn alone
+            if (&surface == &shown)
+                surface.wipeColumn(op.x1, op.colour);
+            else
+                surface.line(op.x1, op.y1, op.x2, op.y2, op.colour);
+            break;
         }
+    }
+
+    // The end of the preview frame that starts at ops[first]: wipes in one colour and scale,
+    // each followed by at most one dot in its column; `first` where no frame starts there.
+    static std::size_t frameEnd(const std::vector<DrawOp>& ops, std::size_t first) {
+        std::size_t end = first;
+        while (end < ops.size() && ops[end].kind == DrawOp::Kind::Wipe && ops[end].colour == ops[first].colour &&
+               ops[end].scale == ops[first].scale) {
+            const DrawOp& wipe = ops[end++];
+            if (end < ops.size() && ops[end].kind == DrawOp::Kind::Point && ops[end].x1 == wipe.x1 &&
+                ops[end].scale == wipe.scale && ops[end].colour == dotColour(ops, first))
+                ++end;
+        }
+        return end;
+    }
+    static toolkit::Colour dotColour(const std::vector<DrawOp>& ops, std::size_t first) {
+        for (std::size_t i = first; i < ops.size() && ops[i].kind != DrawOp::Kind::Line; ++i)
+            if (ops[i].kind == DrawOp::Kind::Point)
+                return ops[i].colour;
+        return kPlotGreen;
+    }
+
+    // The shown box gets a preview frame as the window says it, all at once; the other box
+    // gets each of its primitives alone.
+    void sayFrame(const std::vector<DrawOp>& ops, std::size_t first, std::size_t end) {
+        std::vector<toolkit::Surface::ColumnDot> columns;
+        for (std::size_t i = first; i < end; ++i) {
+            if (ops[i].kind == DrawOp::Kind::Wipe)
+                columns.push_back({ops[i].x1, 0.0f, false});
+            else
+                columns.back() = {ops[i].x1, ops[i].y1, true};
+            apply(everyFrame, ops[i]);
+        }
+        if (ops[first].scale != shown.scale())
+            shown.setScale(ops[first].scale);
+        shown.wipeColumnsAndDot(columns, ops[first].colour, dotColour(ops, first));
     }
 
     // Replays what the headless box drew since the last call: each run of points and lines is
     // one burst, as a preview frame or a plot is in the window.
     void mirror(toolkit::MemorySurface& source) {
         bool inBurst = false;
-        for (const DrawOp& op : source.operations()) {
+        const std::vector<DrawOp>& ops = source.operations();
+        for (std::size_t i = 0; i < ops.size();) {
+            const DrawOp& op = ops[i];
             const bool drawing = op.kind != DrawOp::Kind::Clear;
             if (drawing != inBurst) {
                 drawing ? shown.beginDrawing() : shown.endDrawing();
                 inBurst = drawing;
             }
+            if (const std::size_t end = frameEnd(ops, i); end > i) {
+                sayFrame(ops, i, end);
+                i = end;
+                continue;
+            }
             apply(op);
+            ++i;
         }
         if (inBurst)
             shown.endDrawing();

@@ -113,6 +113,29 @@ TEST(QtSurface, AColumnWipeErasesThePointDrawnInIt) {
     EXPECT_EQ(colourAt(image, 25, 88), kRed);
 }
 
+// A frame held undrawn is dropped only where the next one wipes the same columns again.
+TEST(QtSurface, AFrameOfOtherColumnsLeavesTheHeldFrameDrawn) {
+    using Column = toolkit::Surface::ColumnDot;
+    const std::vector<std::vector<Column>> frames = {
+        {{100, 17, true}, {200, 40, true}},  // drawn: the next frame has another second column
+        {{100, -30, true}, {250, 10, true}}, // drawn likewise
+        {{100, 5, true}, {300, 60, true}},   // drawn: the next frame has fewer columns
+        {{100, 9, true}},                    // dropped undrawn: the next frame wipes column 100 again
+        {{100, 12, true}},
+    };
+    Plot held;
+    Plot direct;
+    held.surface.clear();
+    direct.surface.clear();
+    for (const std::vector<Column>& frame : frames) {
+        const toolkit::DrawingBurst burst(held.surface);
+        held.surface.wipeColumnsAndDot(frame, kRed, kPlotGreen);
+        direct.surface.wipeColumnsAndDot(frame, kRed, kPlotGreen); // outside a burst: at once
+    }
+    EXPECT_EQ(held.surface.picture(), direct.surface.picture());
+    EXPECT_EQ(countOf(held.surface.picture(), kPlotGreen), 4); // in columns 100, 200, 250 and 300
+}
+
 TEST(QtSurface, LinesAreClippedToThePicture) {
     Plot p;
     p.surface.clear();

@@ -15,6 +15,7 @@
 #include "ui/qt/QtSurface.h"
 #include "ui/qt/QtTextBox.h"
 #include "ui/qt/QtTimer.h"
+#include "ui/qt/VectorState.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -108,7 +109,8 @@ QPushButton* makeButton(const LayoutItem& item, QWidget* parent) {
 // lays out its empty text in the default font before it takes its own, which loads a font engine
 // (a good part of start-up) for a face the window never shows. Only the default changes, and only
 // for the while: no widget is told, and later windows such as the message boxes get the
-// platform's font as before.
+// platform's font as before. (Qt then counts the default as the program's own, so a change of
+// the desktop's font while the program runs no longer reaches those later windows.)
 class DefaultFontWhileBuilding {
 public:
     explicit DefaultFontWhileBuilding(const QFont& font) : saved_(QGuiApplication::font()) {
@@ -178,6 +180,7 @@ MainWindow::MainWindow(FormServices services, QWidget* parent) : QWidget(parent,
     createControls();
     logic_ = std::make_unique<MainWindowLogic>(controls_, completeServices(std::move(services)));
     // Start-up runs before the window is first shown, so it opens with every box and plot filled.
+    ClearUpperVectorState(); // Qt has built and filled 98 controls by now
     logic_->start();
     setWindowState(Qt::WindowNoState);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "toolkit/Controls.h"
+#include "ui/qt/VectorState.h"
 
 #include <QObject>
 #include <QPushButton>
@@ -12,6 +13,7 @@ class QtButton final : public QObject, public toolkit::Button {
 public:
     explicit QtButton(QPushButton& button) : QObject(&button) {
         connect(&button, &QPushButton::clicked, this, [this] {
+            ClearUpperVectorState();
             if (handler_)
                 handler_();
         });

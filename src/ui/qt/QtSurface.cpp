@@ -1,5 +1,7 @@
 #include "ui/qt/QtSurface.h"
 
+#include "ui/qt/VectorState.h"
+
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -35,12 +37,15 @@ void QtSurface::setScale(toolkit::UserScale scale) {
     // A zero height would make every y coordinate meaningless; keep the one in force.
     if (scale.height == 0.0f || !std::isfinite(scale.height))
         scale.height = raster_.scale().height;
-    if (scale != raster_.scale())
+    if (scale != raster_.scale()) {
+        drawHeldFrame(); // it was said in the old scale
         raster_.setScale(scale);
+    }
 }
 
 const QImage& QtSurface::picture() {
     syncPicture();
+    drawHeldFrame();
     return raster_.picture();
 }
 
@@ -48,8 +53,10 @@ void QtSurface::syncPicture() {
     const qreal ratio = devicePixelRatioF();
     const QSize size = (contentsRect().size() * ratio).expandedTo(QSize(1, 1));
     const QImage& picture = raster_.picture();
-    if (picture.size() != size || picture.devicePixelRatio() != ratio)
+    if (picture.size() != size || picture.devicePixelRatio() != ratio) {
+        drawHeldFrame(); // it belongs to the picture before the change
         raster_.resize(size, ratio);
+    }
 }
 
 void QtSurface::beginDrawing() {
@@ -64,6 +71,42 @@ void QtSurface::beginDrawing() {
 void QtSurface::endDrawing() {
     if (--burstDepth_ == 0 && drawnInBurst_)
         pacer_.drawn();
+}
+
+void QtSurface::wipeColumnsAndDot(std::span<const ColumnDot> columns, toolkit::Colour wipe, toolkit::Colour dot) {
+    if (burstDepth_ == 0) { // drawn at once, as each of its primitives would be
+        toolkit::Surface::wipeColumnsAndDot(columns, wipe, dot);
+        return;
+    }
+    if (!heldFrameCoveredBy(columns))
+        drawHeldFrame();
+    held_.assign(columns.begin(), columns.end());
+    heldWipe_ = toRgb(wipe);
+    heldDot_ = toRgb(dot);
+    drawnInBurst_ = true;
+}
+
+bool QtSurface::heldFrameCoveredBy(std::span<const ColumnDot> columns) const {
+    // The new frame wipes the held frame's columns again, and each dot lies in its own column. A
+    // wipe spans the scale's whole height, which maps onto every row of the picture, so whatever
+    // the held frame would draw is overwritten by the new one, whatever that draws meanwhile in
+    // other columns. (The picture and its scale are those of both: a change of either draws the
+    // held frame first.)
+    if (held_.size() != columns.size())
+        return held_.empty();
+    for (std::size_t i = 0; i < held_.size(); ++i)
+        if (held_[i].x != columns[i].x)
+            return false;
+    return true;
+}
+
+void QtSurface::drawHeldFrame() {
+    for (const ColumnDot& column : held_) {
+        raster_.wipeColumn(column.x, heldWipe_);
+        if (column.dotted)
+            raster_.point(column.x, column.y, heldDot_);
+    }
+    held_.clear();
 }
 
 void QtSurface::clear() {
@@ -122,6 +165,7 @@ int QtSurface::wholeRatio() const {
 }
 
 QRect QtSurface::unshownRect() {
+    drawHeldFrame();
     const QRect box = contentsRect();
     const int ratio = wholeRatio();
     shown_.noteDrawn(raster_.takeChanged());
@@ -155,6 +199,7 @@ void QtSurface::noteShown(const QRegion& painted) {
 bool QtSurface::event(QEvent* event) {
     // The tooltip's text is asked for when it is about to show, not kept up to date.
     if (event->type() == QEvent::ToolTip && toolTipSource_) {
+        ClearUpperVectorState();
         const std::string text = toolTipSource_();
         QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), QString::fromStdString(text), this);
         return true;
@@ -174,6 +219,7 @@ void QtSurface::paintEvent(QPaintEvent* event) {
     // pixmap), and paying it twice costs at most one more repaint.
     if (!contentsRect().contains(event->rect()))
         paintBorder(event); // unless only the picture is repainted
+    drawHeldFrame();
     {
         QPainter painter(this);
         painter.drawImage(contentsRect().topLeft(), raster_.picture());

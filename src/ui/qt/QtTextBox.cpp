@@ -1,5 +1,7 @@
 #include "ui/qt/QtTextBox.h"
 
+#include "ui/qt/VectorState.h"
+
 #include <QLineEdit>
 
 #include <algorithm>
@@ -45,6 +47,7 @@ void QtTextBox::noticeChange(const QString& text) {
     if (text == knownText_)
         return;
     knownText_ = text;
+    ClearUpperVectorState(); // the handler's work is ours, after Qt's
     if (handler_)
         handler_();
 }

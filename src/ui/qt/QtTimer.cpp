@@ -1,5 +1,7 @@
 #include "ui/qt/QtTimer.h"
 
+#include "ui/qt/VectorState.h"
+
 namespace ondulix::ui::qt {
 
 QtTimer::QtTimer(int intervalMs, QObject* parent) : QObject(parent) {
@@ -8,6 +10,7 @@ QtTimer::QtTimer(int intervalMs, QObject* parent) : QObject(parent) {
     timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(intervalMs);
     connect(&timer_, &QTimer::timeout, this, [this] {
+        ClearUpperVectorState();
         if (handler_)
             handler_();
     });

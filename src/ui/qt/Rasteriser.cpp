@@ -1,5 +1,7 @@
 #include "ui/qt/Rasteriser.h"
 
+#include "ui/qt/VectorState.h"
+
 #include <QPainter>
 
 #include <algorithm>
@@ -67,6 +69,7 @@ void Rasteriser::placeAxes() {
 void Rasteriser::resize(QSize size, qreal ratio) {
     QImage next(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
     next.fill(back_);
+    ClearUpperVectorState();
     const bool drawn = !picture_.isNull();
     if (drawn) {
         QPainter painter(&next);
@@ -86,6 +89,7 @@ void Rasteriser::resize(QSize size, qreal ratio) {
 
 void Rasteriser::fill() {
     picture_.fill(back_);
+    ClearUpperVectorState();
     lent_ = true;
     inkEverywhere(false);
     noteChanged(0, 0, width_ - 1, height_ - 1);
