@@ -47,20 +47,21 @@ std::optional<std::uint64_t> framesPerColumnStep(const std::vector<TickedTable>&
     return frames.residue;
 }
 
-// Searches estimated to cost less than this go without a walk first; walks that would add more
-// than this go without finishing (in column sums, which the walk adds many at a time, so that one
-// costs less than a unit of the search's estimate: 2^27 of them take about 45 ms, 25 ms with
-// AVX2; a block of frames the walk passes over costs a frame's).
+// Searches estimated to cost less than this go without a walk first (in column sums, which the
+// walk adds many at a time, so that one costs less than a unit of the search's estimate: 2^27 of
+// them take about 45 ms, 25 ms with AVX2); how far the walk may go is a search limit.
 // What the rows of bench/run (ondulix_cycle_perf) did with a quarter and four times each constant
 // in this folder, one at a time, is said beside it; "no row moved" is beyond the noise of a shared
 // machine, about a third.
 // kWorthWalking trades a walk that finds nothing against a search slow to find an early hit: a
 // quarter of it makes primes_full_amplitude 1.9 times slower, four times it twice_primes 0.6.
 constexpr double kWorthWalking = 1 << 18;
-// kLongestWalk trades the time a fruitless walk loses, about a millisecond, against hits a walk
-// finds sooner than the search: a quarter of it makes wide_group_a 80 times slower (its walk
-// adds 2 million column sums), four times it twice_primes_amplitude_16 1.1 times slower.
-constexpr double kLongestWalk = 1 << 22;
+
+// Column 0 answers for all columns only where a walk of the first D frames of all of them, which
+// a hit of column 0 before D (K - 1) needs, adds at most this many column sums, some 45 ms' worth
+// in the worst case: the search of one column against that of all; a quarter or four times it
+// moved no row.
+constexpr double kLongestColumnWalk = 1 << 27;
 
 // Setting up a root class of columns takes 2 to 3 us, in which the walk adds about this many
 // column sums: the plan counts a microsecond, which ranks the splits well but would stop the walk
@@ -89,7 +90,7 @@ CycleAnalysis::CycleAnalysis(const engine::PreviewCycleInput& input, Columns col
     const auto perColumn = framesPerColumnStep(tables_, columns_.step);
     const auto lastColumn = static_cast<std::uint64_t>(columns_.count - 1);
     if (columns_.count > 1 && perColumn && *perColumn * lastColumn < cycle_ &&
-        static_cast<double>(*perColumn) * columns_.count <= kLongestWalk)
+        static_cast<double>(*perColumn) * columns_.count <= kLongestColumnWalk)
         framesPerColumn_ = perColumn;
 }
 
@@ -121,7 +122,8 @@ std::optional<Hit> CycleAnalysis::firstHit(int sign, std::int32_t limit) {
     std::uint64_t walked = kEarlyFrames;
     if (plan.cost >= kWorthWalking) {
         const FrameWalk::Stop stop = walkOf(sign).firstWithin(
-            limit, kEarlyFrames, cycle_, static_cast<std::uint64_t>(std::min(walk, kLongestWalk)), deadline_);
+            limit, kEarlyFrames, cycle_,
+            static_cast<std::uint64_t>(std::min(walk, static_cast<double>(limits_.walkAhead))), deadline_);
         if (stop.hit)
             return stop.hit;
         walked = stop.reached;

@@ -12,15 +12,21 @@
 
 namespace ondulix::cycle {
 
-// How large the search's indexes may grow, how many root classes it sets up at once, and how
-// many class extremes the analysis keeps for the searches. Beyond the index limits the tables
-// reach the threshold so often that walking the frames, or stepping through them, finds the
-// answer sooner; tests shrink the limits to reach those ways too.
+// How large the search's indexes may grow, how many root classes it sets up at once, how many
+// class extremes the analysis keeps for the searches, and how far a walk of the frames ahead of a
+// search may go. Beyond the index limits the tables reach the threshold so often that walking the
+// frames, or stepping through them, finds the answer sooner; tests shrink the limits to reach
+// those ways too.
 struct SearchLimits {
     std::size_t mostIndexed = std::size_t{1} << 20;      // combinations in one index
     std::size_t mostIndexedInAll = std::size_t{1} << 24; // in all indexes of one search
     std::size_t cursorsAtOnce = std::size_t{1} << 14;    // root classes of columns searched together
     std::size_t foldsKept = std::size_t{1} << 24;        // entries of class extremes kept for the searches
+    // Column sums a walk ahead of a search adds at most, a block of frames passed over costing a
+    // frame's: the time a fruitless walk loses, about a millisecond, against hits it finds sooner
+    // than the search. A quarter of it makes wide_group_a (bench/run, ondulix_cycle_perf) 80 times
+    // slower, its walk adding 2 million; four times it twice_primes_amplitude_16 1.1 times slower.
+    std::size_t walkAhead = std::size_t{1} << 22;
 };
 
 // What a search is after, and what the class extremes say about it.
