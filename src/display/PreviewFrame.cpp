@@ -2,20 +2,18 @@
 
 #include "display/PlotColours.h"
 
-#include <cstdint>
-#include <vector>
-
 namespace ondulix::display {
 
 PeakFlags DrawPreviewFrame(toolkit::Surface& picture, const engine::TableSet& set, const engine::PreviewView& view,
-                           const engine::Participation& ticked) {
+                           const engine::Participation& ticked, FrameScratch& scratch) {
     const toolkit::DrawingBurst burst(picture); // the frame's wipes and points, shown together
     PeakFlags flags;
     const double top = view.shownTop();
     const double bottom = view.shownBottom();
-    std::vector<std::int32_t> sums;
+    std::vector<std::int32_t>& sums = scratch.sums;
     engine::PreviewColumnSums(set, view, ticked, sums);
-    std::vector<toolkit::Surface::ColumnDot> columns(sums.size());
+    std::vector<toolkit::Surface::ColumnDot>& columns = scratch.columns;
+    columns.resize(sums.size());
     const std::int32_t step = view.columnStep();
     for (std::size_t i = 0; i < sums.size(); ++i) {
         // A sum equal to an edge as its box shows it is drawn on that edge, even where the edge

@@ -198,7 +198,7 @@ std::string MainWindowLogic::previewToolTip() {
 
 void MainWindowLogic::PreviewFrame() {
     const engine::Participation ticked = participation();
-    const display::PeakFlags flags = display::DrawPreviewFrame(*controls_.picPreview, tableSet_, previewView_, ticked);
+    const display::PeakFlags flags = display::DrawPreviewFrame(*controls_.picPreview, tableSet_, previewView_, ticked, frameScratch_);
     controls_.lblpeakhigh->setVisible(flags.upper);
     controls_.lblpeaklow->setVisible(flags.lower);
     engine::AdvancePositions(tableSet_);

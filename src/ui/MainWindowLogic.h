@@ -1,5 +1,6 @@
 #pragma once
 
+#include "display/PreviewFrame.h"
 #include "engine/PreviewView.h"
 #include "engine/StartUp.h"
 #include "engine/TableSet.h"
@@ -79,6 +80,7 @@ private:
     FormServices services_;
     engine::TableSet tableSet_;
     engine::PreviewView previewView_;
+    display::FrameScratch frameScratch_; // nothing but room, reused by every frame
     ParameterInput input_;
     bool Refreshing_ = false;
     // The parameters each table's entries and plot were last computed from: a table whose

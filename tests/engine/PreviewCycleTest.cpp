@@ -79,7 +79,8 @@ PreviewCycleReport walkRealPreview(const PreviewCycleInput& in) {
         view.setHeight(height);
         picture.forgetOperations();
         Drawn drawn;
-        drawn.flags = display::DrawPreviewFrame(picture, set, view, ticked);
+        display::FrameScratch scratch;
+        drawn.flags = display::DrawPreviewFrame(picture, set, view, ticked, scratch);
         for (const DrawOp& op : picture.operations())
             if (op.kind == DrawOp::Kind::Wipe)
                 drawn.columns.emplace_back(static_cast<std::int32_t>(op.x1), std::nullopt);
