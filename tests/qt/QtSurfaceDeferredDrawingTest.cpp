@@ -9,11 +9,11 @@
 #include "display/PlotColours.h"
 #include "support/HeadlessWindow.h"
 #include "ui/qt/QtSurface.h"
+#include "OnScreen.h"
 
 #include <QCoreApplication>
 #include <QImage>
 #include <QPixmap>
-#include <QBackingStore>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -352,19 +352,7 @@ TEST(QtSurfaceDeferredDrawing, ShowsWhatDrawingEveryPrimitiveAtOnceWouldShow) {
     }
 }
 
-// What the screen shows of a surface: the pixels of its top-level window's backing store, which
-// the offscreen platform keeps as the picture a display gets, cut to the surface's client area.
-QImage onScreen(QtSurface& surface) {
-    QPaintDevice* store = surface.backingStore()->paintDevice();
-    if (store->devType() != QInternal::Image)
-        return {};
-    const auto& window = *static_cast<QImage*>(store);
-    const qreal ratio = window.devicePixelRatio();
-    const QRect box = surface.contentsRect();
-    QImage image = window.copy(QRect(box.topLeft() * ratio, box.size() * ratio)).convertToFormat(QImage::Format_RGB32);
-    image.setDevicePixelRatio(ratio);
-    return image;
-}
+QImage onScreen(QtSurface& surface) { return OnScreen(surface, surface.contentsRect()); }
 
 // Frames at the preview's pace in real time: the repaint each refresh period owes is paid by the
 // next frame, over the rectangle that changed since the screen was last given the picture (how

@@ -1,5 +1,6 @@
 #include "ui/qt/QtSurface.h"
 
+#include "ui/qt/StraightToScreen.h"
 #include "ui/qt/VectorState.h"
 
 #include <QEvent>
@@ -154,7 +155,10 @@ void QtSurface::repaintChanges() {
     if (changes.isEmpty())
         return;
     ownRepaint_ = true;
-    QWidget::repaint(changes);
+    if (PaintStraightToScreen(*this, raster_.picture(), contentsRect().topLeft(), changes))
+        noteShown(changes);
+    else
+        QWidget::repaint(changes);
     ownRepaint_ = false;
 }
 
