@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QImage>
 #include <QPaintEvent>
+#include <QPalette>
 #include <QPixmap>
 #include <QTest>
 
@@ -245,6 +246,36 @@ TEST(QtSurface, DrawingSoonAfterARepaintIsShownByALaterOne) {
     const auto shown = [&] { return OnScreen(p.surface, p.surface.contentsRect()); };
     ASSERT_TRUE(QTest::qWaitFor([&] { return colourAt(shown(), 128, 88) == kRed; }, 1000));
     EXPECT_EQ(colourAt(shown(), 0, 0), kPlotGreen);
+}
+
+// Repaints of a running preview go straight into the window's surface, except where another
+// widget lies over the box: that widget's pixels stay.
+TEST(QtSurface, AWidgetStackedOverTheBoxKeepsItsPixels) {
+    QWidget window;
+    window.resize(160, 100);
+    QtSurface surface(kDarkGrey, UserScale{0, -128, 512, 256}, false, &window);
+    surface.setGeometry(0, 0, 129, 89);
+    QWidget cover(&window); // made later, so stacked over the box
+    cover.setGeometry(10, 10, 30, 30);
+    cover.setAutoFillBackground(true);
+    cover.setPalette(QPalette(QColor(0, 0, 255)));
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    for (int frame = 0; frame < 40; ++frame) {
+        {
+            const toolkit::DrawingBurst burst(surface);
+            for (int x = 0; x <= 512; x += 4) {
+                surface.wipeColumn(static_cast<float>(x), kDarkGrey);
+                surface.point(static_cast<float>(x), static_cast<float>((x + frame * 16) % 256 - 128), kPlotGreen);
+            }
+        }
+        QTest::qWait(2);
+    }
+    QTest::qWait(40);
+    QCoreApplication::processEvents();
+    const QImage shown = OnScreen(window, window.rect());
+    EXPECT_EQ(colourAt(shown, 20, 20), (Colour{0, 0, 255}));
+    EXPECT_EQ(OnScreen(surface, QRect(50, 0, 79, 89)), surface.picture().copy(50, 0, 79, 89));
 }
 
 // A repaint within the refresh period of the last one is owed, and the first drawing after the
