@@ -43,9 +43,13 @@ void copyPixels(const QImage& from, QPoint fromOrigin, QImage& to, QPoint toOrig
     const QPoint source = device.topLeft() - fromOrigin * ratio;
     const QPoint target = device.topLeft() + toOrigin * ratio;
     const auto bytes = static_cast<std::size_t>(device.width()) * sizeof(QRgb);
-    for (int row = 0; row < device.height(); ++row)
-        std::memcpy(reinterpret_cast<QRgb*>(to.scanLine(target.y() + row)) + target.x(),
-                    reinterpret_cast<const QRgb*>(from.constScanLine(source.y() + row)) + source.x(), bytes);
+    // Row by row from the first, without a library call for each (scanLine() is one).
+    const qsizetype fromStride = from.bytesPerLine();
+    const qsizetype toStride = to.bytesPerLine();
+    const uchar* fromRow = from.constBits() + source.y() * fromStride + source.x() * qsizetype(sizeof(QRgb));
+    uchar* toRow = to.bits() + target.y() * toStride + target.x() * qsizetype(sizeof(QRgb));
+    for (int row = 0; row < device.height(); ++row, fromRow += fromStride, toRow += toStride)
+        std::memcpy(toRow, fromRow, bytes);
 }
 
 } // namespace
