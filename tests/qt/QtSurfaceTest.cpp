@@ -1,3 +1,4 @@
+#include "ui/qt/PictureDifference.h"
 #include "ui/qt/QtSurface.h"
 #include "ui/qt/Rasteriser.h"
 #include "ui/qt/RepaintPacer.h"
@@ -15,6 +16,7 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
 #include <vector>
 
 namespace ondulix::ui::qt {
@@ -297,6 +299,28 @@ TEST(RepaintPacer, ARepaintOwedWithinThePeriodIsPaidAtOnceByTheFirstDrawingAfter
     now += 100;
     pacer.drawn(); // nothing was owed
     EXPECT_EQ(repaints, (std::vector<When>{When::NextPass, When::Now, When::NextPass}));
+}
+
+// Against a look at every pixel: pictures differing in a few scattered pixels, within random
+// rectangles.
+TEST(PictureDifference, TheBoundsHoldEveryDifferingPixelAndNoMore) {
+    std::mt19937 random(5);
+    for (int round = 0; round < 300; ++round) {
+        QImage before(1 + random() % 90, 1 + random() % 40, QImage::Format_RGB32);
+        before.fill(qRgb(64, 64, 64));
+        QImage now = before.copy();
+        const int changes = static_cast<int>(random() % 6);
+        for (int i = 0; i < changes; ++i)
+            now.setPixel(static_cast<int>(random() % now.width()), static_cast<int>(random() % now.height()), qRgb(0, 255, 0));
+        const QRect within(static_cast<int>(random() % 100) - 5, static_cast<int>(random() % 50) - 5,
+                           static_cast<int>(random() % 100), static_cast<int>(random() % 50));
+        QRect expected;
+        for (int y = 0; y < now.height(); ++y)
+            for (int x = 0; x < now.width(); ++x)
+                if (within.contains(x, y) && now.pixel(x, y) != before.pixel(x, y))
+                    expected |= QRect(x, y, 1, 1);
+        EXPECT_EQ(DifferingBounds(now, before, within), expected) << "round " << round;
+    }
 }
 
 // Once the screen has the whole picture, what it lacks after a frame is the band of rows where

@@ -28,22 +28,27 @@ QRect DifferingBounds(const QImage& now, const QImage& before, QRect within) {
     while (rowsMatch(now, before, bottom, first, width))
         --bottom;
 
-    // The columns: from each end, the nearest one that differs in any of the rows between.
+    // The columns: from each end, the nearest one that differs in any of the rows between. Most
+    // rows hold no difference beyond the bounds found so far, which one vectorised comparison
+    // tells; only a row that widens them is searched pixel by pixel.
     int left = within.right() + 1;
     int right = first - 1;
+    const auto bytes = [](int pixels) { return static_cast<std::size_t>(pixels) * sizeof(QRgb); };
     for (int y = top; y <= bottom; ++y) {
         const auto* a = reinterpret_cast<const QRgb*>(now.constScanLine(y));
         const auto* b = reinterpret_cast<const QRgb*>(before.constScanLine(y));
-        for (int x = first; x < left; ++x)
-            if (a[x] != b[x]) {
-                left = x;
-                break;
-            }
-        for (int x = within.right(); x > right; --x)
-            if (a[x] != b[x]) {
-                right = x;
-                break;
-            }
+        if (left > first && std::memcmp(a + first, b + first, bytes(left - first)) != 0)
+            for (int x = first; x < left; ++x)
+                if (a[x] != b[x]) {
+                    left = x;
+                    break;
+                }
+        if (right < within.right() && std::memcmp(a + right + 1, b + right + 1, bytes(within.right() - right)) != 0)
+            for (int x = within.right(); x > right; --x)
+                if (a[x] != b[x]) {
+                    right = x;
+                    break;
+                }
     }
     return QRect(QPoint(left, top), QPoint(right, bottom));
 }
