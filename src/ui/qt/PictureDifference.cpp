@@ -28,28 +28,28 @@ QRect DifferingBounds(const QImage& now, const QImage& before, QRect within) {
     while (rowsMatch(now, before, bottom, first, width))
         --bottom;
 
-    // The columns: from each end, the nearest one that differs in any of the rows between. Most
-    // rows hold no difference beyond the bounds found so far, which one vectorised comparison
-    // tells; only a row that widens them is searched pixel by pixel.
-    int left = within.right() + 1;
-    int right = first - 1;
-    const auto bytes = [](int pixels) { return static_cast<std::size_t>(pixels) * sizeof(QRgb); };
-    for (int y = top; y <= bottom; ++y) {
-        const auto* a = reinterpret_cast<const QRgb*>(now.constScanLine(y));
-        const auto* b = reinterpret_cast<const QRgb*>(before.constScanLine(y));
-        if (left > first && std::memcmp(a + first, b + first, bytes(left - first)) != 0)
-            for (int x = first; x < left; ++x)
-                if (a[x] != b[x]) {
-                    left = x;
-                    break;
-                }
-        if (right < within.right() && std::memcmp(a + right + 1, b + right + 1, bytes(within.right() - right)) != 0)
-            for (int x = within.right(); x > right; --x)
-                if (a[x] != b[x]) {
-                    right = x;
-                    break;
-                }
-    }
+    // The columns: from each end, the nearest one that differs in any of the rows between,
+    // looked for column by column. A preview moves the dot of nearly every column, so the first
+    // column tried from each end usually differs, while a search along the rows would cross
+    // the band's whole width in most of them.
+    const uchar* nowTop = now.constBits() + top * now.bytesPerLine();
+    const uchar* beforeTop = before.constBits() + top * before.bytesPerLine();
+    const qsizetype nowStride = now.bytesPerLine();
+    const qsizetype beforeStride = before.bytesPerLine();
+    const auto columnDiffers = [&](int x) {
+        const uchar* a = nowTop + x * qsizetype(sizeof(QRgb));
+        const uchar* b = beforeTop + x * qsizetype(sizeof(QRgb));
+        for (int y = top; y <= bottom; ++y, a += nowStride, b += beforeStride)
+            if (*reinterpret_cast<const QRgb*>(a) != *reinterpret_cast<const QRgb*>(b))
+                return true;
+        return false;
+    };
+    int left = first;
+    while (!columnDiffers(left))
+        ++left;
+    int right = within.right();
+    while (!columnDiffers(right))
+        --right;
     return QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
