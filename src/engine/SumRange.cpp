@@ -10,6 +10,7 @@
 #include <optional>
 #include <set>
 #include <span>
+#include <tuple>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -648,8 +649,28 @@ public:
         std::vector<std::pair<Form, ColumnView>> ordered;
         for (ColumnView& view : columns)
             ordered.emplace_back(formOf(outer, view), std::move(view));
-        std::sort(ordered.begin(), ordered.end(),
-                  [](const auto& a, const auto& b) { return a.first.key < b.first.key; });
+        // The outer forms in the order of the inner forms their columns show, and each one's
+        // columns by inner form: folds shown again come back soon, while they are still in the
+        // cache, and fewer are kept at once.
+        std::map<std::vector<std::int32_t>, std::vector<std::vector<std::int32_t>>> innersOf;
+        std::vector<std::vector<std::int32_t>> innerKeys;
+        for (const auto& [form, view] : ordered) {
+            innerKeys.push_back(formOf(inner, view).key);
+            innersOf[form.key].push_back(innerKeys.back());
+        }
+        for (auto& [key, inners] : innersOf)
+            std::sort(inners.begin(), inners.end());
+        std::vector<std::size_t> order(ordered.size());
+        std::iota(order.begin(), order.end(), std::size_t{0});
+        std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            const auto& keyA = ordered[a].first.key;
+            const auto& keyB = ordered[b].first.key;
+            return std::tie(innersOf[keyA], keyA, innerKeys[a]) < std::tie(innersOf[keyB], keyB, innerKeys[b]);
+        });
+        std::vector<std::pair<Form, ColumnView>> sorted;
+        for (const std::size_t k : order)
+            sorted.push_back(std::move(ordered[k]));
+        ordered = std::move(sorted);
         std::map<std::vector<std::int32_t>, int> innerUses; // only a form shown again is kept
         for (const auto& column : ordered)
             ++innerUses[formOf(inner, column.second).key];
