@@ -61,9 +61,9 @@ const StepIndex::Step* firstFrom(std::span<const StepIndex::Step> steps, std::ui
 } // namespace
 
 CrtSearch::CrtSearch(const SearchPlan& plan, Columns columns, int sign, std::int32_t threshold, SearchLimits limits,
-                     const Deadline& deadline)
+                     const Deadline& deadline, BufferPool& pool)
     : tables_(plan.tables), root_(plan.rootModulus), columns_(columns), sign_(sign), threshold_(threshold),
-      limits_(limits), deadline_(deadline) {
+      limits_(limits), deadline_(deadline), pool_(pool) {
     for (const std::size_t t : plan.a)
         a_.tables.push_back(&tables_[t]);
     for (const std::size_t t : plan.b)
@@ -251,7 +251,7 @@ StepIndex* CrtSearch::indexFor(Group& group, const std::vector<Orbits>& orbits, 
         index = group.indexes
                     .emplace(key, std::make_unique<StepIndex>(orderOf(group, orbits, 0, classes[0]),
                                                               orderOf(group, orbits, 1, classes[1]),
-                                                              Pairing{group.shared, phase}, budget, limits_.mostIndexed))
+                                                              Pairing{group.shared, phase}, budget, limits_.mostIndexed, &pool_))
                     .first;
         indexed_ += index->second->size();
     }

@@ -32,11 +32,11 @@ PlaceOrder::PlaceOrder(std::span<const std::int32_t> values, std::uint32_t share
 }
 
 StepIndex::StepIndex(const PlaceOrder& first, const PlaceOrder& second, Pairing pairing, std::int32_t budget,
-                     std::size_t most)
+                     std::size_t most, BufferPool* pool)
     : first_(first), second_(second), firstSize_(first.size()), secondSize_(second.size()),
       shared_(static_cast<std::uint32_t>(pairing.shared)), phase_(static_cast<std::uint32_t>(pairing.phase)),
       inverse_(static_cast<std::uint32_t>(inverseOf(firstSize_ / shared_, secondSize_ / shared_))),
-      budget_(budget) {
+      budget_(budget), memory_(pool), bySteps_(memory_), bucketed_(memory_) {
     // The first table's places that can reach the budget with the second's smallest entry.
     const std::int32_t secondLowest = second.values()[second.byValue().front()];
     const std::span<const std::uint32_t> firstByValue = first.byValue();
@@ -107,7 +107,7 @@ LargeBuffer<StepIndex::Step> StepIndex::layOutBySteps() const {
     std::vector<std::uint32_t> starts(static_cast<std::size_t>(turns) + 1, 0);
     forEachStep([&](std::uint32_t turn, Step) { ++starts[turn + 1]; });
     std::partial_sum(starts.begin(), starts.end(), starts.begin());
-    LargeBuffer<Step> steps(combinations_);
+    LargeBuffer<Step> steps(combinations_, memory_);
     forEachStep([&](std::uint32_t turn, Step s) { steps[starts[turn]++] = s; });
     return steps;
 }
@@ -118,11 +118,15 @@ const LargeBuffer<StepIndex::Step>& StepIndex::bySteps() {
     return bySteps_;
 }
 
-// Dealt out from the layout by step, in step order, so that each bucket comes out sorted.
+// Dealt out from the layout by step, in step order, so that each bucket comes out sorted. A layout
+// made for this alone goes back to the pool at once: where every cursor goes the other way, as
+// twice_primes_amplitude_16's do, nothing reads it again, and the next index lays its own out in
+// the same memory.
 void StepIndex::fillBuckets(std::uint32_t modulus) {
     if (!bucketStarts_.empty())
         return;
-    const LargeBuffer<Step>& steps = bySteps();
+    const LargeBuffer<Step> temporary = laidOutBySteps() ? LargeBuffer<Step>(memory_) : layOutBySteps();
+    const LargeBuffer<Step>& steps = laidOutBySteps() ? bySteps_ : temporary;
     // The steps come in order, so each remainder is the step less the last multiple of the modulus
     // reached, which moves on by a division only where the steps leave its stretch.
     // Two passes, one to count the buckets and one to deal the steps out, each working the

@@ -206,12 +206,12 @@ template <class V>
     range = {low, high};
 }
 
-#define ONDULIX_FOR_EACH_WIDTH(V)                                                                                  \
-    ONDULIX_WIDE_INTEGER_CLONES void addSideBySide(const V* a, const V* b, V* to, std::size_t n) {                 \
-        addSideBySideOf(a, b, to, n);                                                                              \
-    }                                                                                                              \
-    ONDULIX_WIDE_INTEGER_CLONES void keepExtremes(const V* low, const V* high, V* toLow, V* toHigh, std::size_t n) { \
-        keepExtremesOf(low, high, toLow, toHigh, n);                                                               \
+#define ONDULIX_FOR_EACH_WIDTH(V)                                                                                      \
+    ONDULIX_WIDEST_INTEGER_CLONES void addSideBySide(const V* a, const V* b, V* to, std::size_t n) {                   \
+        addSideBySideOf(a, b, to, n);                                                                                  \
+    }                                                                                                                  \
+    ONDULIX_WIDEST_INTEGER_CLONES void keepExtremes(const V* low, const V* high, V* toLow, V* toHigh, std::size_t n) { \
+        keepExtremesOf(low, high, toLow, toHigh, n);                                                                   \
     }
 ONDULIX_FOR_EACH_WIDTH(std::int32_t)
 ONDULIX_FOR_EACH_WIDTH(std::int16_t)
@@ -219,10 +219,10 @@ ONDULIX_FOR_EACH_WIDTH(std::int8_t)
 #undef ONDULIX_FOR_EACH_WIDTH
 
 // The sums of the two groups, in 32 bits (8-bit folds are widened before).
-#define ONDULIX_FOR_EACH_WIDTH(V)                                                                                  \
-    ONDULIX_WIDE_INTEGER_CLONES void extremesOfSums(const V* lowA, const V* lowB, const V* highA, const V* highB,   \
-                                                    std::size_t n, SumRange& range) {                              \
-        extremesOfSumsOf(lowA, lowB, highA, highB, n, range);                                                      \
+#define ONDULIX_FOR_EACH_WIDTH(V)                                                                                   \
+    ONDULIX_WIDEST_INTEGER_CLONES void extremesOfSums(const V* lowA, const V* lowB, const V* highA, const V* highB, \
+                                                    std::size_t n, SumRange& range) {                               \
+        extremesOfSumsOf(lowA, lowB, highA, highB, n, range);                                                       \
     }
 ONDULIX_FOR_EACH_WIDTH(std::int32_t)
 ONDULIX_FOR_EACH_WIDTH(std::int16_t)
@@ -243,11 +243,11 @@ template <class W>
     range = {std::min<std::int32_t>(range.smallest, low), std::max<std::int32_t>(range.largest, high)};
 }
 
-#define ONDULIX_FOR_EACH_WIDTH(W)                                                                                 \
-    ONDULIX_WIDE_INTEGER_CLONES void extremesOfNarrowSums(const std::int16_t* lowA, const W* lowB,                \
+#define ONDULIX_FOR_EACH_WIDTH(W)                                                                                   \
+    ONDULIX_WIDEST_INTEGER_CLONES void extremesOfNarrowSums(const std::int16_t* lowA, const W* lowB,                \
                                                           const std::int16_t* highA, const W* highB, std::size_t n, \
-                                                          SumRange& range) {                                      \
-        extremesOfNarrowSumsOf(lowA, lowB, highA, highB, n, range);                                               \
+                                                          SumRange& range) {                                        \
+        extremesOfNarrowSumsOf(lowA, lowB, highA, highB, n, range);                                                 \
     }
 ONDULIX_FOR_EACH_WIDTH(std::int16_t)
 ONDULIX_FOR_EACH_WIDTH(std::int8_t)
@@ -257,9 +257,9 @@ ONDULIX_FOR_EACH_WIDTH(std::int8_t)
 // (the smallest sums) or taken from 32767 (the largest) and added without sign, stopping at
 // 65535. The smallest of such sums is exact below 65535, which it is unless every sum of the run
 // lies within 32768 of the top of what two values can add up to. False when it is not.
-ONDULIX_WIDE_INTEGER_CLONES bool extremesOfWideSums(const std::int16_t* lowA, const std::int16_t* lowB,
-                                                    const std::int16_t* highA, const std::int16_t* highB,
-                                                    std::size_t n, SumRange& range) {
+ONDULIX_WIDEST_INTEGER_CLONES bool extremesOfWideSums(const std::int16_t* lowA, const std::int16_t* lowB,
+                                                      const std::int16_t* highA, const std::int16_t* highB,
+                                                      std::size_t n, SumRange& range) {
     constexpr std::uint16_t kStop = std::numeric_limits<std::uint16_t>::max();
     std::uint16_t up = kStop, down = kStop; // the smallest of the raised sums and of the lowered ones
     for (std::size_t k = 0; k < n; ++k) {
@@ -372,10 +372,10 @@ template <class V, std::size_t... K>
      ...);
 }
 
-#define ONDULIX_FOR_EACH_WIDTH(V)                                                                                 \
-    ONDULIX_WIDE_INTEGER_CLONES void foldRounds(const RoundReads<V>* reads, std::size_t rounds, bool fresh,       \
-                                                V* toLow, V* toHigh, std::size_t n) {                              \
-        foldRoundsUpTo(reads, rounds, fresh, toLow, toHigh, n, std::make_index_sequence<kRoundsAtOnce>{});         \
+#define ONDULIX_FOR_EACH_WIDTH(V)                                                                             \
+    ONDULIX_WIDEST_INTEGER_CLONES void foldRounds(const RoundReads<V>* reads, std::size_t rounds, bool fresh, \
+                                                V* toLow, V* toHigh, std::size_t n) {                         \
+        foldRoundsUpTo(reads, rounds, fresh, toLow, toHigh, n, std::make_index_sequence<kRoundsAtOnce>{});    \
     }
 ONDULIX_FOR_EACH_WIDTH(std::int32_t)
 ONDULIX_FOR_EACH_WIDTH(std::int16_t)

@@ -105,14 +105,22 @@ TEST(StepIndexTest, AgreesWithSteppingTheTablesTogether) {
             ASSERT_EQ(s, index.stepOf(s % static_cast<std::uint32_t>(first.size()),
                                       static_cast<std::uint32_t>((s + phase) % n2)));
 
+        // Buckets dealt out from the layout by step, and, by an index of the same combinations
+        // that has none yet, from one of its own that it does not keep.
         const auto modulus = static_cast<std::uint32_t>(pick(rng, 1, 12));
         index.fillBuckets(modulus);
+        StepIndex bucketsFirst(a, b, {static_cast<std::int32_t>(shared), static_cast<std::int32_t>(phase)}, budget,
+                               walked.steps.size());
+        bucketsFirst.fillBuckets(modulus);
+        EXPECT_FALSE(bucketsFirst.laidOutBySteps() && index.size() > 0);
         for (std::uint32_t r = 0; r < modulus; ++r) {
             std::vector<StepIndex::Step> expected;
             std::copy_if(walked.steps.begin(), walked.steps.end(), std::back_inserter(expected),
                          [&](const StepIndex::Step& s) { return s.step % modulus == r; });
             ASSERT_TRUE(sameSteps(expected, index.bucket(r))) << "bucket " << r << " of " << modulus;
+            ASSERT_TRUE(sameSteps(expected, bucketsFirst.bucket(r))) << "bucket " << r << " of " << modulus;
         }
+        ASSERT_TRUE(sameSteps(walked.steps, bucketsFirst.bySteps()));
 
         for (std::int32_t tighter = lowest - 1; tighter <= budget; ++tighter)
             for (std::uint32_t from = 0; from < walked.cycle; from += 1 + walked.cycle / 17)
