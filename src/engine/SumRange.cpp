@@ -39,7 +39,9 @@
 // where the tables' spans allow (always for the window's own sines), twice as many per step, and
 // a pair of tables whose spans add up to at most 252 is folded in 8 bits, twice as many again.
 // A group's residues are folded a block at a time, several of their Q / R rounds in one pass over
-// the block, so that the block's extremes are loaded and stored once for all of them. The sums of
+// the block, so that the block's extremes are loaded and stored once for all of them; first all
+// the lows, then all the highs, so that one side of the two tables' folds stays in the
+// first-level cache where both sides would not. The sums of
 // the two groups are compared in 16 bits as well where they need 17, exactly but for runs whose
 // every sum lies near the top, which are compared again in 32 bits. Fewer than 256 residues are
 // folded into copies of them side by side, at most 4096 values, which are then folded into each
@@ -314,11 +316,11 @@ void foldRun(const V* low, const V* high, std::size_t n, ExtremesOf<V>& to, std:
 // several rounds in one pass.
 constexpr std::size_t kRun = 4096;
 constexpr std::size_t kFewResidues = 256;
-// A block's 16-bit extremes take 8 KB: it stays in the first-level cache beside the rounds'
-// streams; shorter blocks start the rounds' streams more often (bench/range-worst --corpus).
+// A block's 16-bit lows take 4 KB: it stays in the first-level cache beside the rounds' streams;
+// shorter blocks start the streams more often, 1024 and 4096 do as well (bench/range-worst --corpus).
 constexpr std::size_t kBlock = 2048;
-// Rounds folded in one pass over a block: each pass loads and stores the block's extremes once,
-// eight at most: with twelve the compiler no longer vectorises the pass, and four do as well
+// Rounds folded in one pass over a block: each pass loads and stores the block's extremes once;
+// with twelve the compiler no longer vectorises the pass, four do nearly as well
 // (bench/range-worst --corpus: seed 7 case 8485, seed 11 case 3888).
 constexpr std::size_t kRoundsAtOnce = 8;
 
@@ -332,50 +334,50 @@ struct Member {
     std::size_t shift;
 };
 
-// Where one round reads both members' folds for the block at hand.
+// Where one round reads both members' folds, on one side, for the block at hand.
 template <class V>
 struct RoundReads {
-    const V* lowA;
-    const V* lowB;
-    const V* highA;
-    const V* highB;
+    const V* a;
+    const V* b;
 };
 
-// The block's extremes over K rounds at once; the first pass over a block (`Fresh`) starts them.
-template <class V, std::size_t K, bool Fresh>
-[[gnu::always_inline]] inline void foldRoundsOf(const RoundReads<V>* reads, V* __restrict toLow, V* __restrict toHigh,
-                                                std::size_t n) {
+// The block's lows (or highs) over K rounds at once; the first pass over a block (`Fresh`)
+// starts them.
+template <class V, bool Low, std::size_t K, bool Fresh>
+[[gnu::always_inline]] inline void foldRoundsOf(const RoundReads<V>* reads, V* __restrict to, std::size_t n) {
     // Held apart from `reads`, which 8-bit stores might change as far as the compiler knows.
     const std::array<RoundReads<V>, K> at = [&]<std::size_t... Q>(std::index_sequence<Q...>) {
         return std::array<RoundReads<V>, K>{reads[Q]...};
     }(std::make_index_sequence<K>{});
+    constexpr V kStart = Low ? std::numeric_limits<V>::max() : std::numeric_limits<V>::min();
     // The reads never overlap the block's extremes: no checks of that before the vector loop.
 #pragma GCC ivdep
     for (std::size_t k = 0; k < n; ++k) {
-        V low = Fresh ? std::numeric_limits<V>::max() : toLow[k];
-        V high = Fresh ? std::numeric_limits<V>::min() : toHigh[k];
+        V kept = Fresh ? kStart : to[k];
         for (std::size_t q = 0; q < K; ++q) {
-            low = std::min(low, static_cast<V>(at[q].lowA[k] + at[q].lowB[k]));
-            high = std::max(high, static_cast<V>(at[q].highA[k] + at[q].highB[k]));
+            const auto sum = static_cast<V>(at[q].a[k] + at[q].b[k]);
+            kept = Low ? std::min(kept, sum) : std::max(kept, sum);
         }
-        toLow[k] = low;
-        toHigh[k] = high;
+        to[k] = kept;
     }
 }
 
-template <class V, std::size_t... K>
-[[gnu::always_inline]] inline void foldRoundsUpTo(const RoundReads<V>* reads, std::size_t rounds, bool fresh, V* toLow,
-                                                  V* toHigh, std::size_t n, std::index_sequence<K...>) {
-    ((rounds == K + 1 ? fresh ? foldRoundsOf<V, K + 1, true>(reads, toLow, toHigh, n)
-                              : foldRoundsOf<V, K + 1, false>(reads, toLow, toHigh, n)
+template <class V, bool Low, std::size_t... K>
+[[gnu::always_inline]] inline void foldRoundsUpTo(const RoundReads<V>* reads, std::size_t rounds, bool fresh, V* to,
+                                                  std::size_t n, std::index_sequence<K...>) {
+    ((rounds == K + 1 ? fresh ? foldRoundsOf<V, Low, K + 1, true>(reads, to, n)
+                              : foldRoundsOf<V, Low, K + 1, false>(reads, to, n)
                       : void()),
      ...);
 }
 
 #define ONDULIX_FOR_EACH_WIDTH(V)                                                                             \
     ONDULIX_WIDEST_INTEGER_CLONES void foldRounds(const RoundReads<V>* reads, std::size_t rounds, bool fresh, \
-                                                V* toLow, V* toHigh, std::size_t n) {                         \
-        foldRoundsUpTo(reads, rounds, fresh, toLow, toHigh, n, std::make_index_sequence<kRoundsAtOnce>{});    \
+                                                  bool low, V* to, std::size_t n) {                           \
+        if (low)                                                                                              \
+            foldRoundsUpTo<V, true>(reads, rounds, fresh, to, n, std::make_index_sequence<kRoundsAtOnce>{});  \
+        else                                                                                                  \
+            foldRoundsUpTo<V, false>(reads, rounds, fresh, to, n, std::make_index_sequence<kRoundsAtOnce>{}); \
     }
 ONDULIX_FOR_EACH_WIDTH(std::int32_t)
 ONDULIX_FOR_EACH_WIDTH(std::int16_t)
@@ -442,20 +444,27 @@ void foldGroup(const std::vector<Member<V>>& members, std::uint64_t modulus, Ext
     // Round u reads the members from u * root + first + shift on: each round moves the places on
     // by the root, each block by the block.
     const std::size_t roundA = root % sizeA, roundB = root % sizeB;
+    // All the lows first, then all the highs: each pass over the blocks reads one side of the
+    // members' folds, which then stay in the first-level cache where the sides together would not.
     std::array<RoundReads<V>, kRoundsAtOnce> reads{};
-    for (std::size_t first = 0; first < root; first += kBlock) {
-        const std::size_t count = std::min(kBlock, root - first);
-        auto ia = static_cast<std::size_t>((first + members[0].shift) % sizeA);
-        auto ib = static_cast<std::size_t>((first + members[1].shift) % sizeB);
-        for (std::size_t round = 0; round < rounds;) {
-            const std::size_t together = std::min(kRoundsAtOnce, rounds - round);
-            for (std::size_t q = 0; q < together; ++q) {
-                reads[q] = {&a.low[ia], &b.low[ib], &a.high[ia], &b.high[ib]};
-                ia = ia + roundA >= sizeA ? ia + roundA - sizeA : ia + roundA;
-                ib = ib + roundB >= sizeB ? ib + roundB - sizeB : ib + roundB;
+    for (const bool low : {true, false}) {
+        const V* fromA = low ? a.low.data() : a.high.data();
+        const V* fromB = low ? b.low.data() : b.high.data();
+        V* to = low ? g.low.data() : g.high.data();
+        for (std::size_t first = 0; first < root; first += kBlock) {
+            const std::size_t count = std::min(kBlock, root - first);
+            auto ia = static_cast<std::size_t>((first + members[0].shift) % sizeA);
+            auto ib = static_cast<std::size_t>((first + members[1].shift) % sizeB);
+            for (std::size_t round = 0; round < rounds;) {
+                const std::size_t together = std::min(kRoundsAtOnce, rounds - round);
+                for (std::size_t q = 0; q < together; ++q) {
+                    reads[q] = {fromA + ia, fromB + ib};
+                    ia = ia + roundA >= sizeA ? ia + roundA - sizeA : ia + roundA;
+                    ib = ib + roundB >= sizeB ? ib + roundB - sizeB : ib + roundB;
+                }
+                foldRounds(reads.data(), together, round == 0, low, to + first, count);
+                round += together;
             }
-            foldRounds(reads.data(), together, round == 0, &g.low[first], &g.high[first], count);
-            round += together;
         }
     }
 }
