@@ -100,7 +100,7 @@ private:
 
     template <class Visit>
     void forEachCombination(Visit&& visit) const;
-    LargeBuffer<Step> layOutBySteps() const;
+    void layOutBySteps(LargeBuffer<Step>& into, LargeBuffer<Step>& scratch) const;
 
     const PlaceOrder& first_;
     const PlaceOrder& second_;
