@@ -70,8 +70,7 @@ QWidget* makeLine(const LayoutItem& item, QWidget* parent) {
 // would be laid out for nothing in most boxes.
 QLineEdit* makeLineEdit(const LayoutItem& item, const QFont& font, QWidget* parent) {
     auto* edit = new QLineEdit(parent);
-    if (font != parent->font())
-        edit->setFont(font);
+    edit->setFont(font);
     edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter); // numbers line up by their last digit
     edit->setGeometry(toPixels(item.rect));
     return edit;
@@ -165,10 +164,7 @@ private:
     template <class Widget>
     Widget* place(const LayoutItem& item, Widget* widget) {
         widget->setObjectName(fromUtf8(controlName(item)));
-        // A control in the window's own font takes it from the window; setting it again costs
-        // a font change in each of them.
-        if (const QFont font = fonts_.forControl(item); font != w_.font())
-            widget->setFont(font);
+        widget->setFont(fonts_.forControl(item));
         if (item.tabIndex >= 0)
             w_.tabStops_.emplace_back(item.tabIndex, widget);
         return widget;
