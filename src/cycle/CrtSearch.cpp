@@ -214,12 +214,8 @@ std::span<const StepIndex::Step> CrtSearch::reachingPlacesOfC(std::int32_t cClas
     const TickedTable& c = *b_.tables[0];
     const std::int32_t* values = b_.orbits[0].values.data() + cClass * c.choices;
     std::vector<std::uint32_t>& byValue = cByValue_[cClass];
-    if (byValue.empty()) {
-        byValue.resize(static_cast<std::size_t>(c.choices));
-        std::iota(byValue.begin(), byValue.end(), 0u);
-        std::stable_sort(byValue.begin(), byValue.end(),
-                         [&](std::uint32_t p, std::uint32_t q) { return values[p] < values[q]; });
-    }
+    if (byValue.empty())
+        byValue = PlacesByValue(std::span(values, static_cast<std::size_t>(c.choices)));
     for (const std::uint32_t place : byValue) {
         if (values[place] > budget)
             break;

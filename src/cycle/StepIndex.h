@@ -10,6 +10,10 @@
 
 namespace ondulix::cycle {
 
+// The places 0 .. n - 1 of n values in the order of their values, equal values in the order of
+// their places.
+std::vector<std::uint32_t> PlacesByValue(std::span<const std::int32_t> values);
+
 // One table's places in one class, ordered for pairing: grouped by their remainder modulo the
 // factor the group's two tables share, and by entry within each group. Without a table: one
 // place worth 0.
@@ -100,7 +104,7 @@ private:
 
     template <class Visit>
     void forEachCombination(Visit&& visit) const;
-    LargeBuffer<Step> layOutBySteps() const;
+    void layOutBySteps(LargeBuffer<Step>& into, LargeBuffer<Step>& scratch) const;
 
     const PlaceOrder& first_;
     const PlaceOrder& second_;

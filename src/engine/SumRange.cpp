@@ -10,6 +10,7 @@
 #include <optional>
 #include <set>
 #include <span>
+#include <tuple>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -35,7 +36,9 @@
 // frames later have its G, rotated by that number (3): each column's tables, and each group's,
 // are brought to a normal form up to such a shift, and only distinct forms are folded. A split
 // then costs F_A Q_A + F_B Q_B + K R steps for F_g distinct forms of group g and K distinct
-// columns, and the cheapest split by that count is taken. The groups' folds take 16-bit values
+// columns, and the cheapest split by that count is taken. The smallest sums are found in one pass
+// and the largest in another, each folding and reading one side of every fold: as many steps,
+// but the folds kept for later columns take half the cache. The groups' folds take 16-bit values
 // where the tables' spans allow (always for the window's own sines), twice as many per step, and
 // a pair of tables whose spans add up to at most 252 is folded in 8 bits, twice as many again.
 // A group's residues are folded a block at a time, several of their Q / R rounds in one pass over
@@ -196,16 +199,16 @@ template <class V>
     }
 }
 
-template <class V>
-[[gnu::always_inline]] inline void extremesOfSumsOf(const V* lowA, const V* lowB, const V* highA, const V* highB,
-                                                    std::size_t n, SumRange& range) {
-    std::int32_t low = range.smallest;
-    std::int32_t high = range.largest;
+// The sums of two groups' folds are taken one side at a time: the smallest of their lows, or
+// the largest of their highs (`Low` says which).
+template <bool Low, class V>
+[[gnu::always_inline]] inline void extremeOfSumsOf(const V* a, const V* b, std::size_t n, SumRange& range) {
+    std::int32_t kept = Low ? range.smallest : range.largest;
     for (std::size_t k = 0; k < n; ++k) {
-        low = std::min(low, std::int32_t{lowA[k]} + std::int32_t{lowB[k]});
-        high = std::max(high, std::int32_t{highA[k]} + std::int32_t{highB[k]});
+        const std::int32_t sum = std::int32_t{a[k]} + std::int32_t{b[k]};
+        kept = Low ? std::min(kept, sum) : std::max(kept, sum);
     }
-    range = {low, high};
+    (Low ? range.smallest : range.largest) = kept;
 }
 
 #define ONDULIX_FOR_EACH_WIDTH(V)                                                                                      \
@@ -221,10 +224,10 @@ ONDULIX_FOR_EACH_WIDTH(std::int8_t)
 #undef ONDULIX_FOR_EACH_WIDTH
 
 // The sums of the two groups, in 32 bits (8-bit folds are widened before).
-#define ONDULIX_FOR_EACH_WIDTH(V)                                                                                   \
-    ONDULIX_WIDEST_INTEGER_CLONES void extremesOfSums(const V* lowA, const V* lowB, const V* highA, const V* highB, \
-                                                    std::size_t n, SumRange& range) {                               \
-        extremesOfSumsOf(lowA, lowB, highA, highB, n, range);                                                       \
+#define ONDULIX_FOR_EACH_WIDTH(V)                                                                     \
+    ONDULIX_WIDEST_INTEGER_CLONES void extremeOfSums(const V* a, const V* b, std::size_t n, bool low, \
+                                                     SumRange& range) {                               \
+        low ? extremeOfSumsOf<true>(a, b, n, range) : extremeOfSumsOf<false>(a, b, n, range);         \
     }
 ONDULIX_FOR_EACH_WIDTH(std::int32_t)
 ONDULIX_FOR_EACH_WIDTH(std::int16_t)
@@ -232,24 +235,24 @@ ONDULIX_FOR_EACH_WIDTH(std::int16_t)
 
 // The same with the sums in 16 bits, where they fit: twice as many at a time. The second group's
 // values may be 8-bit ones, as its fold keeps them where they fit, read widened.
-template <class W>
-[[gnu::always_inline]] inline void extremesOfNarrowSumsOf(const std::int16_t* lowA, const W* lowB,
-                                                          const std::int16_t* highA, const W* highB, std::size_t n,
-                                                          SumRange& range) {
-    std::int16_t low = std::numeric_limits<std::int16_t>::max();
-    std::int16_t high = std::numeric_limits<std::int16_t>::min();
+template <bool Low, class W>
+[[gnu::always_inline]] inline void extremeOfNarrowSumsOf(const std::int16_t* a, const W* b, std::size_t n,
+                                                         SumRange& range) {
+    std::int16_t kept = Low ? std::numeric_limits<std::int16_t>::max() : std::numeric_limits<std::int16_t>::min();
     for (std::size_t k = 0; k < n; ++k) {
-        low = std::min(low, static_cast<std::int16_t>(lowA[k] + lowB[k]));
-        high = std::max(high, static_cast<std::int16_t>(highA[k] + highB[k]));
+        const auto sum = static_cast<std::int16_t>(a[k] + b[k]);
+        kept = Low ? std::min(kept, sum) : std::max(kept, sum);
     }
-    range = {std::min<std::int32_t>(range.smallest, low), std::max<std::int32_t>(range.largest, high)};
+    if (Low)
+        range.smallest = std::min<std::int32_t>(range.smallest, kept);
+    else
+        range.largest = std::max<std::int32_t>(range.largest, kept);
 }
 
-#define ONDULIX_FOR_EACH_WIDTH(W)                                                                                   \
-    ONDULIX_WIDEST_INTEGER_CLONES void extremesOfNarrowSums(const std::int16_t* lowA, const W* lowB,                \
-                                                          const std::int16_t* highA, const W* highB, std::size_t n, \
-                                                          SumRange& range) {                                        \
-        extremesOfNarrowSumsOf(lowA, lowB, highA, highB, n, range);                                                 \
+#define ONDULIX_FOR_EACH_WIDTH(W)                                                                            \
+    ONDULIX_WIDEST_INTEGER_CLONES void extremeOfNarrowSums(const std::int16_t* a, const W* b, std::size_t n, \
+                                                           bool low, SumRange& range) {                      \
+        low ? extremeOfNarrowSumsOf<true>(a, b, n, range) : extremeOfNarrowSumsOf<false>(a, b, n, range);    \
     }
 ONDULIX_FOR_EACH_WIDTH(std::int16_t)
 ONDULIX_FOR_EACH_WIDTH(std::int8_t)
@@ -259,40 +262,43 @@ ONDULIX_FOR_EACH_WIDTH(std::int8_t)
 // (the smallest sums) or taken from 32767 (the largest) and added without sign, stopping at
 // 65535. The smallest of such sums is exact below 65535, which it is unless every sum of the run
 // lies within 32768 of the top of what two values can add up to. False when it is not.
-ONDULIX_WIDEST_INTEGER_CLONES bool extremesOfWideSums(const std::int16_t* lowA, const std::int16_t* lowB,
-                                                      const std::int16_t* highA, const std::int16_t* highB,
-                                                      std::size_t n, SumRange& range) {
+template <bool Low>
+[[gnu::always_inline]] inline bool extremeOfWideSumsOf(const std::int16_t* a, const std::int16_t* b, std::size_t n,
+                                                       SumRange& range) {
     constexpr std::uint16_t kStop = std::numeric_limits<std::uint16_t>::max();
-    std::uint16_t up = kStop, down = kStop; // the smallest of the raised sums and of the lowered ones
+    constexpr std::uint16_t kFlip = Low ? 0x8000U : 0x7FFFU; // up by 32768, or taken from 32767
+    std::uint16_t least = kStop; // the smallest of the raised (or lowered) sums
     for (std::size_t k = 0; k < n; ++k) {
-        const auto a = static_cast<std::uint16_t>(static_cast<std::uint16_t>(lowA[k]) ^ 0x8000U);
-        const auto b = static_cast<std::uint16_t>(static_cast<std::uint16_t>(lowB[k]) ^ 0x8000U);
-        auto sum = static_cast<std::uint16_t>(a + b);
-        sum |= static_cast<std::uint16_t>(-static_cast<std::uint16_t>(sum < a)); // written so it vectorises
-        up = up < sum ? up : sum;
-        const auto c = static_cast<std::uint16_t>(static_cast<std::uint16_t>(highA[k]) ^ 0x7FFFU);
-        const auto d = static_cast<std::uint16_t>(static_cast<std::uint16_t>(highB[k]) ^ 0x7FFFU);
-        auto rest = static_cast<std::uint16_t>(c + d);
-        rest |= static_cast<std::uint16_t>(-static_cast<std::uint16_t>(rest < c));
-        down = down < rest ? down : rest;
+        const auto x = static_cast<std::uint16_t>(static_cast<std::uint16_t>(a[k]) ^ kFlip);
+        const auto y = static_cast<std::uint16_t>(static_cast<std::uint16_t>(b[k]) ^ kFlip);
+        auto sum = static_cast<std::uint16_t>(x + y);
+        sum |= static_cast<std::uint16_t>(-static_cast<std::uint16_t>(sum < x)); // written so it vectorises
+        least = least < sum ? least : sum;
     }
-    if (up == kStop || down == kStop)
+    if (least == kStop)
         return false;
-    range = {std::min(range.smallest, std::int32_t{up} - 65536), std::max(range.largest, 65534 - std::int32_t{down})};
+    if (Low)
+        range.smallest = std::min(range.smallest, std::int32_t{least} - 65536);
+    else
+        range.largest = std::max(range.largest, 65534 - std::int32_t{least});
     return true;
 }
 
-// The extremes of n sums, formed in 16 bits where they fit (`narrow`), in 32 otherwise.
+ONDULIX_WIDEST_INTEGER_CLONES bool extremeOfWideSums(const std::int16_t* a, const std::int16_t* b, std::size_t n,
+                                                     bool low, SumRange& range) {
+    return low ? extremeOfWideSumsOf<true>(a, b, n, range) : extremeOfWideSumsOf<false>(a, b, n, range);
+}
+
+// One side's extreme of n sums, formed in 16 bits where they fit (`narrow`), in 32 otherwise.
 template <class V>
-void extremesOfRun(const V* lowA, const V* lowB, const V* highA, const V* highB, std::size_t n, SumRange& range,
-                   bool narrow) {
+void extremeOfRun(const V* a, const V* b, std::size_t n, bool low, SumRange& range, bool narrow) {
     if constexpr (std::is_same_v<V, std::int16_t>) {
         if (narrow)
-            return extremesOfNarrowSums(lowA, lowB, highA, highB, n, range);
-        if (extremesOfWideSums(lowA, lowB, highA, highB, n, range))
+            return extremeOfNarrowSums(a, b, n, low, range);
+        if (extremeOfWideSums(a, b, n, low, range))
             return;
     }
-    extremesOfSums(lowA, lowB, highA, highB, n, range);
+    extremeOfSums(a, b, n, low, range);
 }
 
 // n values for the residues place, place + 1, ... (mod to.size()) folded into `to`; place moves on.
@@ -413,9 +419,10 @@ void foldGroupRuns(const std::vector<Member<V>>& members, std::uint64_t modulus,
 }
 
 // (2): G(r), the extremes of the group's sum over its residues y = r (mod g.size()), y below
-// `modulus`, the lcm of the members' shared parts.
+// `modulus`, the lcm of the members' shared parts: the lows or the highs (`low`), and both where
+// the residues are few, which costs as little.
 template <class V>
-void foldGroup(const std::vector<Member<V>>& members, std::uint64_t modulus, ExtremesOf<V>& g) {
+void foldGroup(const std::vector<Member<V>>& members, std::uint64_t modulus, bool low, ExtremesOf<V>& g) {
     const std::size_t root = g.size();
     if (members.size() != 2 || root < kFewResidues) {
         std::fill(g.low.begin(), g.low.end(), members.empty() ? V{0} : std::numeric_limits<V>::max());
@@ -444,27 +451,23 @@ void foldGroup(const std::vector<Member<V>>& members, std::uint64_t modulus, Ext
     // Round u reads the members from u * root + first + shift on: each round moves the places on
     // by the root, each block by the block.
     const std::size_t roundA = root % sizeA, roundB = root % sizeB;
-    // All the lows first, then all the highs: each pass over the blocks reads one side of the
-    // members' folds, which then stay in the first-level cache where the sides together would not.
+    const V* fromA = low ? a.low.data() : a.high.data();
+    const V* fromB = low ? b.low.data() : b.high.data();
+    V* to = low ? g.low.data() : g.high.data();
     std::array<RoundReads<V>, kRoundsAtOnce> reads{};
-    for (const bool low : {true, false}) {
-        const V* fromA = low ? a.low.data() : a.high.data();
-        const V* fromB = low ? b.low.data() : b.high.data();
-        V* to = low ? g.low.data() : g.high.data();
-        for (std::size_t first = 0; first < root; first += kBlock) {
-            const std::size_t count = std::min(kBlock, root - first);
-            auto ia = static_cast<std::size_t>((first + members[0].shift) % sizeA);
-            auto ib = static_cast<std::size_t>((first + members[1].shift) % sizeB);
-            for (std::size_t round = 0; round < rounds;) {
-                const std::size_t together = std::min(kRoundsAtOnce, rounds - round);
-                for (std::size_t q = 0; q < together; ++q) {
-                    reads[q] = {fromA + ia, fromB + ib};
-                    ia = ia + roundA >= sizeA ? ia + roundA - sizeA : ia + roundA;
-                    ib = ib + roundB >= sizeB ? ib + roundB - sizeB : ib + roundB;
-                }
-                foldRounds(reads.data(), together, round == 0, low, to + first, count);
-                round += together;
+    for (std::size_t first = 0; first < root; first += kBlock) {
+        const std::size_t count = std::min(kBlock, root - first);
+        auto ia = static_cast<std::size_t>((first + members[0].shift) % sizeA);
+        auto ib = static_cast<std::size_t>((first + members[1].shift) % sizeB);
+        for (std::size_t round = 0; round < rounds;) {
+            const std::size_t together = std::min(kRoundsAtOnce, rounds - round);
+            for (std::size_t q = 0; q < together; ++q) {
+                reads[q] = {fromA + ia, fromB + ib};
+                ia = ia + roundA >= sizeA ? ia + roundA - sizeA : ia + roundA;
+                ib = ib + roundB >= sizeB ? ib + roundB - sizeB : ib + roundB;
             }
+            foldRounds(reads.data(), together, round == 0, low, to + first, count);
+            round += together;
         }
     }
 }
@@ -645,14 +648,7 @@ public:
     SumRange over(std::vector<ColumnView> columns) {
         const std::size_t inner = split_.forms[0] < split_.forms[1] ? 0 : 1;
         const std::size_t outer = 1 - inner;
-        std::vector<std::pair<Form, ColumnView>> ordered;
-        for (ColumnView& view : columns)
-            ordered.emplace_back(formOf(outer, view), std::move(view));
-        std::sort(ordered.begin(), ordered.end(),
-                  [](const auto& a, const auto& b) { return a.first.key < b.first.key; });
-        std::map<std::vector<std::int32_t>, int> innerUses; // only a form shown again is kept
-        for (const auto& column : ordered)
-            ++innerUses[formOf(inner, column.second).key];
+        const std::vector<Column> ordered = orderedColumns(std::move(columns), inner, outer);
         const auto root = static_cast<std::size_t>(split_.root);
         // The buffers are made as they are first needed: fresh memory costs as it is first touched.
         ExtremesOf<V> outerFold, innerScratch;
@@ -660,47 +656,53 @@ public:
         // offsets are then the same as the 16-bit ones (the middles of the spans).
         const bool outerNarrow = std::is_same_v<V, std::int16_t> && sumsFit_ && small_[outer] && liftOf(outer) == 0;
         ExtremesOf<std::int8_t> outerSmallFold(outerNarrow ? root : 0);
-        std::optional<std::vector<std::int32_t>> folded; // the outer form in outerFold
-        std::map<std::vector<std::int32_t>, ExtremesOf<V>> kept;
         std::vector<ExtremesOf<V>> spare; // kept folds past their last use, whose memory is at hand
         SumRange range{kNoLow, kNoHigh};
-        for (const auto& [outerForm, view] : ordered) {
-            if (folded != outerForm.key) {
-                if (outerNarrow)
-                    foldGroup(membersOf(outer, view, smallFolds_, smallOffset_), split_.modulus[outer],
-                              outerSmallFold);
-                else
-                    foldGroupOf(outer, view, sized(outerFold, root));
-                folded = outerForm.key;
-            }
-            const Form innerForm = formOf(inner, view);
-            const ExtremesOf<V>* innerFold = nullptr;
-            if (const auto found = kept.find(innerForm.key); found != kept.end())
-                innerFold = &found->second;
-            else {
-                const bool keep =
-                    innerUses[innerForm.key] > 1 && (kept.size() + 1) * root * 2 * sizeof(V) <= kMostKept;
-                ExtremesOf<V>* into = nullptr;
-                if (!keep)
-                    into = &sized(innerScratch, root);
-                else if (spare.empty())
-                    into = &kept.try_emplace(innerForm.key, root).first->second;
+        // The smallest sums first, then the largest: each pass folds and reads one side of the
+        // groups' folds, so that the folds it keeps take half the cache.
+        for (const bool low : {true, false}) {
+            std::map<std::vector<std::int32_t>, int> innerUses; // only a form shown again is kept
+            for (const Column& column : ordered)
+                ++innerUses[column.inner.key];
+            std::optional<std::vector<std::int32_t>> folded; // the outer form in outerFold
+            std::map<std::vector<std::int32_t>, ExtremesOf<V>> kept;
+            for (const auto& [outerForm, innerForm, view] : ordered) {
+                if (folded != outerForm.key) {
+                    if (outerNarrow)
+                        foldGroup(membersOf(outer, view, smallFolds_, smallOffset_), split_.modulus[outer], low,
+                                  outerSmallFold);
+                    else
+                        foldGroupOf(outer, view, low, sized(outerFold, root));
+                    folded = outerForm.key;
+                }
+                const ExtremesOf<V>* innerFold = nullptr;
+                if (const auto found = kept.find(innerForm.key); found != kept.end())
+                    innerFold = &found->second;
                 else {
-                    into = &kept.try_emplace(innerForm.key, std::move(spare.back())).first->second;
-                    spare.pop_back();
+                    const bool keep =
+                        innerUses[innerForm.key] > 1 && (kept.size() + 1) * root * 2 * sizeof(V) <= kMostKept;
+                    ExtremesOf<V>* into = nullptr;
+                    if (!keep)
+                        into = &sized(innerScratch, root);
+                    else if (spare.empty())
+                        into = &kept.try_emplace(innerForm.key, root).first->second;
+                    else {
+                        into = &kept.try_emplace(innerForm.key, std::move(spare.back())).first->second;
+                        spare.pop_back();
+                    }
+                    foldGroupOf(inner, view, low, *into);
+                    innerFold = into;
                 }
-                foldGroupOf(inner, view, *into);
-                innerFold = into;
+                if (outerNarrow)
+                    addRotated(*innerFold, innerForm.shift, outerSmallFold, outerForm.shift, low, range, true);
+                else
+                    addRotated(outerFold, outerForm.shift, *innerFold, innerForm.shift, low, range, sumsFit_);
+                if (--innerUses[innerForm.key] == 0)
+                    if (const auto done = kept.find(innerForm.key); done != kept.end()) {
+                        spare.push_back(std::move(done->second));
+                        kept.erase(done);
+                    }
             }
-            if (outerNarrow)
-                addRotated(*innerFold, innerForm.shift, outerSmallFold, outerForm.shift, range, true);
-            else
-                addRotated(outerFold, outerForm.shift, *innerFold, innerForm.shift, range, sumsFit_);
-            if (--innerUses[innerForm.key] == 0)
-                if (const auto done = kept.find(innerForm.key); done != kept.end()) {
-                    spare.push_back(std::move(done->second));
-                    kept.erase(done);
-                }
         }
         std::int32_t offsets = 0;
         for (const std::int32_t o : offset_)
@@ -709,6 +711,31 @@ public:
     }
 
 private:
+    // A column with the forms its two groups show.
+    struct Column {
+        Form outer, inner;
+        ColumnView view;
+    };
+
+    // The columns by outer form, so that each is folded once; the outer forms in the order of the
+    // inner forms their columns show, and each one's columns by inner form, so that folds shown
+    // again come back soon, while they are still in the cache, and fewer are kept at once.
+    std::vector<Column> orderedColumns(std::vector<ColumnView> views, std::size_t inner, std::size_t outer) const {
+        std::vector<Column> columns;
+        std::map<std::vector<std::int32_t>, std::vector<std::vector<std::int32_t>>> innersOf; // by outer form
+        for (ColumnView& view : views) {
+            columns.push_back({formOf(outer, view), formOf(inner, view), std::move(view)});
+            innersOf[columns.back().outer.key].push_back(columns.back().inner.key);
+        }
+        for (auto& [key, inners] : innersOf)
+            std::sort(inners.begin(), inners.end());
+        std::sort(columns.begin(), columns.end(), [&](const Column& a, const Column& b) {
+            return std::tie(innersOf[a.outer.key], a.outer.key, a.inner.key) <
+                   std::tie(innersOf[b.outer.key], b.outer.key, b.inner.key);
+        });
+        return columns;
+    }
+
     Form formOf(std::size_t g, const ColumnView& view) const {
         return normalFormOf(tables_, split_.members[g], view, split_.root);
     }
@@ -754,16 +781,17 @@ private:
     // G of group g for the column's form, in V less the offsets. A pair of tables whose spans add
     // up to kSmallSpans at most is folded in 8 bits, twice as many sums at a time, less offsets
     // of its own (the middles of the spans), and widened.
-    void foldGroupOf(std::size_t g, const ColumnView& view, ExtremesOf<V>& into) {
+    // One side (`low`) at least, as foldGroup.
+    void foldGroupOf(std::size_t g, const ColumnView& view, bool low, ExtremesOf<V>& into) {
         if (!small_[g])
-            return foldGroup(membersOf(g, view, folds_, offset_), split_.modulus[g], into);
-        foldGroup(membersOf(g, view, smallFolds_, smallOffset_), split_.modulus[g],
+            return foldGroup(membersOf(g, view, folds_, offset_), split_.modulus[g], low, into);
+        foldGroup(membersOf(g, view, smallFolds_, smallOffset_), split_.modulus[g], low,
                   sized(smallScratch_, into.size()));
         const std::int32_t lift = liftOf(g);
-        for (std::size_t r = 0; r < into.size(); ++r) {
-            into.low[r] = static_cast<V>(smallScratch_.low[r] + lift);
-            into.high[r] = static_cast<V>(smallScratch_.high[r] + lift);
-        }
+        const std::vector<std::int8_t>& from = low ? smallScratch_.low : smallScratch_.high;
+        std::vector<V>& to = low ? into.low : into.high;
+        for (std::size_t r = 0; r < to.size(); ++r)
+            to[r] = static_cast<V>(from[r] + lift);
     }
 
     template <class W>
@@ -781,22 +809,24 @@ private:
         return lift;
     }
 
-    // The extremes over r of a(r - shiftA) + b(r - shiftB), the folds of forms that the column
-    // shows shifted by D_A and D_B.
+    // The smallest (`low`) or the largest over r of a(r - shiftA) + b(r - shiftB), the folds of
+    // forms that the column shows shifted by D_A and D_B.
     // The sums are formed in V where they fit (`narrow`), in 32 bits otherwise; b's values may
     // be 8-bit ones where the sums fit in 16 bits.
     template <class W>
     static void addRotated(const ExtremesOf<V>& a, std::uint64_t shiftA, const ExtremesOf<W>& b,
-                           std::uint64_t shiftB, SumRange& range, bool narrow) {
+                           std::uint64_t shiftB, bool low, SumRange& range, bool narrow) {
         const std::size_t root = a.size();
+        const V* fromA = low ? a.low.data() : a.high.data();
+        const W* fromB = low ? b.low.data() : b.high.data();
         std::size_t ia = static_cast<std::size_t>((root - shiftA % root) % root);
         std::size_t ib = static_cast<std::size_t>((root - shiftB % root) % root);
         for (std::size_t r = 0; r < root;) {
             const std::size_t n = std::min({root - r, root - ia, root - ib});
             if constexpr (std::is_same_v<V, W>)
-                extremesOfRun(&a.low[ia], &b.low[ib], &a.high[ia], &b.high[ib], n, range, narrow);
+                extremeOfRun(fromA + ia, fromB + ib, n, low, range, narrow);
             else if constexpr (std::is_same_v<V, std::int16_t>)
-                extremesOfNarrowSums(&a.low[ia], &b.low[ib], &a.high[ia], &b.high[ib], n, range);
+                extremeOfNarrowSums(fromA + ia, fromB + ib, n, low, range);
             r += n;
             ia = ia + n == root ? 0 : ia + n;
             ib = ib + n == root ? 0 : ib + n;

@@ -50,6 +50,24 @@ bool sameSteps(std::span<const StepIndex::Step> a, std::span<const StepIndex::St
                       [](const auto& p, const auto& q) { return p.step == q.step && p.sum == q.sum; });
 }
 
+// Places by value, equal values by place, whether the values are counted (a narrow spread) or
+// merged (a wide one).
+TEST(StepIndexTest, PlacesByValueKeepEqualValuesInPlaceOrder) {
+    std::mt19937 rng(3);
+    for (const std::int32_t spread : {1, 5, 100, 2000, 100000, 2000000000}) {
+        for (const std::size_t count : {std::size_t{0}, std::size_t{1}, std::size_t{17}, std::size_t{4000}}) {
+            std::vector<std::int32_t> values(count);
+            for (std::int32_t& v : values)
+                v = pick(rng, -spread / 2, spread / 2);
+            std::vector<std::uint32_t> expected(count);
+            std::iota(expected.begin(), expected.end(), 0u);
+            std::stable_sort(expected.begin(), expected.end(),
+                             [&](std::uint32_t a, std::uint32_t b) { return values[a] < values[b]; });
+            EXPECT_EQ(expected, PlacesByValue(values)) << count << " values within " << spread;
+        }
+    }
+}
+
 // One table's places, ordered for pairing: by remainder modulo the shared factor, by value within.
 TEST(StepIndexTest, PlaceOrderGroupsByRemainderThenValue) {
     const std::vector<std::int32_t> values{5, -1, 3, -1, 0, 7};
