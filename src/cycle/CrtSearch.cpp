@@ -45,9 +45,10 @@ std::size_t placeAmong(std::span<const StepIndex::Step> steps, std::uint64_t ste
 }
 
 // The first of the steps, sorted, at or after `from`, by halving without branches: a bucket's
-// comparisons are too irregular to predict, and each look into one would wait on them.
+// comparisons are too irregular to predict, and each look into one would wait on them. From step
+// 0, where the early part of a window that reaches around A's cycle starts, it is the first.
 const StepIndex::Step* firstFrom(std::span<const StepIndex::Step> steps, std::uint32_t from) {
-    if (steps.empty())
+    if (steps.empty() || from == 0)
         return steps.data();
     const StepIndex::Step* base = steps.data();
     for (std::size_t n = steps.size(); n > 1;) {
