@@ -418,29 +418,38 @@ void foldGroupRuns(const std::vector<Member<V>>& members, std::uint64_t modulus,
     }
 }
 
-// (2): G(r), the extremes of the group's sum over its residues y = r (mod g.size()), y below
-// `modulus`, the lcm of the members' shared parts: the lows or the highs (`low`), and both where
-// the residues are few, which costs as little.
+// (2) for a group of fewer than two tables or with few residues: both sides of G at once.
 template <class V>
-void foldGroup(const std::vector<Member<V>>& members, std::uint64_t modulus, bool low, ExtremesOf<V>& g) {
+void foldSmallGroup(const std::vector<Member<V>>& members, std::uint64_t modulus, ExtremesOf<V>& g) {
+    const std::size_t root = g.size();
+    std::fill(g.low.begin(), g.low.end(), members.empty() ? V{0} : std::numeric_limits<V>::max());
+    std::fill(g.high.begin(), g.high.end(), members.empty() ? V{0} : std::numeric_limits<V>::min());
+    // Few residues that come round many times would make many short runs: they are folded
+    // into copies side by side, residue r standing at r, r + root, ..., the copies then into g.
+    const auto copies = static_cast<std::size_t>(std::min<std::uint64_t>(kRun / root, modulus / root));
+    if (members.empty() || root >= kFewResidues || copies < 2)
+        return members.empty() ? void() : foldGroupRuns(members, modulus, g);
+    ExtremesOf<V> side(root * copies);
+    foldGroupRuns(members, modulus, side);
+    for (std::size_t left = copies; left > 1;) { // the upper half of the copies onto the lower
+        const std::size_t half = left / 2;
+        keepExtremes(&side.low[(left - half) * root], &side.high[(left - half) * root], side.low.data(),
+                     side.high.data(), half * root);
+        left -= half;
+    }
+    keepExtremes(side.low.data(), side.high.data(), g.low.data(), g.high.data(), root);
+}
+
+// (2): G(r), the extremes of the group's sum over its residues y = r (mod g.size()), y below
+// `modulus`, the lcm of the members' shared parts: the lows or the highs (`low`), one side of G.
+template <class V>
+void foldGroup(const std::vector<Member<V>>& members, std::uint64_t modulus, bool low, std::vector<V>& g) {
     const std::size_t root = g.size();
     if (members.size() != 2 || root < kFewResidues) {
-        std::fill(g.low.begin(), g.low.end(), members.empty() ? V{0} : std::numeric_limits<V>::max());
-        std::fill(g.high.begin(), g.high.end(), members.empty() ? V{0} : std::numeric_limits<V>::min());
-        // Few residues that come round many times would make many short runs: they are folded
-        // into copies side by side, residue r standing at r, r + root, ..., the copies then into g.
-        const auto copies = static_cast<std::size_t>(std::min<std::uint64_t>(kRun / root, modulus / root));
-        if (members.empty() || root >= kFewResidues || copies < 2)
-            return members.empty() ? void() : foldGroupRuns(members, modulus, g);
-        ExtremesOf<V> side(root * copies);
-        foldGroupRuns(members, modulus, side);
-        for (std::size_t left = copies; left > 1;) { // the upper half of the copies onto the lower
-            const std::size_t half = left / 2;
-            keepExtremes(&side.low[(left - half) * root], &side.high[(left - half) * root], side.low.data(),
-                         side.high.data(), half * root);
-            left -= half;
-        }
-        keepExtremes(side.low.data(), side.high.data(), g.low.data(), g.high.data(), root);
+        ExtremesOf<V> both(root);
+        foldSmallGroup(members, modulus, both);
+        const std::vector<V>& side = low ? both.low : both.high;
+        std::copy(side.begin(), side.end(), g.begin());
         return;
     }
     // Many residues: a block at a time, whose first pass of rounds starts its extremes.
@@ -453,7 +462,7 @@ void foldGroup(const std::vector<Member<V>>& members, std::uint64_t modulus, boo
     const std::size_t roundA = root % sizeA, roundB = root % sizeB;
     const V* fromA = low ? a.low.data() : a.high.data();
     const V* fromB = low ? b.low.data() : b.high.data();
-    V* to = low ? g.low.data() : g.high.data();
+    V* to = g.data();
     std::array<RoundReads<V>, kRoundsAtOnce> reads{};
     for (std::size_t first = 0; first < root; first += kBlock) {
         const std::size_t count = std::min(kBlock, root - first);
@@ -651,12 +660,14 @@ public:
         const std::vector<Column> ordered = orderedColumns(std::move(columns), inner, outer);
         const auto root = static_cast<std::size_t>(split_.root);
         // The buffers are made as they are first needed: fresh memory costs as it is first touched.
-        ExtremesOf<V> outerFold, innerScratch;
+        std::vector<V> outerFold, innerScratch; // one side of a group's fold, as each pass needs
         // Where all sums fit in 16 bits, an outer group folded in 8 bits is added as it is: its
         // offsets are then the same as the 16-bit ones (the middles of the spans).
         const bool outerNarrow = std::is_same_v<V, std::int16_t> && sumsFit_ && small_[outer] && liftOf(outer) == 0;
-        ExtremesOf<std::int8_t> outerSmallFold(outerNarrow ? root : 0);
-        std::vector<ExtremesOf<V>> spare; // kept folds past their last use, whose memory is at hand
+        std::vector<std::int8_t> outerSmallFold(outerNarrow ? root : 0);
+        // Kept folds past their last use, whose memory is at hand: the second pass keeps its sides
+        // in the memory of the first's.
+        std::vector<std::vector<V>> spare;
         SumRange range{kNoLow, kNoHigh};
         // The smallest sums first, then the largest: each pass folds and reads one side of the
         // groups' folds, so that the folds it keeps take half the cache.
@@ -665,7 +676,7 @@ public:
             for (const Column& column : ordered)
                 ++innerUses[column.inner.key];
             std::optional<std::vector<std::int32_t>> folded; // the outer form in outerFold
-            std::map<std::vector<std::int32_t>, ExtremesOf<V>> kept;
+            std::map<std::vector<std::int32_t>, std::vector<V>> kept;
             for (const auto& [outerForm, innerForm, view] : ordered) {
                 if (folded != outerForm.key) {
                     if (outerNarrow)
@@ -675,13 +686,13 @@ public:
                         foldGroupOf(outer, view, low, sized(outerFold, root));
                     folded = outerForm.key;
                 }
-                const ExtremesOf<V>* innerFold = nullptr;
+                const std::vector<V>* innerFold = nullptr;
                 if (const auto found = kept.find(innerForm.key); found != kept.end())
                     innerFold = &found->second;
                 else {
                     const bool keep =
-                        innerUses[innerForm.key] > 1 && (kept.size() + 1) * root * 2 * sizeof(V) <= kMostKept;
-                    ExtremesOf<V>* into = nullptr;
+                        innerUses[innerForm.key] > 1 && (kept.size() + 1) * root * sizeof(V) <= kMostKept;
+                    std::vector<V>* into = nullptr;
                     if (!keep)
                         into = &sized(innerScratch, root);
                     else if (spare.empty())
@@ -781,23 +792,20 @@ private:
     // G of group g for the column's form, in V less the offsets. A pair of tables whose spans add
     // up to kSmallSpans at most is folded in 8 bits, twice as many sums at a time, less offsets
     // of its own (the middles of the spans), and widened.
-    // One side (`low`) at least, as foldGroup.
-    void foldGroupOf(std::size_t g, const ColumnView& view, bool low, ExtremesOf<V>& into) {
+    // One side (`low`) of G, as foldGroup.
+    void foldGroupOf(std::size_t g, const ColumnView& view, bool low, std::vector<V>& into) {
         if (!small_[g])
             return foldGroup(membersOf(g, view, folds_, offset_), split_.modulus[g], low, into);
         foldGroup(membersOf(g, view, smallFolds_, smallOffset_), split_.modulus[g], low,
                   sized(smallScratch_, into.size()));
         const std::int32_t lift = liftOf(g);
-        const std::vector<std::int8_t>& from = low ? smallScratch_.low : smallScratch_.high;
-        std::vector<V>& to = low ? into.low : into.high;
-        for (std::size_t r = 0; r < to.size(); ++r)
-            to[r] = static_cast<V>(from[r] + lift);
+        for (std::size_t r = 0; r < into.size(); ++r)
+            into[r] = static_cast<V>(smallScratch_[r] + lift);
     }
 
     template <class W>
-    static ExtremesOf<W>& sized(ExtremesOf<W>& buffer, std::size_t size) {
-        if (buffer.size() != size)
-            buffer = ExtremesOf<W>(size);
+    static std::vector<W>& sized(std::vector<W>& buffer, std::size_t size) {
+        buffer.resize(size);
         return buffer;
     }
 
@@ -809,16 +817,16 @@ private:
         return lift;
     }
 
-    // The smallest (`low`) or the largest over r of a(r - shiftA) + b(r - shiftB), the folds of
-    // forms that the column shows shifted by D_A and D_B.
+    // The smallest (`low`) or the largest over r of a(r - shiftA) + b(r - shiftB), one side of the
+    // folds of forms that the column shows shifted by D_A and D_B.
     // The sums are formed in V where they fit (`narrow`), in 32 bits otherwise; b's values may
     // be 8-bit ones where the sums fit in 16 bits.
     template <class W>
-    static void addRotated(const ExtremesOf<V>& a, std::uint64_t shiftA, const ExtremesOf<W>& b,
+    static void addRotated(const std::vector<V>& a, std::uint64_t shiftA, const std::vector<W>& b,
                            std::uint64_t shiftB, bool low, SumRange& range, bool narrow) {
         const std::size_t root = a.size();
-        const V* fromA = low ? a.low.data() : a.high.data();
-        const W* fromB = low ? b.low.data() : b.high.data();
+        const V* fromA = a.data();
+        const W* fromB = b.data();
         std::size_t ia = static_cast<std::size_t>((root - shiftA % root) % root);
         std::size_t ib = static_cast<std::size_t>((root - shiftB % root) % root);
         for (std::size_t r = 0; r < root;) {
@@ -841,7 +849,7 @@ private:
     std::array<bool, 2> small_{};          // per group: folded in 8 bits
     std::vector<std::int32_t> smallOffset_; // per table, for those folds
     std::map<std::pair<std::size_t, std::int32_t>, ExtremesOf<std::int8_t>> smallFolds_;
-    ExtremesOf<std::int8_t> smallScratch_;
+    std::vector<std::int8_t> smallScratch_;
 };
 
 } // namespace
