@@ -45,9 +45,10 @@ std::size_t placeAmong(std::span<const StepIndex::Step> steps, std::uint64_t ste
 }
 
 // The first of the steps, sorted, at or after `from`, by halving without branches: a bucket's
-// comparisons are too irregular to predict, and each look into one would wait on them.
+// comparisons are too irregular to predict, and each look into one would wait on them. From step
+// 0, where the early part of a window that reaches around A's cycle starts, it is the first.
 const StepIndex::Step* firstFrom(std::span<const StepIndex::Step> steps, std::uint32_t from) {
-    if (steps.empty())
+    if (steps.empty() || from == 0)
         return steps.data();
     const StepIndex::Step* base = steps.data();
     for (std::size_t n = steps.size(); n > 1;) {
@@ -61,9 +62,9 @@ const StepIndex::Step* firstFrom(std::span<const StepIndex::Step> steps, std::ui
 } // namespace
 
 CrtSearch::CrtSearch(const SearchPlan& plan, Columns columns, int sign, std::int32_t threshold, SearchLimits limits,
-                     const Deadline& deadline)
+                     const Deadline& deadline, BufferPool& pool)
     : tables_(plan.tables), root_(plan.rootModulus), columns_(columns), sign_(sign), threshold_(threshold),
-      limits_(limits), deadline_(deadline) {
+      limits_(limits), deadline_(deadline), pool_(pool) {
     for (const std::size_t t : plan.a)
         a_.tables.push_back(&tables_[t]);
     for (const std::size_t t : plan.b)
@@ -214,12 +215,8 @@ std::span<const StepIndex::Step> CrtSearch::reachingPlacesOfC(std::int32_t cClas
     const TickedTable& c = *b_.tables[0];
     const std::int32_t* values = b_.orbits[0].values.data() + cClass * c.choices;
     std::vector<std::uint32_t>& byValue = cByValue_[cClass];
-    if (byValue.empty()) {
-        byValue.resize(static_cast<std::size_t>(c.choices));
-        std::iota(byValue.begin(), byValue.end(), 0u);
-        std::stable_sort(byValue.begin(), byValue.end(),
-                         [&](std::uint32_t p, std::uint32_t q) { return values[p] < values[q]; });
-    }
+    if (byValue.empty())
+        byValue = PlacesByValue(std::span(values, static_cast<std::size_t>(c.choices)));
     for (const std::uint32_t place : byValue) {
         if (values[place] > budget)
             break;
@@ -251,7 +248,7 @@ StepIndex* CrtSearch::indexFor(Group& group, const std::vector<Orbits>& orbits, 
         index = group.indexes
                     .emplace(key, std::make_unique<StepIndex>(orderOf(group, orbits, 0, classes[0]),
                                                               orderOf(group, orbits, 1, classes[1]),
-                                                              Pairing{group.shared, phase}, budget, limits_.mostIndexed))
+                                                              Pairing{group.shared, phase}, budget, limits_.mostIndexed, &pool_))
                     .first;
         indexed_ += index->second->size();
     }

@@ -44,10 +44,11 @@ class CrtSearch {
 public:
     enum class Outcome { Found, None, TooLarge };
 
-    // The plan and the deadline outlive the search, which looks at the deadline before each root
-    // class it sets up and each piece of a round it searches.
+    // The plan, the deadline and the pool its indexes take their memory from outlive the search,
+    // which looks at the deadline before each root class it sets up and each piece of a round it
+    // searches.
     CrtSearch(const SearchPlan& plan, Columns columns, int sign, std::int32_t threshold, SearchLimits limits,
-              const Deadline& deadline);
+              const Deadline& deadline, BufferPool& pool);
 
     // Runs to the answer, leaving it in hit(). TooLarge: A's index for some root class would
     // outgrow the limits; its tables then reach the threshold so often that walking the frames is
@@ -145,6 +146,7 @@ private:
     std::int32_t threshold_;
     SearchLimits limits_;
     const Deadline& deadline_;
+    BufferPool& pool_;
     std::size_t indexed_ = 0; // combinations in all indexes so far
     bool tooLarge_ = false;
     std::vector<const TickedTable*> constants_;

@@ -128,7 +128,7 @@ std::optional<Hit> CycleAnalysis::firstHit(int sign, std::int32_t limit) {
             return stop.hit;
         walked = stop.reached;
     }
-    CrtSearch search(plan, columns_, sign, limit, limits_, deadline_);
+    CrtSearch search(plan, columns_, sign, limit, limits_, deadline_, pool_);
     switch (search.run(extremes_)) {
     case CrtSearch::Outcome::Found:
         return search.hit();

@@ -44,6 +44,7 @@ private:
     Columns columns_;
     SearchLimits limits_;
     const Deadline& deadline_;
+    BufferPool pool_; // for the searches' indexes, one after the other
     std::uint64_t cycle_ = 1; // the ticked tables repeat together after this many frames
     std::vector<TableGroups> splits_;
     std::vector<TickedTable> tables_; // classes with respect to the root modulus

@@ -38,7 +38,8 @@ inline std::int32_t modOf(std::uint64_t value, std::int32_t modulus) {
 // 2^64 / divisor, rounded up, in 64 bits: the value's share of a turn, times the divisor, leaves
 // the remainder in the high half of the product, exactly for every 32-bit value and divisor.
 // Larger values, below 2^40, take the quotient estimated in double precision, off by at most one,
-// which one correction each way puts right.
+// which one correction each way puts right. The high half of the value times the fraction is the
+// quotient, exactly for 32-bit values.
 class Remainders {
 public:
     Remainders() = default;
@@ -57,6 +58,11 @@ public:
         r += r < 0 ? divisor_ : 0;
         r -= r >= divisor_ ? divisor_ : 0;
         return static_cast<std::uint32_t>(r);
+    }
+
+    std::uint32_t quotientOf(std::uint32_t value) const {
+        __extension__ using Wide = unsigned __int128;
+        return divisor_ == 1 ? value : static_cast<std::uint32_t>((static_cast<Wide>(fraction_) * value) >> 64);
     }
 
 private:

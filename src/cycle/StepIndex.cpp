@@ -14,13 +14,38 @@ namespace {
 // The one place worth 0 of a missing table.
 constexpr std::array<std::int32_t, 1> kNoTable{0};
 
+// Values spread over at most this many times as many numbers as there are of them are ordered by
+// counting them, in three passes, else by merging: the count's memory against the merges' compares.
+// Each class of 8192 places of a table counts; in bench/run (ondulix_cycle_perf) that made
+// equal_prime_lengths 0.85 times the time and twice_primes_amplitude_16 0.97.
+constexpr std::int64_t kMostSpreadCounted = 8;
+
 } // namespace
 
+std::vector<std::uint32_t> PlacesByValue(std::span<const std::int32_t> values) {
+    std::vector<std::uint32_t> places(values.size());
+    if (values.empty())
+        return places;
+    const auto [low, high] = std::minmax_element(values.begin(), values.end());
+    const std::int64_t spread = std::int64_t{*high} - *low + 1;
+    if (spread > kMostSpreadCounted * static_cast<std::int64_t>(values.size())) {
+        std::iota(places.begin(), places.end(), 0u);
+        std::stable_sort(places.begin(), places.end(),
+                         [&](std::uint32_t a, std::uint32_t b) { return values[a] < values[b]; });
+        return places;
+    }
+    // Where each value's places start, then each place in turn after those of its value before it.
+    std::vector<std::uint32_t> starts(static_cast<std::size_t>(spread) + 1, 0);
+    for (const std::int32_t v : values)
+        ++starts[static_cast<std::size_t>(v - *low) + 1];
+    std::partial_sum(starts.begin(), starts.end(), starts.begin());
+    for (std::uint32_t place = 0; place < values.size(); ++place)
+        places[starts[static_cast<std::size_t>(values[place] - *low)]++] = place;
+    return places;
+}
+
 PlaceOrder::PlaceOrder(std::span<const std::int32_t> values, std::uint32_t shared)
-    : values_(values.empty() ? std::span<const std::int32_t>(kNoTable) : values), byValue_(values_.size()) {
-    std::iota(byValue_.begin(), byValue_.end(), 0u);
-    std::stable_sort(byValue_.begin(), byValue_.end(),
-                     [&](std::uint32_t a, std::uint32_t b) { return values_[a] < values_[b]; });
+    : values_(values.empty() ? std::span<const std::int32_t>(kNoTable) : values), byValue_(PlacesByValue(values_)) {
     starts_.assign(static_cast<std::size_t>(shared) + 1, 0);
     for (const std::uint32_t place : byValue_)
         ++starts_[place % shared + 1];
@@ -32,11 +57,11 @@ PlaceOrder::PlaceOrder(std::span<const std::int32_t> values, std::uint32_t share
 }
 
 StepIndex::StepIndex(const PlaceOrder& first, const PlaceOrder& second, Pairing pairing, std::int32_t budget,
-                     std::size_t most)
+                     std::size_t most, BufferPool* pool)
     : first_(first), second_(second), firstSize_(first.size()), secondSize_(second.size()),
       shared_(static_cast<std::uint32_t>(pairing.shared)), phase_(static_cast<std::uint32_t>(pairing.phase)),
       inverse_(static_cast<std::uint32_t>(inverseOf(firstSize_ / shared_, secondSize_ / shared_))),
-      budget_(budget) {
+      budget_(budget), memory_(pool), bySteps_(memory_), bucketed_(memory_) {
     // The first table's places that can reach the budget with the second's smallest entry.
     const std::int32_t secondLowest = second.values()[second.byValue().front()];
     const std::span<const std::uint32_t> firstByValue = first.byValue();
@@ -73,11 +98,10 @@ void StepIndex::forEachCombination(Visit&& visit) const {
 
 // The combinations by step. With i = r + shared a and j - phase = r + shared b, the step is
 // i + firstSize * t with t = (b - a) / (firstSize / shared) modulo secondSize / shared: its turn
-// t, then its first place i, orders it. One pass over the combinations counts them per turn,
-// another writes each into its turn's stretch, where they come in the order of i: no sorting is
-// needed. A step is worked out twice, which costs less than writing it down and reading it back
-// in fresh memory, which the system clears page by page first.
-LargeBuffer<StepIndex::Step> StepIndex::layOutBySteps() const {
+// t, then its first place i, orders it. One pass over the combinations writes them down in the
+// order of i and counts them per turn; another deals them out into their turns' stretches, where
+// they keep the order of i: no sorting is needed. `into` and `scratch` are sized to hold them.
+void StepIndex::layOutBySteps(LargeBuffer<Step>& into, LargeBuffer<Step>& scratch) const {
     const std::span<const std::int32_t> first = first_.values(), second = second_.values();
     // Where the combinations outnumber the places, each place's share is worked out once, so that
     // a combination costs a subtraction instead of four divisions.
@@ -93,36 +117,44 @@ LargeBuffer<StepIndex::Step> StepIndex::layOutBySteps() const {
     if (combinations_ > second.size())
         for (std::uint32_t j = 0; j < second.size(); ++j)
             secondShare.push_back(secondShareOf(j));
-    // Calls visit(turn, step) for each combination.
-    const auto forEachStep = [&](auto&& visit) {
-        forEachCombination([&](std::uint32_t i, std::span<const std::uint32_t> seconds) {
-            const std::uint32_t a = firstShareOf(i);
-            for (const std::uint32_t j : seconds) {
-                const std::uint32_t b = secondShare.empty() ? secondShareOf(j) : secondShare[j];
-                const std::uint32_t turn = b >= a ? b - a : b + turns - a;
-                visit(turn, Step{i + firstSize_ * turn, first[i] + second[j]});
-            }
-        });
-    };
     std::vector<std::uint32_t> starts(static_cast<std::size_t>(turns) + 1, 0);
-    forEachStep([&](std::uint32_t turn, Step) { ++starts[turn + 1]; });
+    scratch.resize(combinations_);
+    Step* byPlace = scratch.data();
+    forEachCombination([&](std::uint32_t i, std::span<const std::uint32_t> seconds) {
+        const std::uint32_t a = firstShareOf(i);
+        for (const std::uint32_t j : seconds) {
+            const std::uint32_t b = secondShare.empty() ? secondShareOf(j) : secondShare[j];
+            const std::uint32_t turn = b >= a ? b - a : b + turns - a;
+            ++starts[turn + 1];
+            *byPlace++ = Step{i + firstSize_ * turn, first[i] + second[j]};
+        }
+    });
     std::partial_sum(starts.begin(), starts.end(), starts.begin());
-    LargeBuffer<Step> steps(combinations_);
-    forEachStep([&](std::uint32_t turn, Step s) { steps[starts[turn]++] = s; });
-    return steps;
+    into.resize(combinations_);
+    const Remainders byTurn(firstSize_);
+    for (const Step& s : scratch)
+        into[starts[byTurn.quotientOf(s.step)]++] = s;
 }
 
 const LargeBuffer<StepIndex::Step>& StepIndex::bySteps() {
-    if (!laidOutBySteps())
-        bySteps_ = layOutBySteps();
+    if (!laidOutBySteps()) {
+        LargeBuffer<Step> scratch(memory_);
+        layOutBySteps(bySteps_, scratch);
+    }
     return bySteps_;
 }
 
-// Dealt out from the layout by step, in step order, so that each bucket comes out sorted.
+// Dealt out from the layout by step, in step order, so that each bucket comes out sorted. A layout
+// made for this alone, in the buckets' memory, goes back to the pool at once: where every cursor
+// goes the other way, as twice_primes_amplitude_16's do, nothing reads it again, and the next index
+// lays its own out in the same memory.
 void StepIndex::fillBuckets(std::uint32_t modulus) {
     if (!bucketStarts_.empty())
         return;
-    const LargeBuffer<Step>& steps = bySteps();
+    LargeBuffer<Step> temporary(memory_);
+    if (!laidOutBySteps())
+        layOutBySteps(temporary, bucketed_);
+    const LargeBuffer<Step>& steps = laidOutBySteps() ? bySteps_ : temporary;
     // The steps come in order, so each remainder is the step less the last multiple of the modulus
     // reached, which moves on by a division only where the steps leave its stretch.
     // Two passes, one to count the buckets and one to deal the steps out, each working the

@@ -10,6 +10,10 @@
 
 namespace ondulix::cycle {
 
+// The places 0 .. n - 1 of n values in the order of their values, equal values in the order of
+// their places.
+std::vector<std::uint32_t> PlacesByValue(std::span<const std::int32_t> values);
+
 // One table's places in one class, ordered for pairing: grouped by their remainder modulo the
 // factor the group's two tables share, and by entry within each group. Without a table: one
 // place worth 0.
@@ -47,7 +51,7 @@ struct Pairing {
 //
 // The combinations are counted when the index is made, and laid out when first asked for: by
 // step, written straight into place by a second pass over the combinations, and into buckets by
-// the step's remainder modulo some number, dealt out from the layout by step, which leaves each
+// the step's remainder modulo some number, dealt out from a layout by step, which leaves each
 // bucket in step order without sorting it.
 class StepIndex {
 public:
@@ -57,9 +61,10 @@ public:
         std::int32_t sum;
     };
 
-    // The orders outlive the index. An index of more than `most` combinations is not usable.
+    // The orders, and the pool its layouts take their memory from, if any, outlive the index. An
+    // index of more than `most` combinations is not usable.
     StepIndex(const PlaceOrder& first, const PlaceOrder& second, Pairing pairing, std::int32_t budget,
-              std::size_t most);
+              std::size_t most, BufferPool* pool = nullptr);
 
     bool usable() const { return usable_; }
     std::size_t size() const { return combinations_; }
@@ -75,7 +80,8 @@ public:
     // Every combination within the budget, by step.
     const LargeBuffer<Step>& bySteps();
 
-    // Lays the combinations out in buckets by their step's remainder modulo `modulus`, each by step.
+    // Lays the combinations out in buckets by their step's remainder modulo `modulus`, each by step,
+    // from the layout by step, which is only kept if it was laid out before.
     void fillBuckets(std::uint32_t modulus);
 
     // The combinations whose step leaves the remainder `r` modulo the bucket modulus, by step.
@@ -98,7 +104,7 @@ private:
 
     template <class Visit>
     void forEachCombination(Visit&& visit) const;
-    LargeBuffer<Step> layOutBySteps() const;
+    void layOutBySteps(LargeBuffer<Step>& into, LargeBuffer<Step>& scratch) const;
 
     const PlaceOrder& first_;
     const PlaceOrder& second_;
@@ -108,6 +114,7 @@ private:
     std::uint32_t phase_;
     std::uint32_t inverse_; // of firstSize / shared modulo secondSize / shared
     std::int32_t budget_;
+    LargeBufferAllocator<Step> memory_;
     std::size_t combinations_ = 0;
     std::int32_t lowest_ = 0;
     std::vector<std::uint32_t> reaching_; // the first table's places that can reach the budget, in order

@@ -10,6 +10,7 @@
 #include <optional>
 #include <set>
 #include <span>
+#include <tuple>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -35,11 +36,15 @@
 // frames later have its G, rotated by that number (3): each column's tables, and each group's,
 // are brought to a normal form up to such a shift, and only distinct forms are folded. A split
 // then costs F_A Q_A + F_B Q_B + K R steps for F_g distinct forms of group g and K distinct
-// columns, and the cheapest split by that count is taken. The groups' folds take 16-bit values
+// columns, and the cheapest split by that count is taken. The smallest sums are found in one pass
+// and the largest in another, each folding and reading one side of every fold: as many steps,
+// but the folds kept for later columns take half the cache. The groups' folds take 16-bit values
 // where the tables' spans allow (always for the window's own sines), twice as many per step, and
 // a pair of tables whose spans add up to at most 252 is folded in 8 bits, twice as many again.
 // A group's residues are folded a block at a time, several of their Q / R rounds in one pass over
-// the block, so that the block's extremes are loaded and stored once for all of them. The sums of
+// the block, so that the block's extremes are loaded and stored once for all of them; first all
+// the lows, then all the highs, so that one side of the two tables' folds stays in the
+// first-level cache where both sides would not. The sums of
 // the two groups are compared in 16 bits as well where they need 17, exactly but for runs whose
 // every sum lies near the top, which are compared again in 32 bits. Fewer than 256 residues are
 // folded into copies of them side by side, at most 4096 values, which are then folded into each
@@ -194,24 +199,24 @@ template <class V>
     }
 }
 
-template <class V>
-[[gnu::always_inline]] inline void extremesOfSumsOf(const V* lowA, const V* lowB, const V* highA, const V* highB,
-                                                    std::size_t n, SumRange& range) {
-    std::int32_t low = range.smallest;
-    std::int32_t high = range.largest;
+// The sums of two groups' folds are taken one side at a time: the smallest of their lows, or
+// the largest of their highs (`Low` says which).
+template <bool Low, class V>
+[[gnu::always_inline]] inline void extremeOfSumsOf(const V* a, const V* b, std::size_t n, SumRange& range) {
+    std::int32_t kept = Low ? range.smallest : range.largest;
     for (std::size_t k = 0; k < n; ++k) {
-        low = std::min(low, std::int32_t{lowA[k]} + std::int32_t{lowB[k]});
-        high = std::max(high, std::int32_t{highA[k]} + std::int32_t{highB[k]});
+        const std::int32_t sum = std::int32_t{a[k]} + std::int32_t{b[k]};
+        kept = Low ? std::min(kept, sum) : std::max(kept, sum);
     }
-    range = {low, high};
+    (Low ? range.smallest : range.largest) = kept;
 }
 
-#define ONDULIX_FOR_EACH_WIDTH(V)                                                                                  \
-    ONDULIX_WIDE_INTEGER_CLONES void addSideBySide(const V* a, const V* b, V* to, std::size_t n) {                 \
-        addSideBySideOf(a, b, to, n);                                                                              \
-    }                                                                                                              \
-    ONDULIX_WIDE_INTEGER_CLONES void keepExtremes(const V* low, const V* high, V* toLow, V* toHigh, std::size_t n) { \
-        keepExtremesOf(low, high, toLow, toHigh, n);                                                               \
+#define ONDULIX_FOR_EACH_WIDTH(V)                                                                                      \
+    ONDULIX_WIDEST_INTEGER_CLONES void addSideBySide(const V* a, const V* b, V* to, std::size_t n) {                   \
+        addSideBySideOf(a, b, to, n);                                                                                  \
+    }                                                                                                                  \
+    ONDULIX_WIDEST_INTEGER_CLONES void keepExtremes(const V* low, const V* high, V* toLow, V* toHigh, std::size_t n) { \
+        keepExtremesOf(low, high, toLow, toHigh, n);                                                                   \
     }
 ONDULIX_FOR_EACH_WIDTH(std::int32_t)
 ONDULIX_FOR_EACH_WIDTH(std::int16_t)
@@ -219,10 +224,10 @@ ONDULIX_FOR_EACH_WIDTH(std::int8_t)
 #undef ONDULIX_FOR_EACH_WIDTH
 
 // The sums of the two groups, in 32 bits (8-bit folds are widened before).
-#define ONDULIX_FOR_EACH_WIDTH(V)                                                                                  \
-    ONDULIX_WIDE_INTEGER_CLONES void extremesOfSums(const V* lowA, const V* lowB, const V* highA, const V* highB,   \
-                                                    std::size_t n, SumRange& range) {                              \
-        extremesOfSumsOf(lowA, lowB, highA, highB, n, range);                                                      \
+#define ONDULIX_FOR_EACH_WIDTH(V)                                                                     \
+    ONDULIX_WIDEST_INTEGER_CLONES void extremeOfSums(const V* a, const V* b, std::size_t n, bool low, \
+                                                     SumRange& range) {                               \
+        low ? extremeOfSumsOf<true>(a, b, n, range) : extremeOfSumsOf<false>(a, b, n, range);         \
     }
 ONDULIX_FOR_EACH_WIDTH(std::int32_t)
 ONDULIX_FOR_EACH_WIDTH(std::int16_t)
@@ -230,24 +235,24 @@ ONDULIX_FOR_EACH_WIDTH(std::int16_t)
 
 // The same with the sums in 16 bits, where they fit: twice as many at a time. The second group's
 // values may be 8-bit ones, as its fold keeps them where they fit, read widened.
-template <class W>
-[[gnu::always_inline]] inline void extremesOfNarrowSumsOf(const std::int16_t* lowA, const W* lowB,
-                                                          const std::int16_t* highA, const W* highB, std::size_t n,
-                                                          SumRange& range) {
-    std::int16_t low = std::numeric_limits<std::int16_t>::max();
-    std::int16_t high = std::numeric_limits<std::int16_t>::min();
+template <bool Low, class W>
+[[gnu::always_inline]] inline void extremeOfNarrowSumsOf(const std::int16_t* a, const W* b, std::size_t n,
+                                                         SumRange& range) {
+    std::int16_t kept = Low ? std::numeric_limits<std::int16_t>::max() : std::numeric_limits<std::int16_t>::min();
     for (std::size_t k = 0; k < n; ++k) {
-        low = std::min(low, static_cast<std::int16_t>(lowA[k] + lowB[k]));
-        high = std::max(high, static_cast<std::int16_t>(highA[k] + highB[k]));
+        const auto sum = static_cast<std::int16_t>(a[k] + b[k]);
+        kept = Low ? std::min(kept, sum) : std::max(kept, sum);
     }
-    range = {std::min<std::int32_t>(range.smallest, low), std::max<std::int32_t>(range.largest, high)};
+    if (Low)
+        range.smallest = std::min<std::int32_t>(range.smallest, kept);
+    else
+        range.largest = std::max<std::int32_t>(range.largest, kept);
 }
 
-#define ONDULIX_FOR_EACH_WIDTH(W)                                                                                 \
-    ONDULIX_WIDE_INTEGER_CLONES void extremesOfNarrowSums(const std::int16_t* lowA, const W* lowB,                \
-                                                          const std::int16_t* highA, const W* highB, std::size_t n, \
-                                                          SumRange& range) {                                      \
-        extremesOfNarrowSumsOf(lowA, lowB, highA, highB, n, range);                                               \
+#define ONDULIX_FOR_EACH_WIDTH(W)                                                                            \
+    ONDULIX_WIDEST_INTEGER_CLONES void extremeOfNarrowSums(const std::int16_t* a, const W* b, std::size_t n, \
+                                                           bool low, SumRange& range) {                      \
+        low ? extremeOfNarrowSumsOf<true>(a, b, n, range) : extremeOfNarrowSumsOf<false>(a, b, n, range);    \
     }
 ONDULIX_FOR_EACH_WIDTH(std::int16_t)
 ONDULIX_FOR_EACH_WIDTH(std::int8_t)
@@ -257,40 +262,43 @@ ONDULIX_FOR_EACH_WIDTH(std::int8_t)
 // (the smallest sums) or taken from 32767 (the largest) and added without sign, stopping at
 // 65535. The smallest of such sums is exact below 65535, which it is unless every sum of the run
 // lies within 32768 of the top of what two values can add up to. False when it is not.
-ONDULIX_WIDE_INTEGER_CLONES bool extremesOfWideSums(const std::int16_t* lowA, const std::int16_t* lowB,
-                                                    const std::int16_t* highA, const std::int16_t* highB,
-                                                    std::size_t n, SumRange& range) {
+template <bool Low>
+[[gnu::always_inline]] inline bool extremeOfWideSumsOf(const std::int16_t* a, const std::int16_t* b, std::size_t n,
+                                                       SumRange& range) {
     constexpr std::uint16_t kStop = std::numeric_limits<std::uint16_t>::max();
-    std::uint16_t up = kStop, down = kStop; // the smallest of the raised sums and of the lowered ones
+    constexpr std::uint16_t kFlip = Low ? 0x8000U : 0x7FFFU; // up by 32768, or taken from 32767
+    std::uint16_t least = kStop; // the smallest of the raised (or lowered) sums
     for (std::size_t k = 0; k < n; ++k) {
-        const auto a = static_cast<std::uint16_t>(static_cast<std::uint16_t>(lowA[k]) ^ 0x8000U);
-        const auto b = static_cast<std::uint16_t>(static_cast<std::uint16_t>(lowB[k]) ^ 0x8000U);
-        auto sum = static_cast<std::uint16_t>(a + b);
-        sum |= static_cast<std::uint16_t>(-static_cast<std::uint16_t>(sum < a)); // written so it vectorises
-        up = up < sum ? up : sum;
-        const auto c = static_cast<std::uint16_t>(static_cast<std::uint16_t>(highA[k]) ^ 0x7FFFU);
-        const auto d = static_cast<std::uint16_t>(static_cast<std::uint16_t>(highB[k]) ^ 0x7FFFU);
-        auto rest = static_cast<std::uint16_t>(c + d);
-        rest |= static_cast<std::uint16_t>(-static_cast<std::uint16_t>(rest < c));
-        down = down < rest ? down : rest;
+        const auto x = static_cast<std::uint16_t>(static_cast<std::uint16_t>(a[k]) ^ kFlip);
+        const auto y = static_cast<std::uint16_t>(static_cast<std::uint16_t>(b[k]) ^ kFlip);
+        auto sum = static_cast<std::uint16_t>(x + y);
+        sum |= static_cast<std::uint16_t>(-static_cast<std::uint16_t>(sum < x)); // written so it vectorises
+        least = least < sum ? least : sum;
     }
-    if (up == kStop || down == kStop)
+    if (least == kStop)
         return false;
-    range = {std::min(range.smallest, std::int32_t{up} - 65536), std::max(range.largest, 65534 - std::int32_t{down})};
+    if (Low)
+        range.smallest = std::min(range.smallest, std::int32_t{least} - 65536);
+    else
+        range.largest = std::max(range.largest, 65534 - std::int32_t{least});
     return true;
 }
 
-// The extremes of n sums, formed in 16 bits where they fit (`narrow`), in 32 otherwise.
+ONDULIX_WIDEST_INTEGER_CLONES bool extremeOfWideSums(const std::int16_t* a, const std::int16_t* b, std::size_t n,
+                                                     bool low, SumRange& range) {
+    return low ? extremeOfWideSumsOf<true>(a, b, n, range) : extremeOfWideSumsOf<false>(a, b, n, range);
+}
+
+// One side's extreme of n sums, formed in 16 bits where they fit (`narrow`), in 32 otherwise.
 template <class V>
-void extremesOfRun(const V* lowA, const V* lowB, const V* highA, const V* highB, std::size_t n, SumRange& range,
-                   bool narrow) {
+void extremeOfRun(const V* a, const V* b, std::size_t n, bool low, SumRange& range, bool narrow) {
     if constexpr (std::is_same_v<V, std::int16_t>) {
         if (narrow)
-            return extremesOfNarrowSums(lowA, lowB, highA, highB, n, range);
-        if (extremesOfWideSums(lowA, lowB, highA, highB, n, range))
+            return extremeOfNarrowSums(a, b, n, low, range);
+        if (extremeOfWideSums(a, b, n, low, range))
             return;
     }
-    extremesOfSums(lowA, lowB, highA, highB, n, range);
+    extremeOfSums(a, b, n, low, range);
 }
 
 // n values for the residues place, place + 1, ... (mod to.size()) folded into `to`; place moves on.
@@ -314,11 +322,11 @@ void foldRun(const V* low, const V* high, std::size_t n, ExtremesOf<V>& to, std:
 // several rounds in one pass.
 constexpr std::size_t kRun = 4096;
 constexpr std::size_t kFewResidues = 256;
-// A block's 16-bit extremes take 8 KB: it stays in the first-level cache beside the rounds'
-// streams; shorter blocks start the rounds' streams more often (bench/range-worst --corpus).
+// A block's 16-bit lows take 4 KB: it stays in the first-level cache beside the rounds' streams;
+// shorter blocks start the streams more often, 1024 and 4096 do as well (bench/range-worst --corpus).
 constexpr std::size_t kBlock = 2048;
-// Rounds folded in one pass over a block: each pass loads and stores the block's extremes once,
-// eight at most: with twelve the compiler no longer vectorises the pass, and four do as well
+// Rounds folded in one pass over a block: each pass loads and stores the block's extremes once;
+// with twelve the compiler no longer vectorises the pass, four do nearly as well
 // (bench/range-worst --corpus: seed 7 case 8485, seed 11 case 3888).
 constexpr std::size_t kRoundsAtOnce = 8;
 
@@ -332,50 +340,50 @@ struct Member {
     std::size_t shift;
 };
 
-// Where one round reads both members' folds for the block at hand.
+// Where one round reads both members' folds, on one side, for the block at hand.
 template <class V>
 struct RoundReads {
-    const V* lowA;
-    const V* lowB;
-    const V* highA;
-    const V* highB;
+    const V* a;
+    const V* b;
 };
 
-// The block's extremes over K rounds at once; the first pass over a block (`Fresh`) starts them.
-template <class V, std::size_t K, bool Fresh>
-[[gnu::always_inline]] inline void foldRoundsOf(const RoundReads<V>* reads, V* __restrict toLow, V* __restrict toHigh,
-                                                std::size_t n) {
+// The block's lows (or highs) over K rounds at once; the first pass over a block (`Fresh`)
+// starts them.
+template <class V, bool Low, std::size_t K, bool Fresh>
+[[gnu::always_inline]] inline void foldRoundsOf(const RoundReads<V>* reads, V* __restrict to, std::size_t n) {
     // Held apart from `reads`, which 8-bit stores might change as far as the compiler knows.
     const std::array<RoundReads<V>, K> at = [&]<std::size_t... Q>(std::index_sequence<Q...>) {
         return std::array<RoundReads<V>, K>{reads[Q]...};
     }(std::make_index_sequence<K>{});
+    constexpr V kStart = Low ? std::numeric_limits<V>::max() : std::numeric_limits<V>::min();
     // The reads never overlap the block's extremes: no checks of that before the vector loop.
 #pragma GCC ivdep
     for (std::size_t k = 0; k < n; ++k) {
-        V low = Fresh ? std::numeric_limits<V>::max() : toLow[k];
-        V high = Fresh ? std::numeric_limits<V>::min() : toHigh[k];
+        V kept = Fresh ? kStart : to[k];
         for (std::size_t q = 0; q < K; ++q) {
-            low = std::min(low, static_cast<V>(at[q].lowA[k] + at[q].lowB[k]));
-            high = std::max(high, static_cast<V>(at[q].highA[k] + at[q].highB[k]));
+            const auto sum = static_cast<V>(at[q].a[k] + at[q].b[k]);
+            kept = Low ? std::min(kept, sum) : std::max(kept, sum);
         }
-        toLow[k] = low;
-        toHigh[k] = high;
+        to[k] = kept;
     }
 }
 
-template <class V, std::size_t... K>
-[[gnu::always_inline]] inline void foldRoundsUpTo(const RoundReads<V>* reads, std::size_t rounds, bool fresh, V* toLow,
-                                                  V* toHigh, std::size_t n, std::index_sequence<K...>) {
-    ((rounds == K + 1 ? fresh ? foldRoundsOf<V, K + 1, true>(reads, toLow, toHigh, n)
-                              : foldRoundsOf<V, K + 1, false>(reads, toLow, toHigh, n)
+template <class V, bool Low, std::size_t... K>
+[[gnu::always_inline]] inline void foldRoundsUpTo(const RoundReads<V>* reads, std::size_t rounds, bool fresh, V* to,
+                                                  std::size_t n, std::index_sequence<K...>) {
+    ((rounds == K + 1 ? fresh ? foldRoundsOf<V, Low, K + 1, true>(reads, to, n)
+                              : foldRoundsOf<V, Low, K + 1, false>(reads, to, n)
                       : void()),
      ...);
 }
 
-#define ONDULIX_FOR_EACH_WIDTH(V)                                                                                 \
-    ONDULIX_WIDE_INTEGER_CLONES void foldRounds(const RoundReads<V>* reads, std::size_t rounds, bool fresh,       \
-                                                V* toLow, V* toHigh, std::size_t n) {                              \
-        foldRoundsUpTo(reads, rounds, fresh, toLow, toHigh, n, std::make_index_sequence<kRoundsAtOnce>{});         \
+#define ONDULIX_FOR_EACH_WIDTH(V)                                                                             \
+    ONDULIX_WIDEST_INTEGER_CLONES void foldRounds(const RoundReads<V>* reads, std::size_t rounds, bool fresh, \
+                                                  bool low, V* to, std::size_t n) {                           \
+        if (low)                                                                                              \
+            foldRoundsUpTo<V, true>(reads, rounds, fresh, to, n, std::make_index_sequence<kRoundsAtOnce>{});  \
+        else                                                                                                  \
+            foldRoundsUpTo<V, false>(reads, rounds, fresh, to, n, std::make_index_sequence<kRoundsAtOnce>{}); \
     }
 ONDULIX_FOR_EACH_WIDTH(std::int32_t)
 ONDULIX_FOR_EACH_WIDTH(std::int16_t)
@@ -410,28 +418,38 @@ void foldGroupRuns(const std::vector<Member<V>>& members, std::uint64_t modulus,
     }
 }
 
-// (2): G(r), the extremes of the group's sum over its residues y = r (mod g.size()), y below
-// `modulus`, the lcm of the members' shared parts.
+// (2) for a group of fewer than two tables or with few residues: both sides of G at once.
 template <class V>
-void foldGroup(const std::vector<Member<V>>& members, std::uint64_t modulus, ExtremesOf<V>& g) {
+void foldSmallGroup(const std::vector<Member<V>>& members, std::uint64_t modulus, ExtremesOf<V>& g) {
+    const std::size_t root = g.size();
+    std::fill(g.low.begin(), g.low.end(), members.empty() ? V{0} : std::numeric_limits<V>::max());
+    std::fill(g.high.begin(), g.high.end(), members.empty() ? V{0} : std::numeric_limits<V>::min());
+    // Few residues that come round many times would make many short runs: they are folded
+    // into copies side by side, residue r standing at r, r + root, ..., the copies then into g.
+    const auto copies = static_cast<std::size_t>(std::min<std::uint64_t>(kRun / root, modulus / root));
+    if (members.empty() || root >= kFewResidues || copies < 2)
+        return members.empty() ? void() : foldGroupRuns(members, modulus, g);
+    ExtremesOf<V> side(root * copies);
+    foldGroupRuns(members, modulus, side);
+    for (std::size_t left = copies; left > 1;) { // the upper half of the copies onto the lower
+        const std::size_t half = left / 2;
+        keepExtremes(&side.low[(left - half) * root], &side.high[(left - half) * root], side.low.data(),
+                     side.high.data(), half * root);
+        left -= half;
+    }
+    keepExtremes(side.low.data(), side.high.data(), g.low.data(), g.high.data(), root);
+}
+
+// (2): G(r), the extremes of the group's sum over its residues y = r (mod g.size()), y below
+// `modulus`, the lcm of the members' shared parts: the lows or the highs (`low`), one side of G.
+template <class V>
+void foldGroup(const std::vector<Member<V>>& members, std::uint64_t modulus, bool low, std::vector<V>& g) {
     const std::size_t root = g.size();
     if (members.size() != 2 || root < kFewResidues) {
-        std::fill(g.low.begin(), g.low.end(), members.empty() ? V{0} : std::numeric_limits<V>::max());
-        std::fill(g.high.begin(), g.high.end(), members.empty() ? V{0} : std::numeric_limits<V>::min());
-        // Few residues that come round many times would make many short runs: they are folded
-        // into copies side by side, residue r standing at r, r + root, ..., the copies then into g.
-        const auto copies = static_cast<std::size_t>(std::min<std::uint64_t>(kRun / root, modulus / root));
-        if (members.empty() || root >= kFewResidues || copies < 2)
-            return members.empty() ? void() : foldGroupRuns(members, modulus, g);
-        ExtremesOf<V> side(root * copies);
-        foldGroupRuns(members, modulus, side);
-        for (std::size_t left = copies; left > 1;) { // the upper half of the copies onto the lower
-            const std::size_t half = left / 2;
-            keepExtremes(&side.low[(left - half) * root], &side.high[(left - half) * root], side.low.data(),
-                         side.high.data(), half * root);
-            left -= half;
-        }
-        keepExtremes(side.low.data(), side.high.data(), g.low.data(), g.high.data(), root);
+        ExtremesOf<V> both(root);
+        foldSmallGroup(members, modulus, both);
+        const std::vector<V>& side = low ? both.low : both.high;
+        std::copy(side.begin(), side.end(), g.begin());
         return;
     }
     // Many residues: a block at a time, whose first pass of rounds starts its extremes.
@@ -442,6 +460,9 @@ void foldGroup(const std::vector<Member<V>>& members, std::uint64_t modulus, Ext
     // Round u reads the members from u * root + first + shift on: each round moves the places on
     // by the root, each block by the block.
     const std::size_t roundA = root % sizeA, roundB = root % sizeB;
+    const V* fromA = low ? a.low.data() : a.high.data();
+    const V* fromB = low ? b.low.data() : b.high.data();
+    V* to = g.data();
     std::array<RoundReads<V>, kRoundsAtOnce> reads{};
     for (std::size_t first = 0; first < root; first += kBlock) {
         const std::size_t count = std::min(kBlock, root - first);
@@ -450,11 +471,11 @@ void foldGroup(const std::vector<Member<V>>& members, std::uint64_t modulus, Ext
         for (std::size_t round = 0; round < rounds;) {
             const std::size_t together = std::min(kRoundsAtOnce, rounds - round);
             for (std::size_t q = 0; q < together; ++q) {
-                reads[q] = {&a.low[ia], &b.low[ib], &a.high[ia], &b.high[ib]};
+                reads[q] = {fromA + ia, fromB + ib};
                 ia = ia + roundA >= sizeA ? ia + roundA - sizeA : ia + roundA;
                 ib = ib + roundB >= sizeB ? ib + roundB - sizeB : ib + roundB;
             }
-            foldRounds(reads.data(), together, round == 0, &g.low[first], &g.high[first], count);
+            foldRounds(reads.data(), together, round == 0, low, to + first, count);
             round += together;
         }
     }
@@ -636,62 +657,63 @@ public:
     SumRange over(std::vector<ColumnView> columns) {
         const std::size_t inner = split_.forms[0] < split_.forms[1] ? 0 : 1;
         const std::size_t outer = 1 - inner;
-        std::vector<std::pair<Form, ColumnView>> ordered;
-        for (ColumnView& view : columns)
-            ordered.emplace_back(formOf(outer, view), std::move(view));
-        std::sort(ordered.begin(), ordered.end(),
-                  [](const auto& a, const auto& b) { return a.first.key < b.first.key; });
-        std::map<std::vector<std::int32_t>, int> innerUses; // only a form shown again is kept
-        for (const auto& column : ordered)
-            ++innerUses[formOf(inner, column.second).key];
+        const std::vector<Column> ordered = orderedColumns(std::move(columns), inner, outer);
         const auto root = static_cast<std::size_t>(split_.root);
         // The buffers are made as they are first needed: fresh memory costs as it is first touched.
-        ExtremesOf<V> outerFold, innerScratch;
+        std::vector<V> outerFold, innerScratch; // one side of a group's fold, as each pass needs
         // Where all sums fit in 16 bits, an outer group folded in 8 bits is added as it is: its
         // offsets are then the same as the 16-bit ones (the middles of the spans).
         const bool outerNarrow = std::is_same_v<V, std::int16_t> && sumsFit_ && small_[outer] && liftOf(outer) == 0;
-        ExtremesOf<std::int8_t> outerSmallFold(outerNarrow ? root : 0);
-        std::optional<std::vector<std::int32_t>> folded; // the outer form in outerFold
-        std::map<std::vector<std::int32_t>, ExtremesOf<V>> kept;
-        std::vector<ExtremesOf<V>> spare; // kept folds past their last use, whose memory is at hand
+        std::vector<std::int8_t> outerSmallFold(outerNarrow ? root : 0);
+        // Kept folds past their last use, whose memory is at hand: the second pass keeps its sides
+        // in the memory of the first's.
+        std::vector<std::vector<V>> spare;
         SumRange range{kNoLow, kNoHigh};
-        for (const auto& [outerForm, view] : ordered) {
-            if (folded != outerForm.key) {
-                if (outerNarrow)
-                    foldGroup(membersOf(outer, view, smallFolds_, smallOffset_), split_.modulus[outer],
-                              outerSmallFold);
-                else
-                    foldGroupOf(outer, view, sized(outerFold, root));
-                folded = outerForm.key;
-            }
-            const Form innerForm = formOf(inner, view);
-            const ExtremesOf<V>* innerFold = nullptr;
-            if (const auto found = kept.find(innerForm.key); found != kept.end())
-                innerFold = &found->second;
-            else {
-                const bool keep =
-                    innerUses[innerForm.key] > 1 && (kept.size() + 1) * root * 2 * sizeof(V) <= kMostKept;
-                ExtremesOf<V>* into = nullptr;
-                if (!keep)
-                    into = &sized(innerScratch, root);
-                else if (spare.empty())
-                    into = &kept.try_emplace(innerForm.key, root).first->second;
+        // The smallest sums first, then the largest: each pass folds and reads one side of the
+        // groups' folds, so that the folds it keeps take half the cache.
+        for (const bool low : {true, false}) {
+            std::map<std::vector<std::int32_t>, int> innerUses; // only a form shown again is kept
+            for (const Column& column : ordered)
+                ++innerUses[column.inner.key];
+            std::optional<std::vector<std::int32_t>> folded; // the outer form in outerFold
+            std::map<std::vector<std::int32_t>, std::vector<V>> kept;
+            for (const auto& [outerForm, innerForm, view] : ordered) {
+                if (folded != outerForm.key) {
+                    if (outerNarrow)
+                        foldGroup(membersOf(outer, view, smallFolds_, smallOffset_), split_.modulus[outer], low,
+                                  outerSmallFold);
+                    else
+                        foldGroupOf(outer, view, low, sized(outerFold, root));
+                    folded = outerForm.key;
+                }
+                const std::vector<V>* innerFold = nullptr;
+                if (const auto found = kept.find(innerForm.key); found != kept.end())
+                    innerFold = &found->second;
                 else {
-                    into = &kept.try_emplace(innerForm.key, std::move(spare.back())).first->second;
-                    spare.pop_back();
+                    const bool keep =
+                        innerUses[innerForm.key] > 1 && (kept.size() + 1) * root * sizeof(V) <= kMostKept;
+                    std::vector<V>* into = nullptr;
+                    if (!keep)
+                        into = &sized(innerScratch, root);
+                    else if (spare.empty())
+                        into = &kept.try_emplace(innerForm.key, root).first->second;
+                    else {
+                        into = &kept.try_emplace(innerForm.key, std::move(spare.back())).first->second;
+                        spare.pop_back();
+                    }
+                    foldGroupOf(inner, view, low, *into);
+                    innerFold = into;
                 }
-                foldGroupOf(inner, view, *into);
-                innerFold = into;
+                if (outerNarrow)
+                    addRotated(*innerFold, innerForm.shift, outerSmallFold, outerForm.shift, low, range, true);
+                else
+                    addRotated(outerFold, outerForm.shift, *innerFold, innerForm.shift, low, range, sumsFit_);
+                if (--innerUses[innerForm.key] == 0)
+                    if (const auto done = kept.find(innerForm.key); done != kept.end()) {
+                        spare.push_back(std::move(done->second));
+                        kept.erase(done);
+                    }
             }
-            if (outerNarrow)
-                addRotated(*innerFold, innerForm.shift, outerSmallFold, outerForm.shift, range, true);
-            else
-                addRotated(outerFold, outerForm.shift, *innerFold, innerForm.shift, range, sumsFit_);
-            if (--innerUses[innerForm.key] == 0)
-                if (const auto done = kept.find(innerForm.key); done != kept.end()) {
-                    spare.push_back(std::move(done->second));
-                    kept.erase(done);
-                }
         }
         std::int32_t offsets = 0;
         for (const std::int32_t o : offset_)
@@ -700,6 +722,31 @@ public:
     }
 
 private:
+    // A column with the forms its two groups show.
+    struct Column {
+        Form outer, inner;
+        ColumnView view;
+    };
+
+    // The columns by outer form, so that each is folded once; the outer forms in the order of the
+    // inner forms their columns show, and each one's columns by inner form, so that folds shown
+    // again come back soon, while they are still in the cache, and fewer are kept at once.
+    std::vector<Column> orderedColumns(std::vector<ColumnView> views, std::size_t inner, std::size_t outer) const {
+        std::vector<Column> columns;
+        std::map<std::vector<std::int32_t>, std::vector<std::vector<std::int32_t>>> innersOf; // by outer form
+        for (ColumnView& view : views) {
+            columns.push_back({formOf(outer, view), formOf(inner, view), std::move(view)});
+            innersOf[columns.back().outer.key].push_back(columns.back().inner.key);
+        }
+        for (auto& [key, inners] : innersOf)
+            std::sort(inners.begin(), inners.end());
+        std::sort(columns.begin(), columns.end(), [&](const Column& a, const Column& b) {
+            return std::tie(innersOf[a.outer.key], a.outer.key, a.inner.key) <
+                   std::tie(innersOf[b.outer.key], b.outer.key, b.inner.key);
+        });
+        return columns;
+    }
+
     Form formOf(std::size_t g, const ColumnView& view) const {
         return normalFormOf(tables_, split_.members[g], view, split_.root);
     }
@@ -745,22 +792,20 @@ private:
     // G of group g for the column's form, in V less the offsets. A pair of tables whose spans add
     // up to kSmallSpans at most is folded in 8 bits, twice as many sums at a time, less offsets
     // of its own (the middles of the spans), and widened.
-    void foldGroupOf(std::size_t g, const ColumnView& view, ExtremesOf<V>& into) {
+    // One side (`low`) of G, as foldGroup.
+    void foldGroupOf(std::size_t g, const ColumnView& view, bool low, std::vector<V>& into) {
         if (!small_[g])
-            return foldGroup(membersOf(g, view, folds_, offset_), split_.modulus[g], into);
-        foldGroup(membersOf(g, view, smallFolds_, smallOffset_), split_.modulus[g],
+            return foldGroup(membersOf(g, view, folds_, offset_), split_.modulus[g], low, into);
+        foldGroup(membersOf(g, view, smallFolds_, smallOffset_), split_.modulus[g], low,
                   sized(smallScratch_, into.size()));
         const std::int32_t lift = liftOf(g);
-        for (std::size_t r = 0; r < into.size(); ++r) {
-            into.low[r] = static_cast<V>(smallScratch_.low[r] + lift);
-            into.high[r] = static_cast<V>(smallScratch_.high[r] + lift);
-        }
+        for (std::size_t r = 0; r < into.size(); ++r)
+            into[r] = static_cast<V>(smallScratch_[r] + lift);
     }
 
     template <class W>
-    static ExtremesOf<W>& sized(ExtremesOf<W>& buffer, std::size_t size) {
-        if (buffer.size() != size)
-            buffer = ExtremesOf<W>(size);
+    static std::vector<W>& sized(std::vector<W>& buffer, std::size_t size) {
+        buffer.resize(size);
         return buffer;
     }
 
@@ -772,22 +817,24 @@ private:
         return lift;
     }
 
-    // The extremes over r of a(r - shiftA) + b(r - shiftB), the folds of forms that the column
-    // shows shifted by D_A and D_B.
+    // The smallest (`low`) or the largest over r of a(r - shiftA) + b(r - shiftB), one side of the
+    // folds of forms that the column shows shifted by D_A and D_B.
     // The sums are formed in V where they fit (`narrow`), in 32 bits otherwise; b's values may
     // be 8-bit ones where the sums fit in 16 bits.
     template <class W>
-    static void addRotated(const ExtremesOf<V>& a, std::uint64_t shiftA, const ExtremesOf<W>& b,
-                           std::uint64_t shiftB, SumRange& range, bool narrow) {
+    static void addRotated(const std::vector<V>& a, std::uint64_t shiftA, const std::vector<W>& b,
+                           std::uint64_t shiftB, bool low, SumRange& range, bool narrow) {
         const std::size_t root = a.size();
+        const V* fromA = a.data();
+        const W* fromB = b.data();
         std::size_t ia = static_cast<std::size_t>((root - shiftA % root) % root);
         std::size_t ib = static_cast<std::size_t>((root - shiftB % root) % root);
         for (std::size_t r = 0; r < root;) {
             const std::size_t n = std::min({root - r, root - ia, root - ib});
             if constexpr (std::is_same_v<V, W>)
-                extremesOfRun(&a.low[ia], &b.low[ib], &a.high[ia], &b.high[ib], n, range, narrow);
+                extremeOfRun(fromA + ia, fromB + ib, n, low, range, narrow);
             else if constexpr (std::is_same_v<V, std::int16_t>)
-                extremesOfNarrowSums(&a.low[ia], &b.low[ib], &a.high[ia], &b.high[ib], n, range);
+                extremeOfNarrowSums(fromA + ia, fromB + ib, n, low, range);
             r += n;
             ia = ia + n == root ? 0 : ia + n;
             ib = ib + n == root ? 0 : ib + n;
@@ -802,7 +849,7 @@ private:
     std::array<bool, 2> small_{};          // per group: folded in 8 bits
     std::vector<std::int32_t> smallOffset_; // per table, for those folds
     std::map<std::pair<std::size_t, std::int32_t>, ExtremesOf<std::int8_t>> smallFolds_;
-    ExtremesOf<std::int8_t> smallScratch_;
+    std::vector<std::int8_t> smallScratch_;
 };
 
 } // namespace

@@ -59,7 +59,13 @@ TEST(CycleMathTest, RemaindersByMultiplicationMatchDivision) {
             for (const std::uint64_t value : {quotient * divisor, quotient * divisor + divisor - 1,
                                               rng() % (std::uint64_t{1} << 40), rng() % (std::uint64_t{1} << 32)})
                 ASSERT_EQ(value % divisor, remainders.of(value)) << value << " mod " << divisor;
+            // Quotients of 32-bit values, at and just below each multiple too.
+            const auto value = static_cast<std::uint32_t>(rng());
+            const std::uint32_t multiple = value / divisor * divisor;
+            for (const std::uint32_t v : {value, multiple, multiple == 0 ? 0u : multiple - 1})
+                ASSERT_EQ(v / divisor, remainders.quotientOf(v)) << v << " / " << divisor;
         }
+        ASSERT_EQ(0xFFFFFFFFu / divisor, remainders.quotientOf(0xFFFFFFFFu)) << divisor;
     }
     EXPECT_EQ(0u, Remainders().of(12345)); // modulo 1 until given a divisor
 }

@@ -36,5 +36,32 @@ TEST(LargeBufferTest, SmallAndLargeBuffersHoldWhatIsWritten) {
     EXPECT_TRUE(LargeBufferAllocator<int>() == LargeBufferAllocator<int>(LargeBufferAllocator<char>()));
 }
 
+// Buffers with a pool take their huge pages from the blocks earlier buffers gave back, the smallest
+// that holds them, and fresh ones where none does; the pool frees them all in the end.
+TEST(LargeBufferTest, BuffersOfAPoolReuseTheBlocksGivenBack) {
+    constexpr std::size_t kHugePage = BufferPool::kHugePage;
+    BufferPool pool;
+    const LargeBufferAllocator<std::int32_t> withPool(&pool);
+    const auto blockOf = [&](std::size_t count) {
+        LargeBuffer<std::int32_t> buffer(count, 5, withPool);
+        EXPECT_EQ(5, buffer.back());
+        return buffer.data();
+    };
+    const std::int32_t* const twoPages = blockOf(2 * kHugePage / 4);
+    EXPECT_EQ(twoPages, blockOf(kHugePage / 4 + 1)); // rounded up to two pages, the one kept
+    const std::int32_t* onePage = nullptr;
+    {
+        LargeBuffer<std::int32_t> a(kHugePage / 4, withPool), b(kHugePage / 4, withPool);
+        EXPECT_TRUE(a.data() == twoPages || b.data() == twoPages);
+        onePage = a.data() == twoPages ? b.data() : a.data();
+        std::iota(a.begin(), a.end(), 0);
+        LargeBuffer<std::int32_t> moved(withPool);
+        moved = std::move(a); // keeps a's block
+        EXPECT_EQ(static_cast<std::int32_t>(kHugePage / 4) - 1, moved.back());
+    }
+    EXPECT_EQ(onePage, blockOf(kHugePage / 8)); // the smallest that holds it
+    EXPECT_TRUE(LargeBufferAllocator<int>(&pool) != LargeBufferAllocator<int>());
+}
+
 } // namespace
 } // namespace ondulix::cycle

@@ -50,6 +50,24 @@ bool sameSteps(std::span<const StepIndex::Step> a, std::span<const StepIndex::St
                       [](const auto& p, const auto& q) { return p.step == q.step && p.sum == q.sum; });
 }
 
+// Places by value, equal values by place, whether the values are counted (a narrow spread) or
+// merged (a wide one).
+TEST(StepIndexTest, PlacesByValueKeepEqualValuesInPlaceOrder) {
+    std::mt19937 rng(3);
+    for (const std::int32_t spread : {1, 5, 100, 2000, 100000, 2000000000}) {
+        for (const std::size_t count : {std::size_t{0}, std::size_t{1}, std::size_t{17}, std::size_t{4000}}) {
+            std::vector<std::int32_t> values(count);
+            for (std::int32_t& v : values)
+                v = pick(rng, -spread / 2, spread / 2);
+            std::vector<std::uint32_t> expected(count);
+            std::iota(expected.begin(), expected.end(), 0u);
+            std::stable_sort(expected.begin(), expected.end(),
+                             [&](std::uint32_t a, std::uint32_t b) { return values[a] < values[b]; });
+            EXPECT_EQ(expected, PlacesByValue(values)) << count << " values within " << spread;
+        }
+    }
+}
+
 // One table's places, ordered for pairing: by remainder modulo the shared factor, by value within.
 TEST(StepIndexTest, PlaceOrderGroupsByRemainderThenValue) {
     const std::vector<std::int32_t> values{5, -1, 3, -1, 0, 7};
@@ -105,14 +123,22 @@ TEST(StepIndexTest, AgreesWithSteppingTheTablesTogether) {
             ASSERT_EQ(s, index.stepOf(s % static_cast<std::uint32_t>(first.size()),
                                       static_cast<std::uint32_t>((s + phase) % n2)));
 
+        // Buckets dealt out from the layout by step, and, by an index of the same combinations
+        // that has none yet, from one of its own that it does not keep.
         const auto modulus = static_cast<std::uint32_t>(pick(rng, 1, 12));
         index.fillBuckets(modulus);
+        StepIndex bucketsFirst(a, b, {static_cast<std::int32_t>(shared), static_cast<std::int32_t>(phase)}, budget,
+                               walked.steps.size());
+        bucketsFirst.fillBuckets(modulus);
+        EXPECT_FALSE(bucketsFirst.laidOutBySteps() && index.size() > 0);
         for (std::uint32_t r = 0; r < modulus; ++r) {
             std::vector<StepIndex::Step> expected;
             std::copy_if(walked.steps.begin(), walked.steps.end(), std::back_inserter(expected),
                          [&](const StepIndex::Step& s) { return s.step % modulus == r; });
             ASSERT_TRUE(sameSteps(expected, index.bucket(r))) << "bucket " << r << " of " << modulus;
+            ASSERT_TRUE(sameSteps(expected, bucketsFirst.bucket(r))) << "bucket " << r << " of " << modulus;
         }
+        ASSERT_TRUE(sameSteps(walked.steps, bucketsFirst.bySteps()));
 
         for (std::int32_t tighter = lowest - 1; tighter <= budget; ++tighter)
             for (std::uint32_t from = 0; from < walked.cycle; from += 1 + walked.cycle / 17)

@@ -65,15 +65,14 @@ QWidget* makeLine(const LayoutItem& item, QWidget* parent) {
     return line;
 }
 
-// The text goes in last, once the box has its font and alignment: a line edit lays out its text
-// again at each of them, and one made with its text lays it out first in the application's
-// default font, a face the window never shows.
+// Made empty: the window logic's start-up writes every box before the window is first shown,
+// and a line edit lays out (shapes) each text it is given at once, so the layout's first text
+// would be laid out for nothing in most boxes.
 QLineEdit* makeLineEdit(const LayoutItem& item, const QFont& font, QWidget* parent) {
     auto* edit = new QLineEdit(parent);
     edit->setFont(font);
     edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter); // numbers line up by their last digit
     edit->setGeometry(toPixels(item.rect));
-    edit->setText(fromUtf8(item.caption));
     return edit;
 }
 

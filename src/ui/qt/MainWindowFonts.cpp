@@ -4,15 +4,21 @@
 
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QImage>
 #include <QPainter>
+#include <QRawFont>
 #include <QRect>
 #include <QStringList>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <memory>
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace ondulix::ui::qt {
 namespace {
@@ -85,11 +91,12 @@ int originOf(const LayoutItem& item, int advance) {
 
 } // namespace
 
-// What a caption's fit depends on, each figure taken when first needed: each one shapes the
-// text, and drawing it also rasterises its glyphs.
+// What a caption's fit depends on, each figure taken when first needed. The glyph boxes shape
+// the text; the advance and the ink come from one more shaping, kept in a text layout.
 struct MainWindowFonts::Measures {
     int height = 0;
     QRect boxes; // the glyph boxes, rounded outward, from x = 0
+    std::unique_ptr<QTextLayout> layout;
     std::optional<int> advance;
     std::optional<std::pair<int, int>> ink; // the first and last column drawn, from x = 0
 };
@@ -108,31 +115,82 @@ MainWindowFonts::Measures& MainWindowFonts::measures(const QFont& font, const QS
     if (found != measured_.end())
         return found->measures;
     const QFontMetrics metrics(font);
-    return measured_.emplace_back(Measured{text, font, {metrics.height(), metrics.boundingRect(text), {}, {}}})
+    return measured_.emplace_back(Measured{text, font, {metrics.height(), metrics.boundingRect(text), {}, {}, {}}})
         .measures;
+}
+
+// The caption on one line from x = 0, shaped once.
+QTextLine MainWindowFonts::lineOf(const QFont& font, const QString& text) {
+    Measures& m = measures(font, text);
+    if (!m.layout) {
+        m.layout = std::make_unique<QTextLayout>(text, font);
+        m.layout->beginLayout();
+        m.layout->createLine();
+        m.layout->endLayout();
+    }
+    return m.layout->lineAt(0);
 }
 
 int MainWindowFonts::advanceOf(const QFont& font, const QString& text) {
     Measures& m = measures(font, text);
     if (!m.advance)
-        m.advance = QFontMetrics(font).horizontalAdvance(text);
+        m.advance = qRound(lineOf(font, text).horizontalAdvance());
     return *m.advance;
 }
 
 // The first and last column the text's pixels cover when it is drawn from x = 0. Drawn rather
 // than taken from the font metrics, whose glyph boxes are rounded outward and can claim a column
-// no pixel is drawn in: one column decides whether "Sin1" fits its label.
+// no pixel is drawn in: one column decides whether "Sin1" fits its label. Only the glyphs whose
+// boxes come near either end of the text can draw its first or last column (a glyph draws
+// inside its box, give or take the pixel its place between pixels moves it), so only they are
+// drawn, each where the text puts it: a long caption costs no more than a short one.
 std::pair<int, int> MainWindowFonts::inkColumns(const QFont& font, const QString& text) {
     Measures& m = measures(font, text);
     if (m.ink)
         return *m.ink;
-    // The glyph boxes hold the ink; a line's height to spare on either side.
+    struct Placed {
+        QRawFont font;
+        quint32 glyph;
+        QPointF position;
+        QRectF box;
+    };
+    std::vector<Placed> glyphs;
+    double left = std::numeric_limits<double>::max();
+    double right = std::numeric_limits<double>::lowest();
+    const QTextLine line = lineOf(font, text);
+    for (const QGlyphRun& run : line.glyphRuns()) {
+        const QRawFont raw = run.rawFont();
+        const QList<quint32> indexes = run.glyphIndexes();
+        const QList<QPointF> positions = run.positions();
+        for (qsizetype i = 0; i < indexes.size() && i < positions.size(); ++i) {
+            const QRectF box = raw.boundingRect(indexes[i]).translated(positions[i]);
+            if (box.isEmpty())
+                continue; // a space draws nothing
+            glyphs.push_back({raw, indexes[i], positions[i], box});
+            left = std::min(left, box.left());
+            right = std::max(right, box.right());
+        }
+    }
+    if (glyphs.empty()) {
+        m.ink = std::pair{0, -1};
+        return *m.ink;
+    }
+    constexpr double kNearAnEnd = 3.0; // pixels
     const int margin = m.height;
-    QImage image(std::max(m.boxes.right(), 0) + 1 + 2 * margin, 2 * m.height, QImage::Format_Alpha8);
+    const int origin = margin - static_cast<int>(std::floor(left));
+    QImage image(static_cast<int>(std::ceil(right - left)) + 1 + 2 * margin, 3 * m.height + margin,
+                 QImage::Format_Alpha8);
     image.fill(0);
     QPainter painter(&image);
-    painter.setFont(font);
-    painter.drawText(margin, QFontMetrics(font).ascent(), text);
+    for (const Placed& g : glyphs) {
+        if (g.box.left() >= left + kNearAnEnd && g.box.right() <= right - kNearAnEnd)
+            continue;
+        QGlyphRun one;
+        one.setRawFont(g.font);
+        one.setGlyphIndexes({g.glyph});
+        one.setPositions({g.position});
+        painter.drawGlyphRun(QPointF(origin, margin), one);
+    }
     painter.end();
     int first = image.width();
     int last = -1;
@@ -146,7 +204,7 @@ std::pair<int, int> MainWindowFonts::inkColumns(const QFont& font, const QString
             }
         }
     }
-    m.ink = std::pair{first - margin, last - margin};
+    m.ink = std::pair{first - origin, last - origin};
     return *m.ink;
 }
 

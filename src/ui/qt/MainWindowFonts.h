@@ -8,6 +8,8 @@
 #include <list>
 #include <utility>
 
+class QTextLine;
+
 namespace ondulix::ui::qt {
 
 // The window's three fonts, each at its designed size: 8 pt, 7.8 pt bold and 10.8 pt bold at the
@@ -39,6 +41,7 @@ private:
     struct Measured;
 
     Measures& measures(const QFont& font, const QString& text);
+    QTextLine lineOf(const QFont& font, const QString& text);
     int advanceOf(const QFont& font, const QString& text);
     std::pair<int, int> inkColumns(const QFont& font, const QString& text);
     bool captionFits(const QFont& font, const LayoutItem& item, const QString& text);
