@@ -391,24 +391,24 @@ std::vector<std::string_view> slowCheck(std::vector<std::string_view> options) {
 }
 
 TEST(ExportCommand, CheckBeyondItsBudgetGivesTheExactVerdictAndSaysWhichFirstFramesItLeft) {
-    const CommandRun text(slowCheck({"--check", "--check-budget", "0.01"}));
+    const CommandRun text(slowCheck({"--check", "--check-budget", "0.001"}));
     EXPECT_EQ(kExitLeavesBounds, text.status);
     EXPECT_EQ("", text.err); // not a terminal: no progress
     EXPECT_EQ("The sum leaves -95.5 to 93: it passes both edges.\n"
               "It runs from -96 to 96.\n"
-              "Smallest sum -96; its first frame was not settled within the time budget of 0.01 s.\n"
-              "Largest sum 96; its first frame was not settled within the time budget of 0.01 s.\n"
-              "Past the top edge (-95.5): yes; its first frame was not settled within the time budget of 0.01 s.\n"
-              "Past the bottom edge (93): yes; its first frame was not settled within the time budget of 0.01 s.\n"
+              "Smallest sum -96; its first frame was not settled within the time budget of 0.001 s.\n"
+              "Largest sum 96; its first frame was not settled within the time budget of 0.001 s.\n"
+              "Past the top edge (-95.5): yes; its first frame was not settled within the time budget of 0.001 s.\n"
+              "Past the bottom edge (93): yes; its first frame was not settled within the time budget of 0.001 s.\n"
               "Over the whole cycle of 124474326704640 frames; columns 0 to 16384 in steps of 128; tables "
               "taking part: 2, 3, 4.\n"
               "The verdict and the sums are exact; the search for first frames stopped at its time budget "
               "(--check-budget SECONDS, 0 for no limit).\n",
               text.out);
 
-    const CommandRun json(slowCheck({"--check=json", "--check-budget=0.01"}));
+    const CommandRun json(slowCheck({"--check=json", "--check-budget=0.001"}));
     EXPECT_EQ(kExitLeavesBounds, json.status);
-    const std::string reason = R"("frame":null,"column":null,"reason":"not settled within the time budget of 0.01 s"})";
+    const std::string reason = R"("frame":null,"column":null,"reason":"not settled within the time budget of 0.001 s"})";
     EXPECT_NE(std::string::npos, json.out.find(R"("smallest":{"sum":-96,)" + reason)) << json.out;
     EXPECT_NE(std::string::npos, json.out.find(R"("largest":{"sum":96,)" + reason)) << json.out;
     EXPECT_NE(std::string::npos, json.out.find(R"("pastTop":{"sum":null,)" + reason)) << json.out;

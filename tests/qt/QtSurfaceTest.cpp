@@ -306,12 +306,13 @@ TEST(RepaintPacer, ARepaintOwedWithinThePeriodIsPaidAtOnceByTheFirstDrawingAfter
 TEST(PictureDifference, TheBoundsHoldEveryDifferingPixelAndNoMore) {
     std::mt19937 random(5);
     for (int round = 0; round < 300; ++round) {
-        QImage before(1 + random() % 90, 1 + random() % 40, QImage::Format_RGB32);
+        QImage before(1 + static_cast<int>(random() % 90), 1 + static_cast<int>(random() % 40), QImage::Format_RGB32);
         before.fill(qRgb(64, 64, 64));
         QImage now = before.copy();
         const int changes = static_cast<int>(random() % 6);
         for (int i = 0; i < changes; ++i)
-            now.setPixel(static_cast<int>(random() % now.width()), static_cast<int>(random() % now.height()), qRgb(0, 255, 0));
+            now.setPixel(static_cast<int>(random() % static_cast<unsigned>(now.width())),
+                         static_cast<int>(random() % static_cast<unsigned>(now.height())), qRgb(0, 255, 0));
         const QRect within(static_cast<int>(random() % 100) - 5, static_cast<int>(random() % 50) - 5,
                            static_cast<int>(random() % 100), static_cast<int>(random() % 50));
         QRect expected;

@@ -51,6 +51,7 @@ const QImage& QtSurface::picture() {
 }
 
 void QtSurface::syncPicture() {
+    syncedSize_ = size();
     const qreal ratio = devicePixelRatioF();
     const QSize size = (contentsRect().size() * ratio).expandedTo(QSize(1, 1));
     const QImage& picture = raster_.picture();
@@ -65,7 +66,7 @@ void QtSurface::beginDrawing() {
         return;
     // Nothing inside a burst processes events, so the widget keeps its size and screen until
     // the burst ends.
-    syncPicture();
+    syncPictureToSize();
     drawnInBurst_ = false;
 }
 
@@ -209,9 +210,11 @@ bool QtSurface::event(QEvent* event) {
         return true;
     }
     // A move to a screen of another resolution changes the device pixel ratio, a resize the
-    // size; either way the picture follows before the next paint, which copies it unscaled.
+    // size, a new frame the contents rectangle; either way the picture follows before the next
+    // paint, which copies it unscaled.
     const QEvent::Type type = event->type();
-    if (type == QEvent::ScreenChangeInternal || type == QEvent::Show || type == QEvent::Resize) {
+    if (type == QEvent::ScreenChangeInternal || type == QEvent::Show || type == QEvent::Resize ||
+        type == QEvent::ContentsRectChange) {
         syncPicture();
         update();
     }

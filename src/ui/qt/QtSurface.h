@@ -55,10 +55,17 @@ private:
     // Keeps the picture at the widget's current client size and device pixel ratio; a change of
     // either (a move to a screen of another resolution) rescales what is drawn.
     void syncPicture();
+    // syncPicture() where the widget's size is not the one the picture was last made for; a
+    // change of screen or frame calls syncPicture() itself. Asking the widget's resolution and
+    // contents rectangle at each of 500 frames a second cost more than the rest of the check.
+    void syncPictureToSize() {
+        if (size() != syncedSize_)
+            syncPicture();
+    }
     // Before a primitive that draws at once, and after any primitive.
     void beforeDrawing() {
         if (burstDepth_ == 0)
-            syncPicture();
+            syncPictureToSize();
         drawHeldFrame();
     }
     void afterDrawing() {
@@ -90,6 +97,7 @@ private:
     QRgb heldDot_ = 0;
     RepaintPacer pacer_;
     ShownPicture shown_;
+    QSize syncedSize_{-1, -1}; // the widget's size at the last syncPicture()
     int burstDepth_ = 0;
     bool drawnInBurst_ = false;
     bool ownRepaint_ = false; // within repaintChanges()
