@@ -21,7 +21,9 @@ namespace ondulix::ui::qt {
 // goes on through is made at once and only over the rectangle where the picture differs from
 // what the screen was last given of it (ShownPicture): a running preview moves a dot in each
 // column, and the window system gets that band of rows instead of the whole picture 60 times a
-// second. A burst of drawing (one preview frame, one plot) asks for one repaint, at its end.
+// second. Such a repaint copies the band into the window's backing store and flushes it without
+// a paint event where that is exactly what a paint would give (StraightToScreen.h). A burst of
+// drawing (one preview frame, one plot) asks for one repaint, at its end.
 //
 // A preview frame said in a burst is held as it was said rather than drawn, until something needs
 // the picture. The next frame wipes the same columns again, so when it comes first the held one
